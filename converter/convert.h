@@ -1,0 +1,22 @@
+/* The two conversions between GSM text and Unicode, and the options they read. */
+#ifndef SEPTCVT_CONVERT_H
+#define SEPTCVT_CONVERT_H
+
+#include <cstdio>
+
+/* Process-wide, 0 at start, set to 1 by parse_options and never cleared. */
+extern int opt_unbuffered; /* -n: both standard streams unbuffered */
+extern int opt_ucs2;       /* -u: the Unicode side is UCS-2, not UTF-8 */
+extern int opt_reverse;    /* -r: Unicode to GSM instead of GSM to Unicode */
+
+/* GSM text from in, to its end, as UTF-8 or (opt_ucs2) little-endian UCS-2
+ * behind a byte-order mark. 0 when every code was converted and written;
+ * 1 when a code had no mapping (the conversion goes on), when a write failed
+ * (it stops there) or when the input could not be read. */
+int gsm_to_unicode(FILE *in, FILE *out);
+
+/* The conversion that the options select, followed by a flush of out: output
+ * that could not leave the stream buffer is a failure too. 0 or 1. */
+int run_conversion(FILE *in, FILE *out);
+
+#endif

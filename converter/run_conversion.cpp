@@ -1,0 +1,10 @@
+#include "convert.h"
+
+int run_conversion(FILE *in, FILE *out)
+{
+    int status = gsm_to_unicode(in, out);
+    /* A full disk often shows only when the buffer is handed on. */
+    if (fflush(out) != 0)
+        status = 1;
+    return status;
+}

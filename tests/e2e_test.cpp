@@ -1,0 +1,133 @@
+/* The built program, run as a user runs it. */
+#include <gtest/gtest.h>
+
+#include "run_program.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+const std::string BANNER =
+    "Converts text between the GSM 03.38 default alphabet and Unicode.\n"
+    "Copyright (c) the septcvt authors; free software under the MIT licence.\n"
+    "septcvt V1.00 (2001-03-30)\n"
+    "\n"
+    "Source character encoding:\n"
+    "\n"
+    "\tGSM 03.38 (common for SMS)\n"
+    "\tV2.00 by the septcvt authors\n"
+    "\tSource: https://www.3gpp.org/DynaReport/23038.htm\n"
+    "\tadditional codes after ESCAPE (10) including EURO SIGN\n"
+    "\n"
+    "Destination character encoding:\n"
+    "\n"
+    "\tISO/IEC 10646-1:2000 aka Unicode 3.0.1\n"
+    "\tV3.0.1 by Unicode Consortium https://www.unicode.org\n"
+    "\tSource: ftp://ftp.unicode.org/Public/UNIDATA/UnicodeData.txt\n"
+    "\tconverted, sorted & edited by the septcvt authors\n"
+    "\n"
+    "Syntax: septcvt <src >dst [-n] [-u] [-r]\n";
+
+struct Case {
+    const char *name;
+    std::vector<std::string> args;
+    std::string in;
+    std::string out;
+    int status;
+};
+
+void run_cases(const std::vector<Case> &cases)
+{
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Outcome o = run_program({c.args, c.in});
+        EXPECT_EQ(o.signal, 0);
+        EXPECT_EQ(o.status, c.status);
+        EXPECT_EQ(o.out, c.out);
+        EXPECT_EQ(o.err, c.status == 2 ? BANNER : "");
+    }
+}
+
+TEST(EndToEnd, CommandLine)
+{
+    run_cases({
+        {"no arguments converts GSM to UTF-8", {}, "Hi\x10", "Hi\xce\x94", 0},
+        {"dash alone is refused", {"-"}, "Hi", "", 2},
+        {"unknown letter is refused", {"-x"}, "Hi", "", 2},
+        {"help letter is refused", {"-h"}, "Hi", "", 2},
+        {"operand after an option is refused", {"-n", "file.txt"}, "Hi", "", 2},
+        {"empty argument is refused", {""}, "Hi", "", 2},
+        {"refusal after accepted options", {"-u", "-q"}, "Hi", "", 2},
+        {"capital N is -n", {"-N"}, "Hi", "Hi", 0},
+        {"capital U is -u", {"-U"}, "A", "\xff\xfe\x41\x00"s, 0},
+        {"letters after the option letter are ignored", {"-unicode"}, "A", "\xff\xfe\x41\x00"s, 0},
+        {"options repeat and combine", {"-n", "-u", "-N"}, "A", "\xff\xfe\x41\x00"s, 0},
+    });
+}
+
+TEST(EndToEnd, GsmToUnicode)
+{
+    run_cases({
+        {"empty input", {}, "", "", 0},
+        {"empty input, UCS-2 has only the mark", {"-u"}, "", "\xff\xfe", 0},
+        {"ASCII letters pass", {}, "\x48\x69", "\x48\x69", 0},
+        {"at, dollar, currency sign", {}, "\x00\x02\x24"s, "@$\xc2\xa4", 0},
+        {"Greek capital delta", {}, "\x10", "\xce\x94", 0},
+        {"Greek capital delta in UCS-2", {"-u"}, "\x10", "\xff\xfe\x94\x03", 0},
+        {"euro sign", {}, "\x1b\x65", "\xe2\x82\xac", 0},
+        {"form feed after escape, line feed alone", {}, "\x1b\x0a\x0a", "\x0c\x0a", 0},
+        {"escape without mapping eats its byte", {}, "\x1b\x41" "B", "B", 1},
+        {"escape as the last byte is dropped", {}, "A\x1b", "A", 0},
+        {"escapes do not nest", {}, "\x1b\x1b\x65", "e", 1},
+        {"bytes above 0x7F have no mapping", {}, "A\x80" "B\x1b\xff" "C\xfe", "ABC", 1},
+        {"brackets and braces in UCS-2", {"-u"}, "\x1b\x3c\x1b\x28", "\xff\xfe[\0{\0"s, 0},
+    });
+}
+
+TEST(EndToEnd, Banner)
+{
+    Outcome o = run_program({{"-?"}, "ignored"});
+    EXPECT_EQ(o.status, 2);
+    EXPECT_EQ(o.err, BANNER);
+    EXPECT_EQ(o.out, "");
+}
+
+TEST(EndToEnd, FailuresShowInTheExitStatus)
+{
+    const std::string text = "Price: 10\x1b\x65 \x10\x12";
+    const struct {
+        const char *name;
+        Invocation call;
+        int status;
+    } cases[] = {
+        {"standard input is a directory", {{}, "", "."}, 1},
+        {"standard input is a directory, UCS-2", {{"-u"}, "", "."}, 1},
+        {"disk full at the final flush", {{}, text, nullptr, "/dev/full"}, 1},
+        {"disk full, unbuffered", {{"-n"}, text, nullptr, "/dev/full"}, 1},
+        {"disk full, nothing to write", {{}, "", nullptr, "/dev/full"}, 0},
+        {"disk full, the byte-order mark", {{"-u"}, "", nullptr, "/dev/full"}, 1},
+        {"disk full, unbuffered byte-order mark", {{"-n", "-u"}, "", nullptr, "/dev/full"}, 1},
+        {"standard output closed", {{}, text, nullptr, nullptr, true}, 1},
+        {"standard output closed, unbuffered UCS-2", {{"-n", "-u"}, text, nullptr, nullptr, true}, 1},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Outcome o = run_program(c.call);
+        EXPECT_EQ(o.signal, 0);
+        EXPECT_EQ(o.status, c.status);
+        EXPECT_EQ(o.err, "");
+    }
+}
+
+TEST(EndToEnd, ClosedPipeIsAFailureNotASignal)
+{
+    const std::string big(4 << 20, 'x');
+    for (const std::vector<std::string> &args : {std::vector<std::string>{}, {"-u"}, {"-n"}}) {
+        Outcome o = run_into_closed_pipe(args, big, 10);
+        EXPECT_EQ(o.signal, 0);
+        EXPECT_EQ(o.status, 1);
+        EXPECT_EQ(o.out.size(), 10u);
+    }
+}
+
+} // namespace

@@ -1,0 +1,69 @@
+#include "test_streams.h"
+
+#include <algorithm>
+#include <cstring>
+#include <sys/types.h>
+
+namespace {
+
+struct Source {
+    std::string data;
+    size_t pos;
+    size_t fail_at;
+};
+
+ssize_t source_read(void *cookie, char *buf, size_t size)
+{
+    auto *s = static_cast<Source *>(cookie);
+    if (s->pos >= s->fail_at)
+        return -1;
+    size_t n = std::min({size, s->data.size() - s->pos, s->fail_at - s->pos});
+    memcpy(buf, s->data.data() + s->pos, n);
+    s->pos += n;
+    return static_cast<ssize_t>(n);
+}
+
+int source_close(void *cookie)
+{
+    delete static_cast<Source *>(cookie);
+    return 0;
+}
+
+struct Sink {
+    std::string *out;
+    size_t accept;
+};
+
+ssize_t sink_write(void *cookie, const char *buf, size_t size)
+{
+    auto *s = static_cast<Sink *>(cookie);
+    size_t room = s->accept - std::min(s->accept, s->out->size());
+    if (room == 0)
+        return -1;
+    size_t n = std::min(size, room);
+    s->out->append(buf, n);
+    return static_cast<ssize_t>(n);
+}
+
+int sink_close(void *cookie)
+{
+    delete static_cast<Sink *>(cookie);
+    return 0;
+}
+
+} // namespace
+
+FILE *input_stream(const std::string &data, size_t fail_at)
+{
+    cookie_io_functions_t io = {source_read, nullptr, nullptr, source_close};
+    return fopencookie(new Source{data, 0, fail_at}, "r", io);
+}
+
+FILE *output_stream(std::string *sink, size_t accept, bool buffered)
+{
+    cookie_io_functions_t io = {nullptr, sink_write, nullptr, sink_close};
+    FILE *f = fopencookie(new Sink{sink, accept}, "w", io);
+    if (!buffered)
+        setvbuf(f, nullptr, _IONBF, 0);
+    return f;
+}

@@ -1,0 +1,20 @@
+/* In-memory standard streams for driving the conversions in-process,
+ * including streams that fail on purpose. glibc only (fopencookie). */
+#ifndef SEPTCVT_TEST_STREAMS_H
+#define SEPTCVT_TEST_STREAMS_H
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+
+constexpr size_t NO_LIMIT = static_cast<size_t>(-1);
+
+/* Reads the bytes of data; with fail_at set, a read error instead of byte
+ * number fail_at (0-based) and everything after it. */
+FILE *input_stream(const std::string &data, size_t fail_at = NO_LIMIT);
+
+/* Appends what is written to *sink; after accept bytes every write fails, as
+ * on a full disk. Unbuffered unless buffered is set. */
+FILE *output_stream(std::string *sink, size_t accept = NO_LIMIT, bool buffered = false);
+
+#endif

@@ -1,0 +1,91 @@
+/* The one place that knows the platform's standard streams.
+ *
+ * The conversions move one byte, or one 16-bit unit as a block of two bytes,
+ * per call into the stream library, so that an unbuffered stream hands every
+ * byte or unit to the system at once. The program has a single thread, so the
+ * calls that skip the stream lock are safe and keep the per-byte cost low. */
+#ifndef SEPTCVT_STREAM_IO_H
+#define SEPTCVT_STREAM_IO_H
+
+#include <cstdio>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#else
+#include <csignal>
+#endif
+
+/* One byte 0-255, or EOF at the end of the input or on a read error. */
+inline int read_byte(FILE *in)
+{
+#if defined(_WIN32)
+    return _fgetc_nolock(in);
+#else
+    return getc_unlocked(in);
+#endif
+}
+
+/* 0 when the byte was written, 1 when it was not. */
+inline int write_byte(FILE *out, int byte)
+{
+#if defined(_WIN32)
+    return _fputc_nolock(byte, out) == EOF ? 1 : 0;
+#else
+    return putc_unlocked(byte, out) == EOF ? 1 : 0;
+#endif
+}
+
+/* 0 when both bytes were read; 1 when fewer came (the end or an error). */
+inline int read_pair(FILE *in, unsigned char pair[2])
+{
+#if defined(_WIN32)
+    return _fread_nolock(pair, 1, 2, in) == 2 ? 0 : 1;
+#elif defined(__GLIBC__)
+    return fread_unlocked(pair, 1, 2, in) == 2 ? 0 : 1;
+#else
+    return fread(pair, 1, 2, in) == 2 ? 0 : 1;
+#endif
+}
+
+/* Both bytes in one call, so that an unbuffered stream gets them in one
+ * system write. 0 when both were written, 1 otherwise. */
+inline int write_pair(FILE *out, const unsigned char pair[2])
+{
+#if defined(_WIN32)
+    return _fwrite_nolock(pair, 1, 2, out) == 2 ? 0 : 1;
+#elif defined(__GLIBC__)
+    return fwrite_unlocked(pair, 1, 2, out) == 2 ? 0 : 1;
+#else
+    return fwrite(pair, 1, 2, out) == 2 ? 0 : 1;
+#endif
+}
+
+/* A read that got nothing is either the end of the input or a failure; only
+ * the stream's error indicator tells them apart. */
+inline bool read_failed(FILE *in)
+{
+    return ferror(in) != 0;
+}
+
+/* No line-end translation and no end-of-file character: every byte passes.
+ * Where the streams translate nothing there is nothing to do. */
+inline void set_binary_mode(FILE *stream)
+{
+#ifdef _WIN32
+    _setmode(_fileno(stream), _O_BINARY);
+#else
+    (void)stream;
+#endif
+}
+
+/* A reader that goes away must not kill a filter by a signal: the failed
+ * write is reported like any other, through the exit status. */
+inline void ignore_broken_pipe()
+{
+#ifdef SIGPIPE
+    signal(SIGPIPE, SIG_IGN);
+#endif
+}
+
+#endif
