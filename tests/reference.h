@@ -89,6 +89,60 @@ inline std::string ref_utf8(uint32_t cp)
     return s;
 }
 
+struct RefDecoded {
+    int status;     /* as the codec's statuses: 0 ok, 1 end, 3 surrogate, 4 nonchar, 5 bad */
+    uint32_t value; /* 0xFFFE for the end and for bad sequences */
+    size_t next;    /* where the following read starts */
+};
+
+/* Decodes the character at pos: the length from the lead byte's range, the
+ * whole length taken, then each byte checked, and an overlong form told by
+ * its value being below the smallest of its length. */
+inline RefDecoded ref_utf8_decode(const std::string &s, size_t pos)
+{
+    auto at = [&s](size_t i) { return static_cast<unsigned char>(s[i]); };
+    if (pos >= s.size())
+        return {1, 0xFFFE, pos};
+    const unsigned lead = at(pos);
+    if (lead < 0x80)
+        return {0, lead, pos + 1};
+    size_t len;
+    uint32_t value;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        len = 2;
+        value = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        len = 3;
+        value = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF7) {
+        len = 4;
+        value = lead & 0x07;
+    } else if (lead >= 0xF8 && lead <= 0xFB) {
+        len = 5;
+        value = lead & 0x03;
+    } else if (lead == 0xFC || lead == 0xFD) {
+        len = 6;
+        value = lead & 0x01;
+    } else {
+        return {5, 0xFFFE, pos + 1};
+    }
+    if (pos + len > s.size())
+        return {1, 0xFFFE, s.size()};
+    for (size_t i = 1; i < len; ++i) {
+        if (at(pos + i) < 0x80 || at(pos + i) > 0xBF)
+            return {5, 0xFFFE, pos + len};
+        value = value * 64 + (at(pos + i) - 0x80);
+    }
+    const uint32_t smallest[7] = {0, 0, 0x80, 0x800, 0x10000, 0x200000, 0x4000000};
+    if (value < smallest[len])
+        return {5, 0xFFFE, pos + len};
+    if (value >= 0xD800 && value <= 0xDFFF)
+        return {3, value, pos + len};
+    if (value == 0xFFFE || value == 0xFFFF)
+        return {4, value, pos + len};
+    return {0, value, pos + len};
+}
+
 /* One UCS-2 unit, least significant byte first. */
 inline std::string ref_ucs2le(uint32_t cp)
 {

@@ -23,6 +23,19 @@ ssize_t source_read(void *cookie, char *buf, size_t size)
     return static_cast<ssize_t>(n);
 }
 
+/* Lets ftell tell how many bytes the reader has used up. */
+int source_seek(void *cookie, off64_t *offset, int whence)
+{
+    auto *s = static_cast<Source *>(cookie);
+    off64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? static_cast<off64_t>(s->pos)
+                                                               : static_cast<off64_t>(s->data.size());
+    if (base + *offset < 0)
+        return -1;
+    s->pos = static_cast<size_t>(base + *offset);
+    *offset = static_cast<off64_t>(s->pos);
+    return 0;
+}
+
 int source_close(void *cookie)
 {
     delete static_cast<Source *>(cookie);
@@ -32,14 +45,18 @@ int source_close(void *cookie)
 struct Sink {
     std::string *out;
     size_t accept;
+    bool recovers;
 };
 
 ssize_t sink_write(void *cookie, const char *buf, size_t size)
 {
     auto *s = static_cast<Sink *>(cookie);
     size_t room = s->accept - std::min(s->accept, s->out->size());
-    if (room == 0)
+    if (room == 0) {
+        if (s->recovers)
+            s->accept = NO_LIMIT;
         return -1;
+    }
     size_t n = std::min(size, room);
     s->out->append(buf, n);
     return static_cast<ssize_t>(n);
@@ -55,14 +72,14 @@ int sink_close(void *cookie)
 
 FILE *input_stream(const std::string &data, size_t fail_at)
 {
-    cookie_io_functions_t io = {source_read, nullptr, nullptr, source_close};
+    cookie_io_functions_t io = {source_read, nullptr, source_seek, source_close};
     return fopencookie(new Source{data, 0, fail_at}, "r", io);
 }
 
-FILE *output_stream(std::string *sink, size_t accept, bool buffered)
+FILE *output_stream(std::string *sink, size_t accept, bool buffered, bool recovers)
 {
     cookie_io_functions_t io = {nullptr, sink_write, nullptr, sink_close};
-    FILE *f = fopencookie(new Sink{sink, accept}, "w", io);
+    FILE *f = fopencookie(new Sink{sink, accept, recovers}, "w", io);
     if (!buffered)
         setvbuf(f, nullptr, _IONBF, 0);
     return f;

@@ -14,7 +14,9 @@ constexpr size_t NO_LIMIT = static_cast<size_t>(-1);
 FILE *input_stream(const std::string &data, size_t fail_at = NO_LIMIT);
 
 /* Appends what is written to *sink; after accept bytes every write fails, as
- * on a full disk. Unbuffered unless buffered is set. */
-FILE *output_stream(std::string *sink, size_t accept = NO_LIMIT, bool buffered = false);
+ * on a full disk, or with recovers only the first one, as a passing error
+ * does. Unbuffered unless buffered is set. */
+FILE *output_stream(std::string *sink, size_t accept = NO_LIMIT, bool buffered = false,
+                    bool recovers = false);
 
 #endif

@@ -23,4 +23,10 @@ int ucs_check(uint32_t code_point);
  * stay written. Nothing is written for a refused code point. */
 int utf8_put(FILE *out, uint32_t code_point);
 
+/* Reads one character. *result holds the value on UTF_OK, UTF_SURROGATE and
+ * UTF_NONCHAR, 0xFFFE on UTF_IO and UTF_BADSEQ, and is untouched on UTF_NULL.
+ * A bad lead byte uses up one byte; any other refusal the whole announced
+ * length; UTF_IO everything up to the end. Overlong forms are refused. */
+int utf8_get(FILE *in, uint32_t *result);
+
 #endif
