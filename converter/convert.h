@@ -2,6 +2,7 @@
 #ifndef SEPTCVT_CONVERT_H
 #define SEPTCVT_CONVERT_H
 
+#include <cstdint>
 #include <cstdio>
 
 /* Process-wide, 0 at start, set to 1 by parse_options and never cleared. */
@@ -14,6 +15,21 @@ extern int opt_reverse;    /* -r: Unicode to GSM instead of GSM to Unicode */
  * 1 when a code had no mapping (the conversion goes on), when a write failed
  * (it stops there) or when the input could not be read. */
 int gsm_to_unicode(FILE *in, FILE *out);
+
+/* UTF-8, or (opt_ucs2) UCS-2 in either byte order behind a byte-order mark,
+ * from in to its end, as GSM text. 1 when a character had no mapping (it is
+ * left out and the conversion goes on), when a write failed or the input is
+ * malformed (the conversion stops there), when UCS-2 input has no mark, or
+ * when the input could not be read; else 0. */
+int unicode_to_gsm(FILE *in, FILE *out);
+
+/* Writes the GSM form of one unit: its base code, or 0x1B and its code in the
+ * escape table. 0 when written; 1 when the unit has no mapping (nothing is
+ * written) or a byte could not be written. */
+int gsm_put(FILE *out, uint16_t unit);
+
+/* The unit with its two bytes exchanged. */
+uint16_t swap16(uint16_t unit);
 
 /* The conversion that the options select, followed by a flush of out: output
  * that could not leave the stream buffer is a failure too. 0 or 1. */

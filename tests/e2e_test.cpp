@@ -84,6 +84,66 @@ TEST(EndToEnd, GsmToUnicode)
     });
 }
 
+TEST(EndToEnd, UnicodeToGsm)
+{
+    run_cases({
+        {"euro sign", {"-r"}, "\xe2\x82\xac", "\x1b\x65", 0},
+        {"at, dollar, currency sign, low line", {"-r"}, "@$\xc2\xa4_", "\x00\x02\x24\x11"s, 0},
+        {"form feed, line feed, escape", {"-r"}, "\x0c\x0a\x1b", "\x1b\x0a\x0a\x1b", 0},
+        {"no mapping is left out, the rest converted", {"-r"}, "a\xc3\xa7" "b", "ab", 1},
+        {"UTF-8 byte-order mark has no mapping", {"-r"}, "\xef\xbb\xbf" "A", "A", 1},
+        {"above U+FFFF is not cut to 16 bits", {"-r"}, "\xf0\x90\x80\xae" "A", "A", 1},
+        {"overlong form stops, output kept", {"-r"}, "AB\xc0\x80" "CD", "AB", 1},
+        {"surrogate stops", {"-r"}, "A\xed\xa0\x80" "B", "A", 1},
+        {"U+FFFF stops", {"-r"}, "A\xef\xbf\xbf" "B", "A", 1},
+        {"cut off at the end is dropped", {"-r"}, "A\xe2\x82", "A", 0},
+        {"cut off, ASCII inside, at the end", {"-r"}, "A\xe2\x41", "A", 0},
+        {"bad continuation before the end stops", {"-r"}, "A\xe2\x41\x42", "A", 1},
+        {"capital R is -r", {"-R"}, "\xce\x94", "\x10", 0},
+        {"-ru is only -r", {"-ru"}, "\xff\xfe\x41\x00"s, "", 1},
+        {"UCS-2 little-endian", {"-r", "-u"}, "\xff\xfe\x41\x00"s, "A", 0},
+        {"UCS-2 big-endian", {"-u", "-r"}, "\xfe\xff\x00\x41"s, "A", 0},
+        {"UCS-2 euro, big-endian", {"-r", "-u"}, "\xfe\xff\x20\xac", "\x1b\x65", 0},
+        {"UCS-2 mark alone", {"-r", "-u"}, "\xff\xfe", "", 0},
+        {"UCS-2 empty input", {"-r", "-u"}, "", "", 1},
+        {"UCS-2 without a mark", {"-r", "-u"}, "A\0B\0"s, "", 1},
+        {"UCS-2 odd byte at the end is dropped", {"-r", "-u"}, "\xff\xfe\x41\x00\x42"s, "A", 0},
+        {"UCS-2 U+FFFE has no mapping", {"-r", "-u"}, "\xff\xfe\xfe\xff\x41\x00"s, "A", 1},
+        {"UCS-2 surrogates are not paired", {"-r", "-u"}, "\xff\xfe\x00\xd8\x00\xdc\x41\x00"s, "A", 1},
+        {"UCS-2 later FEFF is a character", {"-r", "-u"}, "\xff\xfe\xff\xfe\x41\x00"s, "A", 1},
+    });
+}
+
+/* Every code with a mapping, through the program and back. */
+TEST(EndToEnd, RoundTrip)
+{
+    std::string gsm;
+    for (int code = 0; code < 128; ++code)
+        if (code != 0x1B)
+            gsm += static_cast<char>(code);
+    for (char code : "\x0a\x14\x28\x29\x2f\x3c\x3d\x3e\x40\x65"s)
+        gsm += "\x1b"s + code;
+
+    for (bool ucs2 : {false, true}) {
+        std::vector<std::string> form = ucs2 ? std::vector<std::string>{"-u"} : std::vector<std::string>{};
+        Outcome there = run_program({form, gsm});
+        ASSERT_EQ(there.status, 0);
+        form.push_back("-r");
+        std::vector<std::string> unicode_forms = {there.out};
+        if (ucs2) {
+            std::string swapped = there.out;
+            for (size_t i = 0; i + 1 < swapped.size(); i += 2)
+                std::swap(swapped[i], swapped[i + 1]);
+            unicode_forms.push_back(swapped); /* FE FF and big-endian units */
+        }
+        for (const std::string &unicode : unicode_forms) {
+            Outcome back = run_program({form, unicode});
+            EXPECT_EQ(back.status, 0) << "ucs2=" << ucs2;
+            EXPECT_EQ(back.out, gsm) << "ucs2=" << ucs2;
+        }
+    }
+}
+
 TEST(EndToEnd, Banner)
 {
     Outcome o = run_program({{"-?"}, "ignored"});
@@ -109,6 +169,10 @@ TEST(EndToEnd, FailuresShowInTheExitStatus)
         {"disk full, unbuffered byte-order mark", {{"-n", "-u"}, "", nullptr, "/dev/full"}, 1},
         {"standard output closed", {{}, text, nullptr, nullptr, true}, 1},
         {"standard output closed, unbuffered UCS-2", {{"-n", "-u"}, text, nullptr, nullptr, true}, 1},
+        {"reverse: standard input is a directory", {{"-r"}, "", "."}, 1},
+        {"reverse: disk full at the final flush", {{"-r"}, "Hello", nullptr, "/dev/full"}, 1},
+        {"reverse: disk full, nothing to write", {{"-r"}, "", nullptr, "/dev/full"}, 0},
+        {"reverse: standard output closed", {{"-r", "-u"}, "\xff\xfe" "A\0"s, nullptr, nullptr, true}, 1},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -122,7 +186,8 @@ TEST(EndToEnd, FailuresShowInTheExitStatus)
 TEST(EndToEnd, ClosedPipeIsAFailureNotASignal)
 {
     const std::string big(4 << 20, 'x');
-    for (const std::vector<std::string> &args : {std::vector<std::string>{}, {"-u"}, {"-n"}}) {
+    for (const std::vector<std::string> &args :
+         {std::vector<std::string>{}, {"-u"}, {"-n"}, {"-r"}, {"-r", "-n"}}) {
         Outcome o = run_into_closed_pipe(args, big, 10);
         EXPECT_EQ(o.signal, 0);
         EXPECT_EQ(o.status, 1);

@@ -68,6 +68,12 @@ inline bool read_failed(FILE *in)
     return ferror(in) != 0;
 }
 
+/* A write that failed leaves the stream's error indicator set. */
+inline bool write_failed(FILE *out)
+{
+    return ferror(out) != 0;
+}
+
 /* No line-end translation and no end-of-file character: every byte passes.
  * Where the streams translate nothing there is nothing to do. */
 inline void set_binary_mode(FILE *stream)
