@@ -39,3 +39,22 @@ constexpr uint16_t gsm_escape_table[128] = {
     /* 0x70-0x77 */ NM,     NM,     NM,     NM,     NM,     NM,     NM,     NM,
     /* 0x78-0x7F */ NM,     NM,     NM,     NM,     NM,     NM,     NM,     NM,
 };
+
+static constexpr std::array<uint8_t, 0x10000> invert_tables()
+{
+    std::array<uint8_t, 0x10000> form{};
+    for (uint8_t &f : form)
+        f = GSM_NO_FORM;
+    /* Later writes win, so walk each table downward and the base table last. */
+    for (int code = 127; code >= 0; --code)
+        if (gsm_escape_table[code] != NO_MAPPING)
+            form[gsm_escape_table[code]] = static_cast<uint8_t>(GSM_ESCAPED | code);
+    for (int code = 127; code >= 0; --code)
+        form[gsm_base_table[code]] = static_cast<uint8_t>(code);
+    return form;
+}
+
+/* GSM_ESCAPED | 0x7F would read as GSM_NO_FORM. */
+static_assert(gsm_escape_table[0x7F] == NO_MAPPING, "escape code 0x7F must stay unmapped");
+
+constexpr std::array<uint8_t, 0x10000> gsm_unit_form = invert_tables();

@@ -2,6 +2,7 @@
 #ifndef SEPTCVT_GSM_TABLES_H
 #define SEPTCVT_GSM_TABLES_H
 
+#include <array>
 #include <cstdint>
 
 /* In GSM text this code announces that the next byte is read in the escape
@@ -17,5 +18,13 @@ extern const uint16_t gsm_base_table[128];
 /* Indexed by the code that follows an escape; ten entries hold a character.
  * Apart from NO_MAPPING no value stands twice in the two tables together. */
 extern const uint16_t gsm_escape_table[128];
+
+/* The GSM form of every 16-bit unit, derived from the two tables at compile
+ * time: a base code 0x00-0x7F, GSM_ESCAPED plus a code of the escape table,
+ * or GSM_NO_FORM. Where a unit stood in both tables the base code and the
+ * lowest index would win, as a search of the tables in order finds them. */
+constexpr uint8_t GSM_ESCAPED = 0x80;
+constexpr uint8_t GSM_NO_FORM = 0xFF;
+extern const std::array<uint8_t, 0x10000> gsm_unit_form;
 
 #endif

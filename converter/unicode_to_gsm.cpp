@@ -16,20 +16,14 @@ uint16_t swap16(uint16_t unit)
 
 int gsm_put(FILE *out, uint16_t unit)
 {
-    /* The base table first, so U+001B is the single byte 0x1B. */
-    for (int code = 0; code < 128; ++code)
-        if (gsm_base_table[code] == unit)
-            return write_byte(out, code);
-    if (unit == NO_MAPPING)
+    /* One lookup instead of a search of both tables; U+001B is the base
+     * code 0x1B, a single byte. */
+    const uint8_t form = gsm_unit_form[unit];
+    if (form == GSM_NO_FORM)
         return 1;
-    for (int code = 0; code < 128; ++code) {
-        if (gsm_escape_table[code] == unit) {
-            if (write_byte(out, GSM_ESCAPE) != 0)
-                return 1;
-            return write_byte(out, code);
-        }
-    }
-    return 1;
+    if ((form & GSM_ESCAPED) != 0 && write_byte(out, GSM_ESCAPE) != 0)
+        return 1;
+    return write_byte(out, form & 0x7F);
 }
 
 /* 0 with the byte order in *byte_order, or 1 when the input has no mark. */
