@@ -36,25 +36,37 @@ inline int write_byte(FILE *out, int byte)
 #endif
 }
 
-/* 0 when both bytes were read; 1 when fewer came (the end or an error). */
+/* 0 when both bytes were read; 1 when fewer came (the end or an error), in
+ * which case a lone first byte is dropped. Two single reads take the same
+ * bytes from the system as one block read would, and cost far less. */
 inline int read_pair(FILE *in, unsigned char pair[2])
 {
-#if defined(_WIN32)
-    return _fread_nolock(pair, 1, 2, in) == 2 ? 0 : 1;
-#elif defined(__GLIBC__)
-    return fread_unlocked(pair, 1, 2, in) == 2 ? 0 : 1;
-#else
-    return fread(pair, 1, 2, in) == 2 ? 0 : 1;
-#endif
+    const int first = read_byte(in);
+    if (first == EOF)
+        return 1;
+    const int second = read_byte(in);
+    if (second == EOF)
+        return 1;
+    pair[0] = static_cast<unsigned char>(first);
+    pair[1] = static_cast<unsigned char>(second);
+    return 0;
 }
 
-/* Both bytes in one call, so that an unbuffered stream gets them in one
- * system write. 0 when both were written, 1 otherwise. */
+/* 0 when both bytes were written, 1 otherwise. An unbuffered stream gets them
+ * in one call, and so in one system write: the unit never arrives in halves.
+ * Into a buffer, two single writes do the same and cost far less. */
 inline int write_pair(FILE *out, const unsigned char pair[2])
 {
 #if defined(_WIN32)
     return _fwrite_nolock(pair, 1, 2, out) == 2 ? 0 : 1;
 #elif defined(__GLIBC__)
+    /* The buffer pointers that putc_unlocked itself uses: room for both
+     * bytes means neither single write can reach the system. */
+    if (out->_IO_write_end - out->_IO_write_ptr >= 2) {
+        putc_unlocked(pair[0], out);
+        putc_unlocked(pair[1], out);
+        return 0;
+    }
     return fwrite_unlocked(pair, 1, 2, out) == 2 ? 0 : 1;
 #else
     return fwrite(pair, 1, 2, out) == 2 ? 0 : 1;
