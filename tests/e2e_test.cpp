@@ -144,6 +144,25 @@ TEST(EndToEnd, RoundTrip)
     }
 }
 
+/* With -n the first character comes out while the input is still open. */
+TEST(EndToEnd, UnbufferedPassesEachCharacterAtOnce)
+{
+    const struct {
+        std::vector<std::string> args;
+        std::string in, out;
+    } cases[] = {
+        {{"-n"}, "\x10", "\xce\x94"},
+        {{"-n", "-u"}, "\x10", "\xff\xfe\x94\x03"},
+        {{"-n", "-r"}, "\xe2\x82\xac", "\x1b\x65"},
+        {{"-n", "-r", "-u"}, "\xfe\xff\x03\x94", "\x10"},
+    };
+    for (const auto &c : cases) {
+        Outcome o = run_with_open_input(c.args, c.in, c.out.size(), 10000);
+        EXPECT_EQ(o.out, c.out) << c.args.size();
+        EXPECT_EQ(o.status, 0);
+    }
+}
+
 TEST(EndToEnd, Banner)
 {
     Outcome o = run_program({{"-?"}, "ignored"});

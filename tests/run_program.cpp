@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <poll.h>
 #include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -125,6 +126,43 @@ Outcome run_into_closed_pipe(const std::vector<std::string> &args, const std::st
     close(pipe_fds[0]);
     finish(o, pid);
     fclose(src);
+    o.err = slurp(err);
+    return o;
+}
+
+Outcome run_with_open_input(const std::vector<std::string> &args, const std::string &in,
+                            size_t want, int timeout_ms)
+{
+    FILE *err = tmpfile();
+    int to_child[2], from_child[2];
+    if (pipe(to_child) != 0 || pipe(from_child) != 0)
+        return {};
+    fflush(nullptr);
+    pid_t pid = fork();
+    if (pid == 0) {
+        close(to_child[1]);
+        close(from_child[0]);
+        exec_program(args, to_child[0], from_child[1], fileno(err));
+    }
+    close(to_child[0]);
+    close(from_child[1]);
+    Outcome o;
+    if (write(to_child[1], in.data(), in.size()) == static_cast<ssize_t>(in.size())) {
+        pollfd ready = {from_child[0], POLLIN, 0};
+        char buf[256];
+        while (o.out.size() < want && poll(&ready, 1, timeout_ms) > 0) {
+            ssize_t n = read(from_child[0], buf, sizeof buf);
+            if (n <= 0)
+                break;
+            o.out.append(buf, static_cast<size_t>(n));
+        }
+    }
+    close(to_child[1]);
+    char drain[256];
+    while (read(from_child[0], drain, sizeof drain) > 0) {
+    }
+    close(from_child[0]);
+    finish(o, pid);
     o.err = slurp(err);
     return o;
 }

@@ -31,4 +31,11 @@ Outcome run_program(const Invocation &call);
 Outcome run_into_closed_pipe(const std::vector<std::string> &args, const std::string &in,
                              size_t limit);
 
+/* Writes in to the program through a pipe that stays open, and collects what
+ * comes out within timeout_ms or until want bytes arrived; only then closes
+ * the program's input and waits for it. out holds what came while the input
+ * was still open. */
+Outcome run_with_open_input(const std::vector<std::string> &args, const std::string &in,
+                            size_t want, int timeout_ms);
+
 #endif

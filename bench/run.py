@@ -1,0 +1,144 @@
+#!/usr/bin/env python3
+"""Throughput of septcvt beside iconv on the same shape of text.
+
+Makes SMS-like GSM text deterministically (mostly ASCII letters, digits and
+spaces, with every GSM code and every escape pair mixed in, about one
+character in nine outside ASCII), and the same text as Latin-1 for the peer:
+each GSM character as itself where Latin-1 has it, else as a Latin-1 letter
+above 0x7F, so both meet the same mix of one- and two-byte UTF-8 forms.
+Runs both tools interleaved, round after round, and prints the median MB/s
+of each direction, the ratio septcvt/peer in time, and septcvt's peak
+resident memory on a small and the full input. Never fails on timing.
+"""
+import argparse
+import os
+import random
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+# GSM codes whose character is also ASCII (and so one UTF-8 byte).
+ASCII_CODES = [c for c in range(0x80) if c in (0x0A, 0x0D) or 0x20 <= c <= 0x7A and c not in (0x24, 0x40, 0x5B, 0x5C, 0x5D, 0x5E, 0x5F, 0x60)] + [0x11]
+# Every other code of the alphabet, and every escape pair.
+OTHER_CODES = [c for c in range(0x80) if c not in ASCII_CODES and c != 0x1B]
+ESCAPES = [0x0A, 0x14, 0x28, 0x29, 0x2F, 0x3C, 0x3D, 0x3E, 0x40, 0x65]
+# The escape characters that are ASCII: ^ { } \ [ ~ ] | (form feed too).
+ASCII_ESCAPES = {0x0A: 0x0C, 0x14: 0x5E, 0x28: 0x7B, 0x29: 0x7D, 0x2F: 0x5C,
+                 0x3C: 0x5B, 0x3D: 0x7E, 0x3E: 0x5D, 0x40: 0x7C}
+COMMON = b"abcdefghijklmnopqrstuvwxyz" * 3 + b"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789" + b" " * 14
+
+
+def make_text(size, seed=2001):
+    """(gsm, latin1) of about size bytes of GSM text, built from one
+    deterministic megabyte repeated."""
+    rng = random.Random(seed)
+    gsm, latin = bytearray(), bytearray()
+    chunk = min(size, 1 << 20)
+    extra = 0xC0
+    while len(gsm) < chunk:
+        if rng.random() < 1 / 9:
+            pick = rng.randrange(len(OTHER_CODES) + len(ESCAPES))
+            if pick < len(OTHER_CODES):
+                gsm.append(OTHER_CODES[pick])
+            else:
+                code = ESCAPES[pick - len(OTHER_CODES)]
+                gsm += bytes([0x1B, code])
+            # The peer's character: a Latin-1 letter above 0x7F stands for
+            # every GSM character outside ASCII (the escape's ASCII ones too,
+            # so that the mix of forms is the same).
+            latin.append(extra)
+            extra = 0xC0 + (extra - 0xBF) % 0x3F
+        else:
+            c = COMMON[rng.randrange(len(COMMON))]
+            gsm.append(c)
+            latin.append(c)
+    reps = max(1, round(size / len(gsm)))
+    return bytes(gsm) * reps, bytes(latin) * reps
+
+
+def run(cmd, src, dst="/dev/null"):
+    """Seconds of one run, stdin from src."""
+    with open(src, "rb") as i, open(dst, "wb") as o:
+        start = time.perf_counter()
+        status = subprocess.run(cmd, stdin=i, stdout=o).returncode
+        elapsed = time.perf_counter() - start
+    if status != 0:
+        sys.exit(f"{' '.join(cmd)} < {src} failed with status {status}")
+    return elapsed
+
+
+def peak_rss_kib(cmd, src):
+    """Peak resident memory of one run. Measured by /usr/bin/time, whose own
+    child starts small: a child of this script would count the script's
+    memory, since the high-water mark survives fork and exec."""
+    timer = shutil.which("time", path="/usr/bin:/bin")
+    if not timer:
+        return None
+    with open(src, "rb") as i:
+        p = subprocess.run([timer, "-f", "%M"] + cmd, stdin=i, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.PIPE, text=True, check=True)
+    return int(p.stderr.strip().splitlines()[-1])
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    ap.add_argument("--septcvt", default="build/septcvt")
+    ap.add_argument("--mb", type=float, default=100, help="size of the GSM input in MB")
+    ap.add_argument("--rounds", type=int, default=5)
+    args = ap.parse_args()
+    iconv = shutil.which("iconv")
+    if not iconv:
+        sys.exit("iconv not found")
+    tool = os.path.abspath(args.septcvt)
+
+    with tempfile.TemporaryDirectory() as tmp:
+        path = lambda name: os.path.join(tmp, name)
+        gsm, latin = make_text(int(args.mb * 1e6))
+        small, _ = make_text(1_000_000)
+        for name, data in (("gsm", gsm), ("latin1", latin), ("small", small)):
+            with open(path(name), "wb") as f:
+                f.write(data)
+        # The Unicode forms of each text, made by the tools themselves.
+        run([tool], path("gsm"), path("utf8"))
+        run([tool, "-u"], path("gsm"), path("ucs2"))
+        run([iconv, "-f", "latin1", "-t", "utf-8"], path("latin1"), path("latin1.utf8"))
+        for form in ("utf8", "ucs2"):
+            back = path(form + ".back")
+            run([tool, "-r"] + (["-u"] if form == "ucs2" else []), path(form), back)
+            with open(back, "rb") as f:
+                if f.read() != gsm:
+                    sys.exit(f"round trip through {form} lost data")
+
+        cases = [
+            ("GSM -> UTF-8", [tool], "gsm", [iconv, "-f", "latin1", "-t", "utf-8"], "latin1", 0.8),
+            ("GSM -> UCS-2", [tool, "-u"], "gsm", [iconv, "-f", "latin1", "-t", "utf-8"], "latin1", 0.8),
+            ("UTF-8 -> GSM", [tool, "-r"], "utf8", [iconv, "-f", "utf-8", "-t", "latin1"], "latin1.utf8", 1.0),
+            ("UCS-2 -> GSM", [tool, "-r", "-u"], "ucs2", [iconv, "-f", "utf-8", "-t", "latin1"], "latin1.utf8", 1.0),
+        ]
+        times = {c[0]: ([], []) for c in cases}
+        for r in range(args.rounds):
+            for name, ours, src, peer, peer_src, _ in cases:
+                pair = [(0, ours, src), (1, peer, peer_src)]
+                for side, cmd, s in pair if r % 2 == 0 else reversed(pair):
+                    times[name][side].append(run(cmd, path(s)))
+
+        mb = len(gsm) / 1e6
+        print(f"input: {mb:.0f} MB of GSM text, {args.rounds} interleaved rounds, "
+              f"MB/s of GSM text (median)")
+        print(f"{'direction':<14} {'septcvt':>9} {'iconv':>9} {'time ratio':>11}  (target)")
+        for name, *_, target in cases:
+            ours, peer = (statistics.median(t) for t in times[name])
+            print(f"{name:<14} {mb / ours:>9.0f} {mb / peer:>9.0f} {ours / peer:>11.2f}  (<= {target})")
+        run([tool], path("small"), path("small.utf8"))
+        run([tool, "-u"], path("small"), path("small.ucs2"))
+        print(f"\npeak RSS of septcvt in KiB, 1 MB and {mb:.0f} MB of input:")
+        for name, ours, src, *_ in cases:
+            small_src = path("small" if src == "gsm" else "small." + src)
+            print(f"{name:<14} {peak_rss_kib(ours, small_src)!s:>9} {peak_rss_kib(ours, path(src))!s:>9}")
+
+
+if __name__ == "__main__":
+    main()
