@@ -52,10 +52,12 @@ ssize_t sink_write(void *cookie, const char *buf, size_t size)
 {
     auto *s = static_cast<Sink *>(cookie);
     size_t room = s->accept - std::min(s->accept, s->out->size());
+    /* A write function reports failure as 0: glibc mishandles a negative
+     * count on unbuffered cookie streams. */
     if (room == 0) {
         if (s->recovers)
             s->accept = NO_LIMIT;
-        return -1;
+        return 0;
     }
     size_t n = std::min(size, room);
     s->out->append(buf, n);
@@ -80,7 +82,11 @@ FILE *output_stream(std::string *sink, size_t accept, bool buffered, bool recove
 {
     cookie_io_functions_t io = {nullptr, sink_write, nullptr, sink_close};
     FILE *f = fopencookie(new Sink{sink, accept, recovers}, "w", io);
-    if (!buffered)
+    /* A small buffer of odd size, so that flushes fall inside the output and
+     * split UCS-2 units and escape pairs. */
+    if (buffered)
+        setvbuf(f, nullptr, _IOFBF, 61);
+    else
         setvbuf(f, nullptr, _IONBF, 0);
     return f;
 }

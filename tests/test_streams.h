@@ -15,7 +15,7 @@ FILE *input_stream(const std::string &data, size_t fail_at = NO_LIMIT);
 
 /* Appends what is written to *sink; after accept bytes every write fails, as
  * on a full disk, or with recovers only the first one, as a passing error
- * does. Unbuffered unless buffered is set. */
+ * does. Unbuffered unless buffered is set; then it flushes every 61 bytes. */
 FILE *output_stream(std::string *sink, size_t accept = NO_LIMIT, bool buffered = false,
                     bool recovers = false);
 
