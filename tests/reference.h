@@ -53,6 +53,19 @@ inline uint32_t ref_escape(int code)
     return REF_NONE;
 }
 
+/* The GSM form of a character: the first match in the base codes, then in
+ * the escape codes; empty where there is none. */
+inline std::string ref_gsm(uint32_t unit)
+{
+    for (int code = 0; code < 128; ++code)
+        if (ref_base(code) == unit)
+            return std::string(1, static_cast<char>(code));
+    for (int code = 0; code < 128; ++code)
+        if (ref_escape(code) == unit)
+            return std::string{'\x1b', static_cast<char>(code)};
+    return "";
+}
+
 /* UTF-8 in its six-byte form, one branch per length. */
 inline std::string ref_utf8(uint32_t cp)
 {

@@ -6,18 +6,6 @@
 
 namespace {
 
-/* The first match in the base codes, then in the escape codes. */
-std::string ref_gsm(uint32_t unit)
-{
-    for (int code = 0; code < 128; ++code)
-        if (ref_base(code) == unit)
-            return std::string(1, static_cast<char>(code));
-    for (int code = 0; code < 128; ++code)
-        if (ref_escape(code) == unit)
-            return std::string{'\x1b', static_cast<char>(code)};
-    return "";
-}
-
 TEST(GsmPut, EveryUnitAgreesWithTableSearch)
 {
     std::string sink;
