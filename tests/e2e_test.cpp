@@ -7,7 +7,7 @@ namespace {
 
 using namespace std::string_literals;
 
-const std::string BANNER =
+const std::string BANNER_LINES =
     "Converts text between the GSM 03.38 default alphabet and Unicode.\n"
     "Copyright (c) the septcvt authors; free software under the MIT licence.\n"
     "septcvt V1.00 (2001-03-30)\n"
@@ -27,6 +27,20 @@ const std::string BANNER =
     "\tconverted, sorted & edited by the septcvt authors\n"
     "\n"
     "Syntax: septcvt <src >dst [-n] [-u] [-r]\n";
+
+/* Standard error keeps the platform's text mode: on Windows its line ends
+ * are CR LF. Only standard input and output are binary. */
+std::string text_mode(const std::string &lines)
+{
+    if (!target_is_windows())
+        return lines;
+    std::string crlf;
+    for (char c : lines)
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    return crlf;
+}
+
+const std::string BANNER = text_mode(BANNER_LINES);
 
 struct Case {
     const char *name;
@@ -111,6 +125,23 @@ TEST(EndToEnd, UnicodeToGsm)
         {"UCS-2 U+FFFE has no mapping", {"-r", "-u"}, "\xff\xfe\xfe\xff\x41\x00"s, "A", 1},
         {"UCS-2 surrogates are not paired", {"-r", "-u"}, "\xff\xfe\x00\xd8\x00\xdc\x41\x00"s, "A", 1},
         {"UCS-2 later FEFF is a character", {"-r", "-u"}, "\xff\xfe\xff\xfe\x41\x00"s, "A", 1},
+    });
+}
+
+/* Line feed, carriage return and 0x1A (GSM's capital xi, and the end-of-file
+ * mark of a text-mode stream) pass exactly: no translation of line ends,
+ * input does not end at 0x1A, and nothing gains a 0x0D. */
+TEST(EndToEnd, BinaryStreams)
+{
+    run_cases({
+        {"GSM to UTF-8", {}, "\x0a\x0d\x1a\x0a\x0d\x0a" "A", "\x0a\x0d\xce\x9e\x0a\x0d\x0a" "A", 0},
+        {"GSM to UCS-2", {"-u"}, "\x0a\x1a\x0d" "A",
+         "\xff\xfe\x0a\x00\x9e\x03\x0d\x00" "A\x00"s, 0},
+        {"UTF-8 to GSM", {"-r"}, "\x0a\x0d\x0a\xce\x9e\x0d\x0a" "A", "\x0a\x0d\x0a\x1a\x0d\x0a" "A", 0},
+        {"UTF-8 to GSM, U+001A has no mapping", {"-r"}, "A\x1a" "B\x0a", "AB\x0a", 1},
+        {"UCS-2 to GSM", {"-r", "-u"}, "\xff\xfe\x0a\x00\x0d\x00\x9e\x03\x0d\x00\x0a\x00"s, "\x0a\x0d\x1a\x0d\x0a", 0},
+        {"UCS-2 to GSM, unit 0D0A does not shift the pairs", {"-r", "-u"},
+         "\xff\xfe\x0a\x0d\x1a\x00" "A\x00\x0a\x00"s, "A\x0a", 1},
     });
 }
 

@@ -24,6 +24,12 @@ std::vector<std::string> program_command()
     return words;
 }
 
+bool target_is_windows()
+{
+    const char *target = getenv("SEPTCVT_TARGET");
+    return target && std::string(target) == "windows";
+}
+
 namespace {
 
 std::string slurp(FILE *f)

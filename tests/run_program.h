@@ -24,6 +24,10 @@ struct Outcome {
  * split at blanks, such as an emulator and the program), else as built. */
 std::vector<std::string> program_command();
 
+/* True when SEPTCVT_TARGET=windows says the program is a Windows build, whose
+ * standard error is a text-mode stream. */
+bool target_is_windows();
+
 Outcome run_program(const Invocation &call);
 
 /* Writes in to the program and reads limit bytes of its output through a pipe,

@@ -57,7 +57,7 @@ inline int read_pair(FILE *in, unsigned char pair[2])
  * Into a buffer, two single writes do the same and cost far less. */
 inline int write_pair(FILE *out, const unsigned char pair[2])
 {
-#if defined(_WIN32)
+#if defined(_WIN32) && (defined(_MSC_VER) || defined(_UCRT) || __MSVCRT_VERSION__ >= 0x800)
     return _fwrite_nolock(pair, 1, 2, out) == 2 ? 0 : 1;
 #elif defined(__GLIBC__)
     /* The buffer pointers that putc_unlocked itself uses: room for both
@@ -69,6 +69,7 @@ inline int write_pair(FILE *out, const unsigned char pair[2])
     }
     return fwrite_unlocked(pair, 1, 2, out) == 2 ? 0 : 1;
 #else
+    /* The old msvcrt.dll has no lock-free block write. */
     return fwrite(pair, 1, 2, out) == 2 ? 0 : 1;
 #endif
 }
