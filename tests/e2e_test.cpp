@@ -188,18 +188,10 @@ TEST(EndToEnd, UnbufferedPassesEachCharacterAtOnce)
         {{"-n", "-r", "-u"}, "\xfe\xff\x03\x94", "\x10"},
     };
     for (const auto &c : cases) {
-        Outcome o = run_with_open_input(c.args, c.in, c.out.size(), 10000);
+        Outcome o = run_piped(c.args, c.in, c.out.size(), 10000, true);
         EXPECT_EQ(o.out, c.out) << c.args.size();
         EXPECT_EQ(o.status, 0);
     }
-}
-
-TEST(EndToEnd, Banner)
-{
-    Outcome o = run_program({{"-?"}, "ignored"});
-    EXPECT_EQ(o.status, 2);
-    EXPECT_EQ(o.err, BANNER);
-    EXPECT_EQ(o.out, "");
 }
 
 TEST(EndToEnd, FailuresShowInTheExitStatus)
@@ -238,7 +230,7 @@ TEST(EndToEnd, ClosedPipeIsAFailureNotASignal)
     const std::string big(4 << 20, 'x');
     for (const std::vector<std::string> &args :
          {std::vector<std::string>{}, {"-u"}, {"-n"}, {"-r"}, {"-r", "-n"}}) {
-        Outcome o = run_into_closed_pipe(args, big, 10);
+        Outcome o = run_piped(args, big, 10, 10000, false);
         EXPECT_EQ(o.signal, 0);
         EXPECT_EQ(o.status, 1);
         EXPECT_EQ(o.out.size(), 10u);

@@ -36,11 +36,11 @@ struct Result {
     std::string out;
 };
 
-Result forward(const std::string &in, bool ucs2, size_t fail_read_at = NO_LIMIT)
+Result forward(const std::string &in, bool ucs2)
 {
     opt_ucs2 = ucs2;
     std::string sink;
-    FILE *i = input_stream(in, fail_read_at);
+    FILE *i = input_stream(in);
     FILE *o = output_stream(&sink);
     int status = gsm_to_unicode(i, o);
     fclose(i);
@@ -75,17 +75,6 @@ TEST(GsmToUnicode, EveryByteAndEveryEscapePair)
             EXPECT_EQ(pair.out, mark + (esc == REF_NONE ? "" : encode(esc, ucs2)) + encode('A', ucs2));
         }
     }
-}
-
-TEST(GsmToUnicode, ReadErrorIsNotTheEnd)
-{
-    const std::string text = "Hello \x1b\x65 world";
-    for (bool ucs2 : {false, true})
-        for (size_t k = 0; k < text.size(); ++k) {
-            Result r = forward(text, ucs2, k);
-            EXPECT_EQ(r.status, 1) << "ucs2=" << ucs2 << " k=" << k;
-            EXPECT_EQ(r.out, forward(text.substr(0, k), ucs2).out) << "ucs2=" << ucs2 << " k=" << k;
-        }
 }
 
 } // namespace

@@ -66,40 +66,26 @@ inline std::string ref_gsm(uint32_t unit)
     return "";
 }
 
-/* UTF-8 in its six-byte form, one branch per length. */
+/* UTF-8 in its six-byte form: the lead byte's marker and the number of
+ * continuation bytes, by the range the code point lies in. */
 inline std::string ref_utf8(uint32_t cp)
 {
-    std::string s;
-    auto add = [&s](uint32_t b) { s += static_cast<char>(b); };
-    if (cp < 0x80) {
-        add(cp);
-    } else if (cp < 0x800) {
-        add(0xC0 | (cp >> 6));
-        add(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        add(0xE0 | (cp >> 12));
-        add(0x80 | ((cp >> 6) & 0x3F));
-        add(0x80 | (cp & 0x3F));
-    } else if (cp < 0x200000) {
-        add(0xF0 | (cp >> 18));
-        add(0x80 | ((cp >> 12) & 0x3F));
-        add(0x80 | ((cp >> 6) & 0x3F));
-        add(0x80 | (cp & 0x3F));
-    } else if (cp < 0x4000000) {
-        add(0xF8 | (cp >> 24));
-        add(0x80 | ((cp >> 18) & 0x3F));
-        add(0x80 | ((cp >> 12) & 0x3F));
-        add(0x80 | ((cp >> 6) & 0x3F));
-        add(0x80 | (cp & 0x3F));
-    } else {
-        add(0xFC | (cp >> 30));
-        add(0x80 | ((cp >> 24) & 0x3F));
-        add(0x80 | ((cp >> 18) & 0x3F));
-        add(0x80 | ((cp >> 12) & 0x3F));
-        add(0x80 | ((cp >> 6) & 0x3F));
-        add(0x80 | (cp & 0x3F));
+    if (cp < 0x80)
+        return std::string(1, static_cast<char>(cp));
+    const struct {
+        uint32_t below, marker;
+        int continuation;
+    } forms[] = {{0x800, 0xC0, 1},      {0x10000, 0xE0, 2},   {0x200000, 0xF0, 3},
+                 {0x4000000, 0xF8, 4}, {0x80000000, 0xFC, 5}};
+    for (const auto &f : forms) {
+        if (cp < f.below) {
+            std::string s(1, static_cast<char>(f.marker | cp >> (6 * f.continuation)));
+            for (int k = f.continuation - 1; k >= 0; --k)
+                s += static_cast<char>(0x80 | ((cp >> (6 * k)) & 0x3F));
+            return s;
+        }
     }
-    return s;
+    return "";
 }
 
 struct RefDecoded {
