@@ -69,7 +69,8 @@ inline int write_pair(FILE *out, const unsigned char pair[2])
     }
     return fwrite_unlocked(pair, 1, 2, out) == 2 ? 0 : 1;
 #else
-    /* The old msvcrt.dll has no lock-free block write. */
+    /* Other C libraries, and the old msvcrt.dll, which has no lock-free
+     * block write. */
     return fwrite(pair, 1, 2, out) == 2 ? 0 : 1;
 #endif
 }
