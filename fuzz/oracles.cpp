@@ -16,18 +16,6 @@ Stream reading(const std::string &in)
     return Stream(input_stream(in), fclose);
 }
 
-/* Runs a conversion over in-memory streams, flushed at the end. */
-int convert(int (*conversion)(FILE *, FILE *), bool ucs2, const std::string &in, std::string *out)
-{
-    opt_ucs2 = ucs2;
-    Stream i = reading(in), o(output_stream(out, NO_LIMIT, true), fclose);
-    int status = conversion(i.get(), o.get());
-    if (fflush(o.get()) != 0)
-        status = -1;
-    opt_ucs2 = 0;
-    return status;
-}
-
 /* The GSM text that survives a conversion, and whether anything was lost. */
 std::string kept_codes(const std::string &in, bool *lost)
 {
@@ -105,14 +93,14 @@ bool round_trip_agrees(bool ucs2, const std::string &gsm)
     bool lost;
     const std::string kept = kept_codes(gsm, &lost);
     std::string unicode, back;
-    return convert(gsm_to_unicode, ucs2, gsm, &unicode) == (lost ? 1 : 0) &&
-           convert(unicode_to_gsm, ucs2, unicode, &back) == 0 && back == kept;
+    return convert_in_memory(gsm_to_unicode, ucs2, gsm, &unicode) == (lost ? 1 : 0) &&
+           convert_in_memory(unicode_to_gsm, ucs2, unicode, &back) == 0 && back == kept;
 }
 
 bool reverse_agrees(bool ucs2, const std::string &in)
 {
     std::string out, want;
-    const int status = convert(unicode_to_gsm, ucs2, in, &out);
+    const int status = convert_in_memory(unicode_to_gsm, ucs2, in, &out);
     for (char c : out)
         if (static_cast<unsigned char>(c) > 0x7F)
             return false;

@@ -25,15 +25,8 @@ std::vector<Mode> modes()
     gsm += "\x1b\x0a\x1b\x14\x1b\x28\x1b\x29\x1b\x2f\x1b\x3c\x1b\x3d\x1b\x3e\x1b\x40\x1b\x65";
     gsm += "\x80 \x1b\x41 end";
     std::string utf8, ucs2;
-    for (int reverse_form = 0; reverse_form < 2; ++reverse_form) {
-        opt_ucs2 = reverse_form;
-        std::string &sink = reverse_form ? ucs2 : utf8;
-        FILE *in = input_stream(gsm), *out = output_stream(&sink);
-        gsm_to_unicode(in, out);
-        fclose(in);
-        fclose(out);
-    }
-    opt_ucs2 = 0;
+    convert_in_memory(gsm_to_unicode, false, gsm, &utf8);
+    convert_in_memory(gsm_to_unicode, true, gsm, &ucs2);
     utf8 += "\xc3\xa7 tail";           /* no mapping, then more */
     ucs2 += std::string("\xe7\0!\0", 4);
     return {{"GSM to UTF-8", 0, 0, gsm},

@@ -38,15 +38,9 @@ struct Result {
 
 Result forward(const std::string &in, bool ucs2)
 {
-    opt_ucs2 = ucs2;
-    std::string sink;
-    FILE *i = input_stream(in);
-    FILE *o = output_stream(&sink);
-    int status = gsm_to_unicode(i, o);
-    fclose(i);
-    fclose(o);
-    opt_ucs2 = 0;
-    return {status, sink};
+    std::string out;
+    const int status = convert_in_memory(gsm_to_unicode, ucs2, in, &out);
+    return {status, out};
 }
 
 std::string encode(uint32_t cp, bool ucs2)

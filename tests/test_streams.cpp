@@ -1,5 +1,7 @@
 #include "test_streams.h"
 
+#include "convert.h"
+
 #include <algorithm>
 #include <cstring>
 #include <sys/types.h>
@@ -89,4 +91,18 @@ FILE *output_stream(std::string *sink, size_t accept, bool buffered, bool recove
     else
         setvbuf(f, nullptr, _IONBF, 0);
     return f;
+}
+
+int convert_in_memory(int (*conversion)(FILE *, FILE *), bool ucs2, const std::string &in,
+                      std::string *out)
+{
+    opt_ucs2 = ucs2;
+    FILE *i = input_stream(in), *o = output_stream(out, NO_LIMIT, true);
+    int status = conversion(i, o);
+    if (fflush(o) != 0)
+        status = -1;
+    fclose(i);
+    fclose(o);
+    opt_ucs2 = 0;
+    return status;
 }

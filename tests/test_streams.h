@@ -19,4 +19,10 @@ FILE *input_stream(const std::string &data, size_t fail_at = NO_LIMIT);
 FILE *output_stream(std::string *sink, size_t accept = NO_LIMIT, bool buffered = false,
                     bool recovers = false);
 
+/* Runs a conversion (gsm_to_unicode or unicode_to_gsm) on in with opt_ucs2
+ * as given, appending its output to *out; the status, or -1 when the output
+ * could not be flushed. The option is 0 again afterwards. */
+int convert_in_memory(int (*conversion)(FILE *, FILE *), bool ucs2, const std::string &in,
+                      std::string *out);
+
 #endif
