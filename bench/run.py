@@ -70,13 +70,10 @@ def run(cmd, src, dst="/dev/null"):
     return elapsed
 
 
-def peak_rss_kib(cmd, src):
+def peak_rss_kib(timer, cmd, src):
     """Peak resident memory of one run. Measured by /usr/bin/time, whose own
     child starts small: a child of this script would count the script's
     memory, since the high-water mark survives fork and exec."""
-    timer = shutil.which("time", path="/usr/bin:/bin")
-    if not timer:
-        return None
     with open(src, "rb") as i:
         p = subprocess.run([timer, "-f", "%M"] + cmd, stdin=i, stdout=subprocess.DEVNULL,
                            stderr=subprocess.PIPE, text=True, check=True)
@@ -92,6 +89,9 @@ def main():
     iconv = shutil.which("iconv")
     if not iconv:
         sys.exit("iconv not found")
+    timer = shutil.which("time", path="/usr/bin:/bin")
+    if not timer:
+        sys.exit("/usr/bin/time not found: it measures peak memory (Debian package 'time')")
     tool = os.path.abspath(args.septcvt)
 
     with tempfile.TemporaryDirectory() as tmp:
@@ -137,7 +137,7 @@ def main():
         print(f"\npeak RSS of septcvt in KiB, 1 MB and {mb:.0f} MB of input:")
         for name, ours, src, *_ in cases:
             small_src = path("small" if src == "gsm" else "small." + src)
-            print(f"{name:<14} {peak_rss_kib(ours, small_src)!s:>9} {peak_rss_kib(ours, path(src))!s:>9}")
+            print(f"{name:<14} {peak_rss_kib(timer, ours, small_src):>9} {peak_rss_kib(timer, ours, path(src)):>9}")
 
 
 if __name__ == "__main__":

@@ -42,6 +42,15 @@ std::string text_mode(const std::string &lines)
 
 const std::string BANNER = text_mode(BANNER_LINES);
 
+/* The command line of a case, for failure messages. */
+std::string command_line(const std::vector<std::string> &args)
+{
+    std::string line = "septcvt";
+    for (const std::string &a : args)
+        line += " " + a;
+    return line;
+}
+
 struct Case {
     const char *name;
     std::vector<std::string> args;
@@ -158,7 +167,7 @@ TEST(EndToEnd, RoundTrip)
     for (bool ucs2 : {false, true}) {
         std::vector<std::string> form = ucs2 ? std::vector<std::string>{"-u"} : std::vector<std::string>{};
         Outcome there = run_program({form, gsm});
-        ASSERT_EQ(there.status, 0);
+        ASSERT_EQ(there.status, 0) << command_line(form);
         form.push_back("-r");
         std::vector<std::string> unicode_forms = {there.out};
         if (ucs2) {
@@ -168,9 +177,10 @@ TEST(EndToEnd, RoundTrip)
             unicode_forms.push_back(swapped); /* FE FF and big-endian units */
         }
         for (const std::string &unicode : unicode_forms) {
+            SCOPED_TRACE(command_line(form) + (unicode[0] == '\xfe' ? ", big-endian" : ""));
             Outcome back = run_program({form, unicode});
-            EXPECT_EQ(back.status, 0) << "ucs2=" << ucs2;
-            EXPECT_EQ(back.out, gsm) << "ucs2=" << ucs2;
+            EXPECT_EQ(back.status, 0);
+            EXPECT_EQ(back.out, gsm);
         }
     }
 }
@@ -188,8 +198,9 @@ TEST(EndToEnd, UnbufferedPassesEachCharacterAtOnce)
         {{"-n", "-r", "-u"}, "\xfe\xff\x03\x94", "\x10"},
     };
     for (const auto &c : cases) {
+        SCOPED_TRACE(command_line(c.args));
         Outcome o = run_piped(c.args, c.in, c.out.size(), 10000, true);
-        EXPECT_EQ(o.out, c.out) << c.args.size();
+        EXPECT_EQ(o.out, c.out);
         EXPECT_EQ(o.status, 0);
     }
 }
@@ -230,6 +241,7 @@ TEST(EndToEnd, ClosedPipeIsAFailureNotASignal)
     const std::string big(4 << 20, 'x');
     for (const std::vector<std::string> &args :
          {std::vector<std::string>{}, {"-u"}, {"-n"}, {"-r"}, {"-r", "-n"}}) {
+        SCOPED_TRACE(command_line(args));
         Outcome o = run_piped(args, big, 10, 10000, false);
         EXPECT_EQ(o.signal, 0);
         EXPECT_EQ(o.status, 1);
