@@ -10,7 +10,11 @@ extern int opt_unbuffered; /* -n: both standard streams unbuffered */
 extern int opt_ucs2;       /* -u: the Unicode side is UCS-2, not UTF-8 */
 extern int opt_reverse;    /* -r: Unicode to GSM instead of GSM to Unicode */
 
-/* GSM text from in, to its end, as UTF-8 or (opt_ucs2) little-endian UCS-2
+/* Both conversions read their input a block at a time from the descriptor
+ * under `in` (one byte at a time with opt_unbuffered) and write each block's
+ * output to `out` in one call.
+ *
+ * GSM text from in, to its end, as UTF-8 or (opt_ucs2) little-endian UCS-2
  * behind a byte-order mark. 0 when every code was converted and written;
  * 1 when a code had no mapping (the conversion goes on), when a write failed
  * (it stops there) or when the input could not be read. */
@@ -20,7 +24,9 @@ int gsm_to_unicode(FILE *in, FILE *out);
  * from in to its end, as GSM text. 1 when a character had no mapping (it is
  * left out and the conversion goes on), when a write failed or the input is
  * malformed (the conversion stops there), when UCS-2 input has no mark, or
- * when the input could not be read; else 0. */
+ * when the input could not be read; else 0. When malformed input stops it and
+ * the input is a regular file, the file is left just after the faulty
+ * sequence for whoever reads it next. */
 int unicode_to_gsm(FILE *in, FILE *out);
 
 /* Writes the GSM form of one unit: its base code, or 0x1B and its code in the
@@ -29,7 +35,10 @@ int unicode_to_gsm(FILE *in, FILE *out);
 int gsm_put(FILE *out, uint16_t unit);
 
 /* The unit with its two bytes exchanged. */
-uint16_t swap16(uint16_t unit);
+inline uint16_t swap16(uint16_t unit)
+{
+    return static_cast<uint16_t>((unit >> 8) | (unit << 8));
+}
 
 /* The conversion that the options select, followed by a flush of out: output
  * that could not leave the stream buffer is a failure too. 0 or 1. */

@@ -2,7 +2,7 @@
 
 #include "command_line.h"
 #include "convert.h"
-#include "stream_io.h"
+#include "platform.h"
 
 int main(int argc, char **argv)
 {
@@ -15,10 +15,9 @@ int main(int argc, char **argv)
     set_binary_mode(stdin);
     set_binary_mode(stdout);
     ignore_broken_pipe();
-    if (opt_unbuffered) {
-        /* Before any byte moves: each byte or unit then passes at once. */
-        setvbuf(stdin, nullptr, _IONBF, 0);
-        setvbuf(stdout, nullptr, _IONBF, 0);
-    }
+    /* Input is read from the descriptor, as needed; output goes to the
+     * system at once, a character per write. */
+    if (opt_unbuffered)
+        set_unbuffered(stdout);
     return run_conversion(stdin, stdout);
 }

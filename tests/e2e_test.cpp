@@ -1,6 +1,9 @@
 /* The built program, run as a user runs it. */
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include "oracles.h"
 #include "run_program.h"
 
 namespace {
@@ -185,23 +188,109 @@ TEST(EndToEnd, RoundTrip)
     }
 }
 
-/* With -n the first character comes out while the input is still open. */
-TEST(EndToEnd, UnbufferedPassesEachCharacterAtOnce)
+/* With -n each character comes out as soon as its last byte is in, in one
+ * piece, while the input is still open; a partial one is held back. */
+TEST(EndToEnd, UnbufferedPassesEachCharacterWhenComplete)
 {
     const struct {
-        std::vector<std::string> args;
-        std::string in, out;
+        std::vector<std::string> args, pieces, out;
     } cases[] = {
-        {{"-n"}, "\x10", "\xce\x94"},
-        {{"-n", "-u"}, "\x10", "\xff\xfe\x94\x03"},
-        {{"-n", "-r"}, "\xe2\x82\xac", "\x1b\x65"},
-        {{"-n", "-r", "-u"}, "\xfe\xff\x03\x94", "\x10"},
+        {{"-n"}, {"A", "\x1b", "\x65", "\x10"}, {"A", "", "\xe2\x82\xac", "\xce\x94"}},
+        {{"-n", "-u"}, {"A", "\x1b", "\x28"}, {"\xff\xfe" "A\0"s, "", "{\0"s}},
+        {{"-n", "-r"}, {"A", "\xe2\x82", "\xac", "{"}, {"A", "", "\x1b\x65", "\x1b\x28"}},
+        {{"-n", "-r", "-u"}, {"\xfe\xff\0A"s, "\x03", "\x94"}, {"A", "", "\x10"}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(command_line(c.args));
-        Outcome o = run_piped(c.args, c.in, c.out.size(), 10000, true);
-        EXPECT_EQ(o.out, c.out);
-        EXPECT_EQ(o.status, 0);
+        EXPECT_EQ(run_interactive(c.args, c.pieces, 300), c.out);
+    }
+}
+
+/* Malformed input stops the reverse conversion after the faulty sequence:
+ * the next reader of the input finds what follows it, from a pipe with -n
+ * and from a regular file without, also past the first block. */
+TEST(EndToEnd, RestOfInputIsLeftForTheNextReader)
+{
+    const std::string far(100000, 'A');
+    const struct {
+        const char *name;
+        std::vector<std::string> args;
+        std::string in, out, rest;
+    } cases[] = {
+        {"bad lead byte", {"-r"}, "A\xc0\x80REST", "A", "\x80REST"},
+        {"bad continuation", {"-r"}, "A\xe2\x41\x42REST", "A", "REST"},
+        {"surrogate", {"-r"}, "A\xed\xa0\x80REST", "A", "REST"},
+        {"UCS-2 without a mark", {"-r", "-u"}, "A\0REST"s, "", "REST"},
+        {"past the first block", {"-r"}, far + "\xed\xa0\x80REST", far, "REST"},
+    };
+    for (const auto &c : cases) {
+        for (bool pipe : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (pipe ? ", -n and a pipe" : ", a regular file"));
+            Invocation call{c.args, c.in};
+            if (pipe) {
+                call.args.push_back("-n");
+                call.pipe_chunk = c.in.size();
+            }
+            Outcome o = run_program(call);
+            EXPECT_EQ(o.status, 1);
+            EXPECT_EQ(o.out, c.out);
+            EXPECT_EQ(o.rest, c.rest);
+        }
+    }
+}
+
+/* Large inputs, whole from a file and in small pieces through a pipe, in
+ * every mode: the same bytes as the reference conversion. */
+TEST(EndToEnd, LargeInputsWholeAndInPieces)
+{
+    std::mt19937 rng(2001);
+    std::string gsm;
+    while (gsm.size() < 300000)
+        gsm += rng() % 8 ? static_cast<char>(rng() % 0x80) : "\x1b\x65"[rng() % 2];
+    gsm += "\x80\x1b\x41";
+    for (int mode = 0; mode < 4; ++mode) {
+        const bool reverse = mode & 2, ucs2 = mode & 1;
+        const std::string in = reverse ? ref_forward(gsm, ucs2).out + "\xc2\xa0" : gsm;
+        const Converted want = reverse ? ref_reverse(in, ucs2) : ref_forward(in, ucs2);
+        std::vector<std::string> args;
+        if (reverse)
+            args.push_back("-r");
+        if (ucs2)
+            args.push_back("-u");
+        SCOPED_TRACE(command_line(args));
+        for (size_t chunk : {size_t(0), size_t(4093)}) {
+            Outcome o = run_program({args, in, nullptr, nullptr, false, chunk});
+            EXPECT_EQ(o.status, want.status) << "chunk " << chunk;
+            EXPECT_TRUE(o.out == want.out) << "chunk " << chunk;
+        }
+    }
+}
+
+/* A write that fails at an exact byte, inside a block or a character: the
+ * output is exactly the prefix before it, and the status says so. */
+TEST(EndToEnd, WriteFailsAtAnExactByte)
+{
+    const std::string gsm = "Hi \x1b\x65\x10 \x1b\x28x\x1b\x29 \x04\x05" + std::string(40, 'z') + "\x10";
+    for (int mode = 0; mode < 8; ++mode) {
+        const bool reverse = mode & 2, ucs2 = mode & 1;
+        std::vector<std::string> args;
+        if (reverse)
+            args.push_back("-r");
+        if (ucs2)
+            args.push_back("-u");
+        if (mode & 4)
+            args.push_back("-n");
+        const std::string in = reverse ? ref_forward(gsm, ucs2).out : gsm;
+        const std::string full = (reverse ? ref_reverse(in, ucs2) : ref_forward(in, ucs2)).out;
+        for (size_t k : {size_t(0), size_t(1), size_t(4), size_t(5), size_t(9), full.size() - 1, full.size()}) {
+            SCOPED_TRACE(command_line(args) + ", " + std::to_string(k) + " bytes fit");
+            Invocation call{args, in};
+            call.size_limit = static_cast<long>(k);
+            Outcome o = run_program(call);
+            EXPECT_EQ(o.signal, 0);
+            EXPECT_EQ(o.status, k < full.size() ? 1 : 0);
+            EXPECT_EQ(o.out, full.substr(0, k));
+        }
     }
 }
 

@@ -41,13 +41,12 @@ struct Result {
 };
 
 /* The conversion and the final flush, as the program runs them. */
-Result run(const Mode &m, size_t accept, bool buffered, size_t fail_read_at = NO_LIMIT,
-           bool recovers = false)
+Result run(const Mode &m, size_t accept, bool buffered, bool recovers = false)
 {
     opt_reverse = m.reverse;
     opt_ucs2 = m.ucs2;
     std::string sink;
-    FILE *in = input_stream(m.input, fail_read_at), *out = output_stream(&sink, accept, buffered, recovers);
+    FILE *in = input_stream(m.input), *out = output_stream(&sink, accept, buffered, recovers);
     int status = run_conversion(in, out);
     fclose(in);
     fclose(out);
@@ -65,7 +64,7 @@ TEST(FaultInjection, WritesFailAfterEveryByte)
         for (int variant = 0; variant < 4; ++variant) {
             const bool buffered = variant & 1, recovers = variant & 2;
             for (size_t k = 0; k <= full.out.size(); ++k, ++positions) {
-                const Result r = run(m, k, buffered, NO_LIMIT, recovers);
+                const Result r = run(m, k, buffered, recovers);
                 ASSERT_EQ(r.status, 1) << m.name << " variant " << variant << " k=" << k;
                 ASSERT_EQ(r.out, full.out.substr(0, k)) << m.name << " variant " << variant << " k=" << k;
             }
@@ -89,20 +88,6 @@ TEST(FaultInjection, SuccessIsExactAtTheWholeLength)
             EXPECT_EQ(exact.status, 0) << m.name;
             EXPECT_EQ(exact.out, full.out) << m.name;
             EXPECT_EQ(run(m, full.out.size() - 1, buffered).status, 1) << m.name;
-        }
-    }
-}
-
-TEST(FaultInjection, ReadsFailAtEveryByte)
-{
-    for (const Mode &m : modes()) {
-        const Result full = run(m, NO_LIMIT, false);
-        for (bool buffered : {false, true}) {
-            for (size_t k = 0; k < m.input.size(); ++k) {
-                const Result r = run(m, NO_LIMIT, buffered, k);
-                ASSERT_EQ(r.status, 1) << m.name << " k=" << k;
-                ASSERT_EQ(r.out, full.out.substr(0, r.out.size())) << m.name << " k=" << k;
-            }
         }
     }
 }

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,13 +31,20 @@ FILE *file_holding(const std::string &bytes)
     return f;
 }
 
-std::string slurp(FILE *f)
+/* What is left of a descriptor from its offset on. */
+std::string read_rest(int fd)
 {
     std::string s;
-    rewind(f);
     char buf[4096];
-    for (size_t n; (n = fread(buf, 1, sizeof buf, f)) > 0;)
-        s.append(buf, n);
+    for (ssize_t n; (n = read(fd, buf, sizeof buf)) > 0;)
+        s.append(buf, static_cast<size_t>(n));
+    return s;
+}
+
+std::string slurp(FILE *f)
+{
+    rewind(f);
+    std::string s = read_rest(fileno(f));
     fclose(f);
     return s;
 }
@@ -44,13 +52,19 @@ std::string slurp(FILE *f)
 /* Forks the program with the given standard streams (out_fd -1: closed).
  * The child gets the default SIGPIPE action back: a test runner may ignore
  * the signal, and a child would inherit that. */
-pid_t start(const std::vector<std::string> &args, int in_fd, int out_fd, int err_fd)
+pid_t start(const std::vector<std::string> &args, int in_fd, int out_fd, int err_fd, long size_limit = -1)
 {
     fflush(nullptr);
     pid_t pid = fork();
     if (pid != 0)
         return pid;
     signal(SIGPIPE, SIG_DFL);
+    if (size_limit >= 0) {
+        /* A write past the limit then fails with EFBIG instead of killing. */
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit = {static_cast<rlim_t>(size_limit), static_cast<rlim_t>(size_limit)};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
     dup2(in_fd, 0);
     if (out_fd >= 0)
         dup2(out_fd, 1);
@@ -86,16 +100,31 @@ void finish(Outcome &o, pid_t pid, FILE *err)
 
 Outcome run_program(const Invocation &call)
 {
-    FILE *in = file_holding(call.in), *out = tmpfile(), *err = tmpfile();
-    int in_fd = call.stdin_path ? open(call.stdin_path, O_RDONLY) : fileno(in);
-    int out_fd = call.close_stdout ? -1
-                 : call.stdout_path ? open(call.stdout_path, O_WRONLY)
-                                    : fileno(out);
-    pid_t pid = start(call.args, in_fd, out_fd, fileno(err));
+    FILE *in = file_holding(call.pipe_chunk ? "" : call.in), *out = tmpfile(), *err = tmpfile();
+    int to_child[2] = {-1, -1};
+    if (call.pipe_chunk && pipe2(to_child, O_CLOEXEC) != 0)
+        return {};
+    const int in_fd = call.stdin_path ? open(call.stdin_path, O_RDONLY) : call.pipe_chunk ? to_child[0] : fileno(in);
+    const int out_fd = call.close_stdout ? -1 : call.stdout_path ? open(call.stdout_path, O_WRONLY) : fileno(out);
+    const pid_t pid = start(call.args, in_fd, out_fd, fileno(err), call.size_limit);
     Outcome o;
+    if (call.pipe_chunk) {
+        /* Small writes a little apart, so the program meets short reads. The
+         * read end stays open here: what the program leaves stays in it. */
+        for (size_t at = 0; at < call.in.size(); at += call.pipe_chunk) {
+            const size_t n = std::min(call.pipe_chunk, call.in.size() - at);
+            if (write(to_child[1], call.in.data() + at, n) != static_cast<ssize_t>(n))
+                break;
+            usleep(200);
+        }
+        close(to_child[1]);
+    }
     finish(o, pid, err);
+    o.rest = read_rest(in_fd);
     if (call.stdin_path)
         close(in_fd);
+    if (call.pipe_chunk)
+        close(to_child[0]);
     if (call.stdout_path)
         close(out_fd);
     fclose(in);
@@ -134,4 +163,36 @@ Outcome run_piped(const std::vector<std::string> &args, const std::string &in, s
     fclose(src);
     finish(o, pid, err);
     return o;
+}
+
+std::vector<std::string> run_interactive(const std::vector<std::string> &args,
+                                         const std::vector<std::string> &pieces, int wait_ms)
+{
+    FILE *err = tmpfile();
+    int to_child[2], from_child[2];
+    if (pipe2(to_child, O_CLOEXEC) != 0 || pipe2(from_child, O_CLOEXEC) != 0)
+        return {};
+    const pid_t pid = start(args, to_child[0], from_child[1], fileno(err));
+    close(to_child[0]);
+    close(from_child[1]);
+    std::vector<std::string> seen;
+    for (const std::string &piece : pieces) {
+        std::string got;
+        if (write(to_child[1], piece.data(), piece.size()) == static_cast<ssize_t>(piece.size())) {
+            /* The first piece waits out the program's start (an emulator's
+             * too); after that, output is what comes within wait_ms. */
+            pollfd ready = {from_child[0], POLLIN, 0};
+            char buf[256];
+            ssize_t n;
+            for (int wait = seen.empty() ? 10000 : wait_ms;
+                 poll(&ready, 1, wait) > 0 && (n = read(from_child[0], buf, sizeof buf)) > 0; wait = wait_ms)
+                got.append(buf, static_cast<size_t>(n));
+        }
+        seen.push_back(got);
+    }
+    close(to_child[1]);
+    close(from_child[0]);
+    Outcome o;
+    finish(o, pid, err);
+    return seen;
 }

@@ -11,6 +11,8 @@ struct Invocation {
     const char *stdin_path = nullptr;  /* instead of in, e.g. a directory */
     const char *stdout_path = nullptr; /* instead of a captured file, e.g. /dev/full */
     bool close_stdout = false;
+    size_t pipe_chunk = 0;  /* in through a pipe, this many bytes a write, instead of a file */
+    long size_limit = -1;   /* largest file the program may write (RLIMIT_FSIZE) */
 };
 
 struct Outcome {
@@ -18,6 +20,7 @@ struct Outcome {
     int signal = 0;  /* the signal that ended it, if one did */
     std::string out;
     std::string err;
+    std::string rest; /* what the program left of its input for the next reader */
 };
 
 /* True when SEPTCVT_TARGET=windows says the program is a Windows build, whose
@@ -34,5 +37,10 @@ Outcome run_program(const Invocation &call);
  * open until then. */
 Outcome run_piped(const std::vector<std::string> &args, const std::string &in, size_t want,
                   int timeout_ms, bool open_input);
+
+/* Feeds a pipe piece by piece and returns what the program wrote after each
+ * piece within wait_ms; the input stays open until the last piece is fed. */
+std::vector<std::string> run_interactive(const std::vector<std::string> &args,
+                                         const std::vector<std::string> &pieces, int wait_ms);
 
 #endif

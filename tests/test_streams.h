@@ -1,5 +1,6 @@
-/* In-memory standard streams for driving the conversions in-process,
- * including streams that fail on purpose. glibc only (fopencookie). */
+/* Streams for driving the conversions in-process: input from a temporary
+ * file, output into memory through a stream that can fail on purpose.
+ * glibc only (fopencookie). */
 #ifndef SEPTCVT_TEST_STREAMS_H
 #define SEPTCVT_TEST_STREAMS_H
 
@@ -9,9 +10,9 @@
 
 constexpr size_t NO_LIMIT = static_cast<size_t>(-1);
 
-/* Reads the bytes of data; with fail_at set, a read error instead of byte
- * number fail_at (0-based) and everything after it. */
-FILE *input_stream(const std::string &data, size_t fail_at = NO_LIMIT);
+/* A temporary file that holds data, read from its start: the conversions
+ * read the descriptor under it. */
+FILE *input_stream(const std::string &data);
 
 /* Appends what is written to *sink; after accept bytes every write fails, as
  * on a full disk, or with recovers only the first one, as a passing error

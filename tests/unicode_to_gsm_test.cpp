@@ -20,15 +20,15 @@ TEST(GsmPut, EveryUnitAgreesWithTableSearch)
     fclose(out);
 }
 
-/* Each unit as the whole input, in all three forms, through the conversion
- * and through the reference conversion. */
+/* Each unit in all three forms, cut at every byte, through the core and
+ * through the reference conversion. */
 TEST(UnicodeToGsm, EveryUnitInEveryForm)
 {
     for (uint32_t unit = 0; unit < 0x10000; ++unit) {
         const std::string le = ref_ucs2le(unit), be{le[1], le[0]};
-        ASSERT_TRUE(reverse_agrees(true, "\xff\xfe" + le)) << std::hex << unit;
-        ASSERT_TRUE(reverse_agrees(true, "\xfe\xff" + be)) << std::hex << unit;
-        ASSERT_TRUE(reverse_agrees(false, ref_utf8(unit))) << std::hex << unit;
+        ASSERT_TRUE(core_agrees(true, true, "\xff\xfe" + le + "A\0", unit)) << std::hex << unit;
+        ASSERT_TRUE(core_agrees(true, true, "\xfe\xff" + be + "\0A", unit)) << std::hex << unit;
+        ASSERT_TRUE(core_agrees(true, false, ref_utf8(unit) + "A", unit)) << std::hex << unit;
     }
 }
 

@@ -1,0 +1,56 @@
+/* The conversion core: both conversions over memory, a block at a time.
+ *
+ * A block function takes a span of input and fills an output buffer; what a
+ * block end cut off (an escape waiting for its code, a byte-order mark, a
+ * UCS-2 unit or a UTF-8 sequence) waits in the state for the next block, so
+ * the result never depends on where the blocks end. No I/O, no allocation:
+ * the driver moves the bytes. */
+#ifndef SEPTCVT_BLOCK_H
+#define SEPTCVT_BLOCK_H
+
+#include <cstddef>
+#include <cstdint>
+
+/* Byte order of UCS-2 input, as its mark showed. */
+constexpr int BO_AS_READ = 0; /* FF FE: little-endian units */
+constexpr int BO_SWAPPED = 1; /* FE FF: big-endian units */
+constexpr int BO_UNKNOWN = 2; /* the mark is not in yet */
+
+struct block_state {
+    int status;           /* 1 once a character had no mapping, or the input was refused */
+    bool stop;            /* the conversion ends after this block's output */
+    bool ucs2;            /* the Unicode side is UCS-2, not UTF-8 */
+    bool escape_pending;  /* forward: the last block ended on an escape */
+    int byte_order;       /* reverse UCS-2: BO_UNKNOWN until the mark is in */
+    uint8_t pending[6];   /* reverse: the start of a mark, unit or sequence */
+    size_t pending_len;
+};
+
+/* The most output one byte of input gives in either direction: a GSM code's
+ * two UTF-8 or UCS-2 bytes, or the escape pair of `{`, one UTF-8 byte. The
+ * tables are checked against it at compile time. */
+constexpr size_t MAX_GROWTH = 2;
+
+/* Room for the output of len bytes of input: the slack takes the rest of a
+ * character begun in an earlier block and the unconditional 4-byte stores. */
+constexpr size_t output_room(size_t len)
+{
+    return MAX_GROWTH * len + 8;
+}
+
+/* Starts a conversion. forward_start writes the preamble (the byte-order mark
+ * of UCS-2 output) into out and returns its length. */
+size_t forward_start(block_state &st, bool ucs2, uint8_t *out);
+void reverse_start(block_state &st, bool ucs2);
+
+/* Converts in[0..len) into out, which has output_room(len) bytes, and returns
+ * the bytes written. *used is the input used up: all of it, unless st.stop
+ * was set, when it ends with the faulty sequence. */
+size_t forward_block(block_state &st, const uint8_t *in, size_t len, size_t *used, uint8_t *out);
+size_t reverse_block(block_state &st, const uint8_t *in, size_t len, size_t *used, uint8_t *out);
+
+/* The status at the end of the input. What a block end cut off is dropped
+ * without changing it, but UCS-2 input without its mark is refused. */
+int end_status(const block_state &st);
+
+#endif

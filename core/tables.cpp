@@ -1,0 +1,97 @@
+#include "tables.h"
+
+#include "block.h"
+#include "gsm_tables.h"
+#include "utf8.h"
+
+static constexpr unicode_form unicode_form_of(uint16_t code_point, bool ucs2)
+{
+    unicode_form form{};
+    if (code_point == NO_MAPPING) {
+        form.flags = FORM_UNMAPPED;
+    } else if (ucs2) {
+        form.bytes[0] = static_cast<uint8_t>(code_point & 0xFF);
+        form.bytes[1] = static_cast<uint8_t>(code_point >> 8);
+        form.count = 2;
+    } else {
+        uint8_t bytes[UTF8_MAX_LENGTH] = {};
+        form.count = static_cast<uint8_t>(utf8_encode(code_point, bytes));
+        for (int i = 0; i < 4; ++i)
+            form.bytes[i] = bytes[i];
+    }
+    return form;
+}
+
+static constexpr forward_table derive_forward(bool ucs2)
+{
+    forward_table table{};
+    for (int byte = 0; byte < 256; ++byte) {
+        /* The tables end at 0x7F; a higher byte is a code without mapping. */
+        table.base[byte] = unicode_form_of(byte < 0x80 ? gsm_base_table[byte] : NO_MAPPING, ucs2);
+        table.escaped[byte] = unicode_form_of(byte < 0x80 ? gsm_escape_table[byte] : NO_MAPPING, ucs2);
+        if (byte < 0x80 && gsm_base_table[byte] == GSM_ESCAPE)
+            table.base[byte] = unicode_form{{0, 0, 0, 0}, 0, FORM_ESCAPE, {0, 0}};
+    }
+    return table;
+}
+
+constexpr forward_table forward_utf8 = derive_forward(false);
+constexpr forward_table forward_ucs2 = derive_forward(true);
+
+static constexpr std::array<uint8_t, 0x10000> invert_tables()
+{
+    std::array<uint8_t, 0x10000> form{};
+    for (uint8_t &f : form)
+        f = GSM_NO_FORM;
+    /* Later writes win, so walk each table downward and the base table last. */
+    for (int code = 127; code >= 0; --code)
+        if (gsm_escape_table[code] != NO_MAPPING)
+            form[gsm_escape_table[code]] = static_cast<uint8_t>(GSM_ESCAPED | code);
+    for (int code = 127; code >= 0; --code)
+        form[gsm_base_table[code]] = static_cast<uint8_t>(code);
+    return form;
+}
+
+/* GSM_ESCAPED | 0x7F would read as GSM_NO_FORM. */
+static_assert(gsm_escape_table[0x7F] == NO_MAPPING, "escape code 0x7F must stay unmapped");
+
+constexpr std::array<uint8_t, 0x10000> gsm_unit_form = invert_tables();
+
+static constexpr std::array<gsm_form, 256> derive_gsm_forms()
+{
+    std::array<gsm_form, 256> forms{};
+    for (int f = 0; f < 256; ++f) {
+        const uint8_t code = static_cast<uint8_t>(f & 0x7F);
+        if (f == GSM_NO_FORM)
+            forms[f] = gsm_form{{0, 0}, 0, 1};
+        else if ((f & GSM_ESCAPED) != 0)
+            forms[f] = gsm_form{{static_cast<uint8_t>(GSM_ESCAPE), code}, 2, 0};
+        else
+            forms[f] = gsm_form{{code, 0}, 1, 0};
+    }
+    return forms;
+}
+
+constexpr std::array<gsm_form, 256> gsm_forms = derive_gsm_forms();
+
+/* The output buffers are sized by these bounds. */
+static constexpr int most_bytes(const unicode_form (&forms)[256])
+{
+    int most = 0;
+    for (const unicode_form &f : forms)
+        most = f.count > most ? f.count : most;
+    return most;
+}
+static_assert(most_bytes(forward_utf8.base) <= MAX_GROWTH && most_bytes(forward_ucs2.base) <= MAX_GROWTH,
+              "a GSM code gives at most MAX_GROWTH bytes");
+static_assert(most_bytes(forward_utf8.escaped) <= 2 * MAX_GROWTH &&
+                  most_bytes(forward_ucs2.escaped) <= 2 * MAX_GROWTH,
+              "an escape pair gives at most MAX_GROWTH bytes per input byte");
+static constexpr bool every_gsm_form_fits()
+{
+    for (const gsm_form &f : gsm_forms)
+        if (f.count > MAX_GROWTH)
+            return false;
+    return true;
+}
+static_assert(every_gsm_form_fits(), "a character of one UTF-8 byte gives at most MAX_GROWTH bytes");

@@ -1,0 +1,50 @@
+/* The one place that touches descriptors and streams, and the only code that
+ * knows which platform it runs on. Documented C library and system calls
+ * only: nothing of the stream library's private state. */
+#ifndef SEPTCVT_PLATFORM_H
+#define SEPTCVT_PLATFORM_H
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+/* Reads what the descriptor has, up to size bytes, waiting while it has
+ * nothing: so a line typed at a terminal or a short write into a pipe is
+ * passed on at once. The count, 0 at the end of the input, or -1 on a read
+ * error. Interrupted reads are retried, and a non-blocking descriptor is
+ * waited for rather than taken for a failure. */
+long read_input(int fd, uint8_t *buf, size_t size);
+
+/* The descriptor under a stream, or -1 where it has none. */
+int stream_descriptor(FILE *stream);
+
+/* True when the descriptor is a regular file, whose offset can be moved. */
+bool is_regular_file(int fd);
+
+/* Moves a regular file's offset back over count bytes that were read but not
+ * used, for whoever reads the file next. */
+void unread_input(int fd, size_t count);
+
+/* 0 when all n bytes went to the stream, 1 when they did not. */
+int write_output(FILE *out, const uint8_t *bytes, size_t n);
+
+/* One byte 0-255 from a stream, or EOF at the end of the input or on a read
+ * error. For the codec's stream functions, which read no further than a
+ * character. */
+int read_byte(FILE *in);
+
+/* 0 when the byte was written, 1 when it was not. */
+int write_byte(FILE *out, int byte);
+
+/* No line-end translation and no end-of-file character: every byte passes.
+ * Where the streams translate nothing there is nothing to do. */
+void set_binary_mode(FILE *stream);
+
+/* Every write goes to the system at once. */
+void set_unbuffered(FILE *stream);
+
+/* A reader that goes away must not kill a filter by a signal: the failed
+ * write is reported like any other, through the exit status. */
+void ignore_broken_pipe();
+
+#endif
