@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "gsm_tables.h"
 #include "tables.h"
 
 size_t forward_start(block_state &st, bool ucs2, uint8_t *out)
@@ -26,6 +27,24 @@ static inline uint8_t *put(uint8_t *o, const unicode_form &form, int &status)
     return o + form.count;
 }
 
+/* Converts the code at in[i], or the escape pair it begins; returns where the
+ * next code starts. */
+static size_t convert_one(const forward_table &table, const uint8_t *in, size_t len, size_t i, uint8_t *&o,
+                          int &status, block_state &st)
+{
+    const unicode_form &form = table.base[in[i]];
+    if ((form.flags & FORM_ESCAPE) == 0) {
+        o = put(o, form, status);
+        return i + 1;
+    }
+    if (i + 1 == len) {
+        st.escape_pending = true; /* dropped if the input ends here */
+        return len;
+    }
+    o = put(o, table.escaped[in[i + 1]], status);
+    return i + 2;
+}
+
 size_t forward_block(block_state &st, const uint8_t *in, size_t len, size_t *used, uint8_t *out)
 {
     const forward_table &table = st.ucs2 ? forward_ucs2 : forward_utf8;
@@ -39,18 +58,28 @@ size_t forward_block(block_state &st, const uint8_t *in, size_t len, size_t *use
         st.escape_pending = false;
         i = 1;
     }
-    for (; i < len; ++i) {
-        const unicode_form &form = table.base[in[i]];
-        if ((form.flags & FORM_ESCAPE) != 0) {
-            if (++i == len) {
-                st.escape_pending = true; /* dropped if the input ends here */
-                break;
-            }
-            o = put(o, table.escaped[in[i]], status);
+    /* Eight codes at a time while none of them is special: an escape, or a
+     * byte above 0x7F; those take the careful path below. Every other code
+     * has a mapping, so the status stays as it is. The test treats each
+     * byte of the word alike, so the host's byte order does not matter. */
+    const uint64_t ones = 0x0101010101010101u, highs = 0x8080808080808080u;
+    while (i + 8 <= len) {
+        uint64_t word;
+        memcpy(&word, in + i, sizeof word);
+        const uint64_t escapes = word ^ (ones * GSM_ESCAPE); /* zero bytes where the escapes are */
+        if (((word | ((escapes - ones) & ~escapes)) & highs) != 0) {
+            i = convert_one(table, in, len, i, o, status, st);
             continue;
         }
-        o = put(o, form, status);
+        for (int k = 0; k < 8; ++k) {
+            const unicode_form &form = table.base[in[i + k]];
+            memcpy(o, form.bytes, 4);
+            o += form.count;
+        }
+        i += 8;
     }
+    while (i < len)
+        i = convert_one(table, in, len, i, o, status, st);
     st.status = status;
     *used = len;
     return static_cast<size_t>(o - out);

@@ -87,6 +87,17 @@ static_assert(most_bytes(forward_utf8.base) <= MAX_GROWTH && most_bytes(forward_
 static_assert(most_bytes(forward_utf8.escaped) <= 2 * MAX_GROWTH &&
                   most_bytes(forward_ucs2.escaped) <= 2 * MAX_GROWTH,
               "an escape pair gives at most MAX_GROWTH bytes per input byte");
+/* The forward conversion takes eight codes at once when none is the escape
+ * or above 0x7F, and then needs no check for a code without mapping. */
+static constexpr bool only_the_escape_is_special()
+{
+    for (int byte = 0; byte < 0x80; ++byte)
+        if (forward_utf8.base[byte].flags != (byte == GSM_ESCAPE ? FORM_ESCAPE : 0))
+            return false;
+    return gsm_base_table[GSM_ESCAPE] == GSM_ESCAPE;
+}
+static_assert(only_the_escape_is_special(), "every base code but the escape has a character");
+
 static constexpr bool every_gsm_form_fits()
 {
     for (const gsm_form &f : gsm_forms)
