@@ -137,7 +137,7 @@ bool core_agrees(bool reverse, bool ucs2, const std::string &in, unsigned seed)
 
 bool utf8_get_agrees(const std::string &in)
 {
-    Stream f(input_stream(in), fclose);
+    Stream f(memory_stream(in), fclose);
     for (size_t pos = 0;;) {
         uint32_t value = 0x12345678;
         const int status = utf8_get(f.get(), &value);

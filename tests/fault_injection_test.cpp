@@ -46,7 +46,7 @@ Result run(const Mode &m, size_t accept, bool buffered, bool recovers = false)
     opt_reverse = m.reverse;
     opt_ucs2 = m.ucs2;
     std::string sink;
-    FILE *in = input_stream(m.input), *out = output_stream(&sink, accept, buffered, recovers);
+    FILE *in = input_file(m.input), *out = output_stream(&sink, accept, buffered, recovers);
     int status = run_conversion(in, out);
     fclose(in);
     fclose(out);

@@ -9,6 +9,40 @@
 
 namespace {
 
+struct Source {
+    std::string data;
+    size_t pos;
+};
+
+ssize_t source_read(void *cookie, char *buf, size_t size)
+{
+    auto *s = static_cast<Source *>(cookie);
+    const size_t n = std::min(size, s->data.size() - s->pos);
+    memcpy(buf, s->data.data() + s->pos, n);
+    s->pos += n;
+    return static_cast<ssize_t>(n);
+}
+
+/* Lets ftell tell how many bytes the reader has used up. */
+int source_seek(void *cookie, off64_t *offset, int whence)
+{
+    auto *s = static_cast<Source *>(cookie);
+    const off64_t base = whence == SEEK_SET ? 0
+                         : whence == SEEK_CUR ? static_cast<off64_t>(s->pos)
+                                              : static_cast<off64_t>(s->data.size());
+    if (base + *offset < 0 || base + *offset > static_cast<off64_t>(s->data.size()))
+        return -1;
+    s->pos = static_cast<size_t>(base + *offset);
+    *offset = static_cast<off64_t>(s->pos);
+    return 0;
+}
+
+int source_close(void *cookie)
+{
+    delete static_cast<Source *>(cookie);
+    return 0;
+}
+
 struct Sink {
     std::string *out;
     size_t accept;
@@ -40,7 +74,13 @@ int sink_close(void *cookie)
 
 } // namespace
 
-FILE *input_stream(const std::string &data)
+FILE *memory_stream(const std::string &data)
+{
+    cookie_io_functions_t io = {source_read, nullptr, source_seek, source_close};
+    return fopencookie(new Source{data, 0}, "r", io);
+}
+
+FILE *input_file(const std::string &data)
 {
     FILE *f = tmpfile();
     if (f == nullptr || fwrite(data.data(), 1, data.size(), f) != data.size() || fflush(f) != 0)
@@ -68,7 +108,7 @@ int convert_in_memory(int (*conversion)(FILE *, FILE *), bool ucs2, const std::s
                       std::string *out)
 {
     opt_ucs2 = ucs2;
-    FILE *i = input_stream(in), *o = output_stream(out, NO_LIMIT, true);
+    FILE *i = input_file(in), *o = output_stream(out, NO_LIMIT, true);
     int status = conversion(i, o);
     if (fflush(o) != 0)
         status = -1;

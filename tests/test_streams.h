@@ -1,6 +1,6 @@
-/* Streams for driving the conversions in-process: input from a temporary
- * file, output into memory through a stream that can fail on purpose.
- * glibc only (fopencookie). */
+/* Streams for driving the codec and the conversions in-process: input from
+ * memory or a temporary file, output into memory through a stream that can
+ * fail on purpose. glibc only (fopencookie). */
 #ifndef SEPTCVT_TEST_STREAMS_H
 #define SEPTCVT_TEST_STREAMS_H
 
@@ -10,9 +10,12 @@
 
 constexpr size_t NO_LIMIT = static_cast<size_t>(-1);
 
+/* Reads the bytes of data from memory: for the codec's stream functions. */
+FILE *memory_stream(const std::string &data);
+
 /* A temporary file that holds data, read from its start: the conversions
- * read the descriptor under it. */
-FILE *input_stream(const std::string &data);
+ * read the descriptor under a stream, which a memory stream lacks. */
+FILE *input_file(const std::string &data);
 
 /* Appends what is written to *sink; after accept bytes every write fails, as
  * on a full disk, or with recovers only the first one, as a passing error

@@ -14,7 +14,7 @@ using namespace std::string_literals;
 /* The first call on in: status, stored value and bytes used up. */
 RefDecoded first_call(const std::string &in)
 {
-    FILE *f = input_stream(in);
+    FILE *f = memory_stream(in);
     uint32_t value = 0x12345678;
     const int status = utf8_get(f, &value);
     const size_t used = static_cast<size_t>(ftell(f));
@@ -87,7 +87,7 @@ TEST(Utf8Get, MissingStreamOrResult)
     uint32_t value = 7;
     EXPECT_EQ(utf8_get(nullptr, &value), UTF_NULL);
     EXPECT_EQ(value, 7u);
-    FILE *f = input_stream("A");
+    FILE *f = memory_stream("A");
     EXPECT_EQ(utf8_get(f, nullptr), UTF_NULL);
     EXPECT_EQ(utf8_get(f, &value), UTF_OK); /* nothing was read */
     EXPECT_EQ(value, 0x41u);
