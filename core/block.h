@@ -16,6 +16,8 @@ constexpr int BO_AS_READ = 0; /* FF FE: little-endian units */
 constexpr int BO_SWAPPED = 1; /* FE FF: big-endian units */
 constexpr int BO_UNKNOWN = 2; /* the mark is not in yet */
 
+struct kernel_set;
+
 struct block_state {
     int status;           /* 1 once a character had no mapping, or the input was refused */
     bool stop;            /* the conversion ends after this block's output */
@@ -24,6 +26,7 @@ struct block_state {
     int byte_order;       /* reverse UCS-2: BO_UNKNOWN until the mark is in */
     uint8_t pending[6];   /* reverse: the start of a mark, unit or sequence */
     size_t pending_len;
+    const kernel_set *kernels; /* the vector kernels, or none: the scalar core alone */
 };
 
 /* The most output one byte of input gives in either direction: a GSM code's
@@ -38,8 +41,9 @@ constexpr size_t output_room(size_t len)
     return MAX_GROWTH * len + 8;
 }
 
-/* Starts a conversion. forward_start writes the preamble (the byte-order mark
- * of UCS-2 output) into out and returns its length. */
+/* Starts a conversion with the kernels this processor runs. forward_start
+ * writes the preamble (the byte-order mark of UCS-2 output) into out and
+ * returns its length. */
 size_t forward_start(block_state &st, bool ucs2, uint8_t *out);
 void reverse_start(block_state &st, bool ucs2);
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "gsm_tables.h"
+#include "kernels.h"
 #include "tables.h"
 
 size_t forward_start(block_state &st, bool ucs2, uint8_t *out)
@@ -10,6 +11,7 @@ size_t forward_start(block_state &st, bool ucs2, uint8_t *out)
     st = block_state{};
     st.ucs2 = ucs2;
     st.byte_order = BO_AS_READ;
+    st.kernels = chosen_kernels();
     if (!ucs2)
         return 0;
     /* The byte-order mark goes out before anything is read, also when the
@@ -32,7 +34,7 @@ static inline uint8_t *put(uint8_t *o, const unicode_form &form, int &status)
 static size_t convert_one(const forward_table &table, const uint8_t *in, size_t len, size_t i, uint8_t *&o,
                           int &status, block_state &st)
 {
-    const unicode_form &form = table.base[in[i]];
+    const unicode_form &form = table.entries[in[i]];
     if ((form.flags & FORM_ESCAPE) == 0) {
         o = put(o, form, status);
         return i + 1;
@@ -41,8 +43,44 @@ static size_t convert_one(const forward_table &table, const uint8_t *in, size_t 
         st.escape_pending = true; /* dropped if the input ends here */
         return len;
     }
-    o = put(o, table.escaped[in[i + 1]], status);
+    o = put(o, table.entries[FORWARD_ESCAPED + in[i + 1]], status);
     return i + 2;
+}
+
+/* The scalar core from in[i] until at least `until`, ending on a character
+ * boundary; returns where it ended. */
+static size_t forward_scalar(const forward_table &table, const uint8_t *in, size_t len, size_t i, size_t until,
+                             uint8_t *&out_at, int &status_at, block_state &st)
+{
+    /* Local copies: a store through a byte pointer could change the pointer
+     * or the status, as far as the compiler knows, so it would reload them. */
+    uint8_t *o = out_at;
+    int status = status_at;
+    /* Eight codes at a time while none of them is special: an escape, or a
+     * byte above 0x7F; those take the careful path below. Every other code
+     * has a mapping, so the status stays as it is. The test treats each
+     * byte of the word alike, so the host's byte order does not matter. */
+    const uint64_t ones = 0x0101010101010101u, highs = 0x8080808080808080u;
+    while (i + 8 <= until) {
+        uint64_t word;
+        memcpy(&word, in + i, sizeof word);
+        const uint64_t escapes = word ^ (ones * GSM_ESCAPE); /* zero bytes where the escapes are */
+        if (((word | ((escapes - ones) & ~escapes)) & highs) != 0) {
+            i = convert_one(table, in, len, i, o, status, st);
+            continue;
+        }
+        for (int k = 0; k < 8; ++k) {
+            const unicode_form &form = table.entries[in[i + k]];
+            memcpy(o, form.bytes, 4);
+            o += form.count;
+        }
+        i += 8;
+    }
+    while (i < until)
+        i = convert_one(table, in, len, i, o, status, st);
+    out_at = o;
+    status_at = status;
+    return i;
 }
 
 size_t forward_block(block_state &st, const uint8_t *in, size_t len, size_t *used, uint8_t *out)
@@ -54,32 +92,22 @@ size_t forward_block(block_state &st, const uint8_t *in, size_t len, size_t *use
     /* An escape covers exactly one byte, so a second 0x1B is looked up in
      * the escape table, where it has no mapping. */
     if (st.escape_pending && len > 0) {
-        o = put(o, table.escaped[in[0]], status);
+        o = put(o, table.entries[FORWARD_ESCAPED + in[0]], status);
         st.escape_pending = false;
         i = 1;
     }
-    /* Eight codes at a time while none of them is special: an escape, or a
-     * byte above 0x7F; those take the careful path below. Every other code
-     * has a mapping, so the status stays as it is. The test treats each
-     * byte of the word alike, so the host's byte order does not matter. */
-    const uint64_t ones = 0x0101010101010101u, highs = 0x8080808080808080u;
-    while (i + 8 <= len) {
-        uint64_t word;
-        memcpy(&word, in + i, sizeof word);
-        const uint64_t escapes = word ^ (ones * GSM_ESCAPE); /* zero bytes where the escapes are */
-        if (((word | ((escapes - ones) & ~escapes)) & highs) != 0) {
-            i = convert_one(table, in, len, i, o, status, st);
-            continue;
+    if (st.kernels == nullptr) {
+        i = forward_scalar(table, in, len, i, len, o, status, st);
+    } else {
+        /* The kernel converts the windows it handles; the scalar core takes
+         * each window it leaves, and the tail. */
+        const auto kernel = st.ucs2 ? st.kernels->forward_ucs2 : st.kernels->forward_utf8;
+        const size_t window = st.kernels->window;
+        while (i < len) {
+            i = kernel(table.entries, in, len, i, o, status);
+            i = forward_scalar(table, in, len, i, i + window < len ? i + window : len, o, status, st);
         }
-        for (int k = 0; k < 8; ++k) {
-            const unicode_form &form = table.base[in[i + k]];
-            memcpy(o, form.bytes, 4);
-            o += form.count;
-        }
-        i += 8;
     }
-    while (i < len)
-        i = convert_one(table, in, len, i, o, status, st);
     st.status = status;
     *used = len;
     return static_cast<size_t>(o - out);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "convert.h"
+#include "kernels.h"
 #include "tables.h"
 #include "utf8.h"
 
@@ -11,6 +12,7 @@ void reverse_start(block_state &st, bool ucs2)
     st = block_state{};
     st.ucs2 = ucs2;
     st.byte_order = ucs2 ? BO_UNKNOWN : BO_AS_READ;
+    st.kernels = chosen_kernels();
 }
 
 int end_status(const block_state &st)
@@ -73,20 +75,56 @@ static uint8_t *finish_pending(block_state &st, uint8_t *o, int &status)
     return put_code_point(o, code_point, status);
 }
 
-static size_t convert_ucs2(block_state &st, const uint8_t *in, size_t len, size_t i, uint8_t *&o,
-                           int &status)
+/* UCS-2 from in[i] to the block end, in one byte order: a loop for each, so
+ * that no unit waits for a choice of order. */
+template <int BYTE_ORDER>
+static size_t convert_ucs2_as(block_state &st, const uint8_t *in, size_t len, size_t i, uint8_t *&out_at,
+                              int &status_at)
 {
+    /* Local copies: a store through a byte pointer could change the pointer
+     * or the status, as far as the compiler knows, so it would reload them. */
+    uint8_t *o = out_at;
+    int status = status_at;
+    /* Eight units at a time, each code stored at its own place, while every
+     * unit has a form of one code: in text, most units do, and the stores
+     * then wait for no count. Otherwise the eight go again one by one. */
+    for (; i + 16 <= len; i += 16) {
+        unsigned forms = 0;
+        for (int k = 0; k < 8; ++k) {
+            const uint8_t form = gsm_unit_form[load_unit(in + i + 2 * k, BYTE_ORDER)];
+            o[k] = form;
+            forms |= form;
+        }
+        if ((forms & GSM_ESCAPED) == 0) {
+            o += 8;
+            continue;
+        }
+        for (int k = 0; k < 8; ++k)
+            o = put_unit(o, load_unit(in + i + 2 * k, BYTE_ORDER), status);
+    }
     for (; i + 1 < len; i += 2)
-        o = put_unit(o, load_unit(in + i, st.byte_order), status);
-    if (i < len) /* half a unit waits for the next block, or is dropped */
+        o = put_unit(o, load_unit(in + i, BYTE_ORDER), status);
+    if (i + 1 == len) /* half a unit waits for the next block, or is dropped */
         st.pending[st.pending_len++] = in[i++];
+    out_at = o;
+    status_at = status;
     return i;
 }
 
-static size_t convert_utf8(block_state &st, const uint8_t *in, size_t len, size_t i, uint8_t *&o,
-                           int &status)
+static size_t convert_ucs2(block_state &st, const uint8_t *in, size_t len, size_t i, uint8_t *&o, int &status)
 {
-    while (i < len) {
+    return st.byte_order == BO_SWAPPED ? convert_ucs2_as<BO_SWAPPED>(st, in, len, i, o, status)
+                                       : convert_ucs2_as<BO_AS_READ>(st, in, len, i, o, status);
+}
+
+/* UTF-8 from in[i] until at least `until`; returns where it ended, which is
+ * len once a block end cut a sequence off. */
+static size_t convert_utf8(block_state &st, const uint8_t *in, size_t len, size_t i, size_t until, uint8_t *&out_at,
+                           int &status_at)
+{
+    uint8_t *o = out_at; /* local copies, as in convert_ucs2 */
+    int status = status_at;
+    while (i < until) {
         const uint8_t lead = in[i];
         if (lead < 0x80) {
             o = put_unit(o, lead, status);
@@ -107,7 +145,8 @@ static size_t convert_utf8(block_state &st, const uint8_t *in, size_t len, size_
             /* Cut by the block end: judged when all announced bytes are in. */
             memcpy(st.pending, in + i, used);
             st.pending_len = used;
-            return len;
+            i = len;
+            break;
         }
         i += used;
         if (got != UTF_OK) {
@@ -116,6 +155,8 @@ static size_t convert_utf8(block_state &st, const uint8_t *in, size_t len, size_
         }
         o = put_code_point(o, code_point, status);
     }
+    out_at = o;
+    status_at = status;
     return i;
 }
 
@@ -133,8 +174,18 @@ size_t reverse_block(block_state &st, const uint8_t *in, size_t len, size_t *use
         if (st.pending_len == need)
             o = finish_pending(st, o, status);
     }
-    if (!st.stop && st.pending_len == 0)
-        i = st.ucs2 ? convert_ucs2(st, in, len, i, o, status) : convert_utf8(st, in, len, i, o, status);
+    if (st.ucs2 || st.kernels == nullptr) {
+        if (!st.stop && st.pending_len == 0)
+            i = st.ucs2 ? convert_ucs2(st, in, len, i, o, status) : convert_utf8(st, in, len, i, len, o, status);
+    } else {
+        /* The kernel converts the windows it handles; the scalar core takes
+         * each window it leaves, and the tail. */
+        const kernel_set &k = *st.kernels;
+        while (i < len && !st.stop && st.pending_len == 0) {
+            i = k.reverse_utf8(in, len, i, o, status);
+            i = convert_utf8(st, in, len, i, i + k.window < len ? i + k.window : len, o, status);
+        }
+    }
     if (st.stop)
         status = 1;
     st.status = status;

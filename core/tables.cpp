@@ -27,10 +27,11 @@ static constexpr forward_table derive_forward(bool ucs2)
     forward_table table{};
     for (int byte = 0; byte < 256; ++byte) {
         /* The tables end at 0x7F; a higher byte is a code without mapping. */
-        table.base[byte] = unicode_form_of(byte < 0x80 ? gsm_base_table[byte] : NO_MAPPING, ucs2);
-        table.escaped[byte] = unicode_form_of(byte < 0x80 ? gsm_escape_table[byte] : NO_MAPPING, ucs2);
+        unicode_form &base = table.entries[byte], &escaped = table.entries[FORWARD_ESCAPED + byte];
+        base = unicode_form_of(byte < 0x80 ? gsm_base_table[byte] : NO_MAPPING, ucs2);
+        escaped = unicode_form_of(byte < 0x80 ? gsm_escape_table[byte] : NO_MAPPING, ucs2);
         if (byte < 0x80 && gsm_base_table[byte] == GSM_ESCAPE)
-            table.base[byte] = unicode_form{{0, 0, 0, 0}, 0, FORM_ESCAPE, {0, 0}};
+            base = unicode_form{{0, 0, 0, 0}, 0, FORM_ESCAPE, {0, 0}};
     }
     return table;
 }
@@ -74,25 +75,50 @@ static constexpr std::array<gsm_form, 256> derive_gsm_forms()
 
 constexpr std::array<gsm_form, 256> gsm_forms = derive_gsm_forms();
 
+static constexpr std::array<uint32_t, GSM_INSIDE + 1> derive_short_forms()
+{
+    std::array<uint32_t, GSM_INSIDE + 1> forms{};
+    for (int unit = 0; unit < GSM_INSIDE; ++unit) {
+        const gsm_form &form = gsm_forms[gsm_unit_form[unit]];
+        forms[unit] = form.bytes[0] | form.bytes[1] << 8 | uint32_t{form.count} << 16 |
+                      (form.unmapped ? GSM_SHORT_UNMAPPED : 0);
+    }
+    forms[GSM_INSIDE] = 0;
+    return forms;
+}
+
+constexpr std::array<uint32_t, GSM_INSIDE + 1> gsm_short_forms = derive_short_forms();
+
+static constexpr std::array<uint8_t, 16> derive_identity()
+{
+    std::array<uint8_t, 16> by_low{};
+    for (int code = 0; code < 0x80; ++code)
+        if (gsm_base_table[code] == code && gsm_unit_form[code] == code)
+            by_low[code & 0x0F] = static_cast<uint8_t>(by_low[code & 0x0F] | 1 << (code >> 4));
+    return by_low;
+}
+
+constexpr std::array<uint8_t, 16> gsm_identity_by_low_nibble = derive_identity();
+
 /* The output buffers are sized by these bounds. */
-static constexpr int most_bytes(const unicode_form (&forms)[256])
+static constexpr int most_bytes(const forward_table &table, int from)
 {
     int most = 0;
-    for (const unicode_form &f : forms)
-        most = f.count > most ? f.count : most;
+    for (int byte = 0; byte < 256; ++byte)
+        most = table.entries[from + byte].count > most ? table.entries[from + byte].count : most;
     return most;
 }
-static_assert(most_bytes(forward_utf8.base) <= MAX_GROWTH && most_bytes(forward_ucs2.base) <= MAX_GROWTH,
+static_assert(most_bytes(forward_utf8, 0) <= MAX_GROWTH && most_bytes(forward_ucs2, 0) <= MAX_GROWTH,
               "a GSM code gives at most MAX_GROWTH bytes");
-static_assert(most_bytes(forward_utf8.escaped) <= 2 * MAX_GROWTH &&
-                  most_bytes(forward_ucs2.escaped) <= 2 * MAX_GROWTH,
+static_assert(most_bytes(forward_utf8, FORWARD_ESCAPED) <= 2 * MAX_GROWTH &&
+                  most_bytes(forward_ucs2, FORWARD_ESCAPED) <= 2 * MAX_GROWTH,
               "an escape pair gives at most MAX_GROWTH bytes per input byte");
 /* The forward conversion takes eight codes at once when none is the escape
  * or above 0x7F, and then needs no check for a code without mapping. */
 static constexpr bool only_the_escape_is_special()
 {
     for (int byte = 0; byte < 0x80; ++byte)
-        if (forward_utf8.base[byte].flags != (byte == GSM_ESCAPE ? FORM_ESCAPE : 0))
+        if (forward_utf8.entries[byte].flags != (byte == GSM_ESCAPE ? FORM_ESCAPE : 0))
             return false;
     return gsm_base_table[GSM_ESCAPE] == GSM_ESCAPE;
 }

@@ -19,9 +19,12 @@ struct unicode_form {
 constexpr uint8_t FORM_UNMAPPED = 1; /* no character; count is 0 */
 constexpr uint8_t FORM_ESCAPE = 2;   /* the escape: the next byte is read in `escaped` */
 
+/* By byte, 0x80-0xFF lying outside the alphabet; from FORWARD_ESCAPED on, by
+ * the byte after an escape. One row, so that a byte's index is its value
+ * plus FORWARD_ESCAPED where it follows an escape. */
+constexpr int FORWARD_ESCAPED = 256;
 struct forward_table {
-    unicode_form base[256];    /* by byte; 0x80-0xFF lie outside the alphabet */
-    unicode_form escaped[256]; /* by the byte after an escape */
+    unicode_form entries[512];
 };
 extern const forward_table forward_utf8;
 extern const forward_table forward_ucs2; /* least significant byte first */
@@ -41,6 +44,20 @@ struct gsm_form {
     uint8_t unmapped; /* 1 then, else 0 */
 };
 extern const std::array<gsm_form, 256> gsm_forms;
+
+/* The GSM form of every unit below 0x800, where UTF-8 takes one or two
+ * bytes, looked up directly; and at GSM_INSIDE an empty form, for a position
+ * inside a character, which writes nothing and leaves the status. Each form
+ * as one number, so one load fetches it: its first byte in bits 0-7, its
+ * second in 8-15, its count in 16-23, and GSM_SHORT_UNMAPPED. */
+constexpr uint16_t GSM_INSIDE = 0x800;
+constexpr uint32_t GSM_SHORT_UNMAPPED = 1u << 24;
+extern const std::array<uint32_t, GSM_INSIDE + 1> gsm_short_forms;
+
+/* The codes below 0x80 whose character is the code itself, so that text of
+ * them passes unchanged in either direction; as a lookup by the low four
+ * bits of a byte, a bit for each value of the high four (0 to 7). */
+extern const std::array<uint8_t, 16> gsm_identity_by_low_nibble;
 
 inline const gsm_form &gsm_form_of(uint16_t unit)
 {

@@ -5,6 +5,7 @@
 
 #include "block.h"
 #include "convert.h"
+#include "kernels.h"
 #include "reference.h"
 #include "test_streams.h"
 #include "utf8.h"
@@ -92,7 +93,8 @@ Converted ref_reverse(const std::string &in, bool ucs2)
     }
 }
 
-Converted core_convert(bool reverse, bool ucs2, const std::string &in, const std::vector<size_t> &cuts)
+Converted core_convert(const kernel_set *kernels, bool reverse, bool ucs2, const std::string &in,
+                       const std::vector<size_t> &cuts)
 {
     block_state st;
     std::vector<uint8_t> out(output_room(0));
@@ -101,6 +103,7 @@ Converted core_convert(bool reverse, bool ucs2, const std::string &in, const std
         reverse_start(st, ucs2);
     else
         r.out.assign(reinterpret_cast<char *>(out.data()), forward_start(st, ucs2, out.data()));
+    st.kernels = kernels;
     size_t pos = 0;
     for (size_t end : cuts) {
         if (end <= pos)
@@ -131,8 +134,14 @@ bool core_agrees(bool reverse, bool ucs2, const std::string &in, unsigned seed)
         if (i == in.size() || rng() % 4 == 0)
             random.push_back(i);
     }
-    return core_convert(reverse, ucs2, in, whole) == want && core_convert(reverse, ucs2, in, bytes) == want &&
-           core_convert(reverse, ucs2, in, random) == want;
+    std::vector<const kernel_set *> sets = {nullptr};
+    for (const kernel_set *const *k = runnable_kernels(); *k != nullptr; ++k)
+        sets.push_back(*k);
+    for (const kernel_set *k : sets)
+        if (!(core_convert(k, reverse, ucs2, in, whole) == want && core_convert(k, reverse, ucs2, in, bytes) == want &&
+              core_convert(k, reverse, ucs2, in, random) == want))
+            return false;
+    return true;
 }
 
 bool utf8_get_agrees(const std::string &in)

@@ -22,12 +22,17 @@ bool operator==(const Converted &a, const Converted &b);
 Converted ref_forward(const std::string &in, bool ucs2);
 Converted ref_reverse(const std::string &in, bool ucs2);
 
-/* The conversion core, fed in pieces that end at each of cuts (ascending,
- * the last one in.size()), each in a buffer of its own size. */
-Converted core_convert(bool reverse, bool ucs2, const std::string &in, const std::vector<size_t> &cuts);
+struct kernel_set;
 
-/* The core gives the reference's result whole, a byte at a time, and in
- * random pieces drawn from seed. */
+/* The conversion core with the given vector kernels (none: the scalar core
+ * alone), fed in pieces that end at each of cuts (ascending, the last one
+ * in.size()), each in a buffer of its own size. */
+Converted core_convert(const kernel_set *kernels, bool reverse, bool ucs2, const std::string &in,
+                       const std::vector<size_t> &cuts);
+
+/* The core, alone and with every kernel set this processor runs, gives the
+ * reference's result whole, a byte at a time, and in random pieces drawn
+ * from seed. */
 bool core_agrees(bool reverse, bool ucs2, const std::string &in, unsigned seed);
 
 /* utf8_get, call after call to the end: the same status, stored value and

@@ -94,6 +94,18 @@ void set_unbuffered(FILE *stream)
     setvbuf(stream, nullptr, _IONBF, 0);
 }
 
+bool cpu_has_avx2()
+{
+#if (defined(__x86_64__) || defined(_M_X64)) && (defined(__GNUC__) || defined(__clang__))
+    /* The compiler's runtime checks the system's support for the wider
+     * registers too. */
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
+#else
+    return false;
+#endif
+}
+
 void ignore_broken_pipe()
 {
 #ifdef SIGPIPE

@@ -43,6 +43,10 @@ void set_binary_mode(FILE *stream);
 /* Every write goes to the system at once. */
 void set_unbuffered(FILE *stream);
 
+/* True when the processor and the system run AVX2 instructions; false on
+ * processors that have none. */
+bool cpu_has_avx2();
+
 /* A reader that goes away must not kill a filter by a signal: the failed
  * write is reported like any other, through the exit status. */
 void ignore_broken_pipe();

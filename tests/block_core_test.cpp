@@ -49,7 +49,7 @@ TEST(BlockCore, EveryCutOfEachKindOfSequence)
         const size_t n = c.in.size();
         for (size_t a = 0; a <= n; ++a) {
             for (size_t b = a; b <= n; ++b) {
-                const Converted got = core_convert(c.reverse, c.ucs2, c.in, {a, b, n});
+                const Converted got = core_convert(nullptr, c.reverse, c.ucs2, c.in, {a, b, n});
                 ASSERT_TRUE(got == want) << "cut at " << a << " and " << b << ": status " << got.status
                                          << ", used " << got.used << ", out " << testing::PrintToString(got.out);
             }
