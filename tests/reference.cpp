@@ -1,0 +1,136 @@
+#include "reference.h"
+
+#include <random>
+
+#include "block.h"
+#include "kernels.h"
+
+namespace {
+
+/* The default alphabet as printed, code 0x00 to 0x7F, and the escape
+ * extension as code and character; read back through the reference decoder. */
+const std::string ALPHABET = "@£$¥èéùìòÇ\nØø\rÅåΔ_ΦΓΛΩΠΨΣΘΞ\x1bÆæßÉ !\"#¤%&'()*+,-./0123456789:;<=>?"
+                             "¡ABCDEFGHIJKLMNOPQRSTUVWXYZÄÖÑÜ§¿abcdefghijklmnopqrstuvwxyzäöñüà",
+                  ESCAPES = "\x0a\f\x14^\x28{\x29}\x2f\\\x3c[\x3d~\x3e]\x40|\x65€";
+
+std::vector<uint32_t> decoded(const std::string &s)
+{
+    std::vector<uint32_t> cps;
+    for (RefDecoded d = ref_decode(s, 0); d.status != 1; d = ref_decode(s, d.next))
+        cps.push_back(d.value);
+    return cps;
+}
+
+std::string ref_gsm(uint32_t unit) /* the first base code, else the first escape code */
+{
+    for (int code = 0; code < 0x100; ++code)
+        if ((code < 0x80 ? ref_base(code) : ref_escape(code - 0x80)) == unit)
+            return code < 0x80 ? std::string(1, static_cast<char>(code)) : std::string{'\x1b', static_cast<char>(code - 0x80)};
+    return "";
+}
+
+} // namespace
+
+uint32_t ref_base(int code)
+{
+    static const std::vector<uint32_t> base = decoded(ALPHABET);
+    return code >= 0 && code < 0x80 ? base.at(static_cast<size_t>(code)) : REF_NONE;
+}
+
+uint32_t ref_escape(int code)
+{
+    static const std::vector<uint32_t> pairs = decoded(ESCAPES);
+    for (size_t i = 0; i < pairs.size(); i += 2)
+        if (pairs[i] == static_cast<uint32_t>(code))
+            return pairs[i + 1];
+    return REF_NONE;
+}
+
+std::string ref_utf8(uint32_t cp) /* the count of continuation bytes by range */
+{
+    int n = 0;
+    while (n < 5 && cp >= (n == 0 ? 0x80u : 0x800u << (5 * (n - 1))))
+        ++n;
+    std::string s(1, static_cast<char>(n == 0 ? cp : (0xFF00 >> (n + 1)) | cp >> (6 * n)));
+    for (int k = n - 1; k >= 0; --k)
+        s += static_cast<char>(0x80 | ((cp >> (6 * k)) & 0x3F));
+    return s;
+}
+
+RefDecoded ref_decode(const std::string &s, size_t pos)
+{
+    const unsigned lead = pos < s.size() ? static_cast<unsigned char>(s[pos]) : 0;
+    const size_t len = lead < 0x80 ? 1 : lead < 0xC2 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF8 ? 4 : lead < 0xFC ? 5 : lead < 0xFE ? 6 : 0;
+    if (pos >= s.size() || (len && pos + len > s.size()))
+        return {1, 0xFFFE, s.size()};
+    uint32_t value = len == 1 ? lead : lead & (0x7F >> len);
+    bool malformed = len == 0;
+    for (size_t i = 1; i < len; ++i) {
+        malformed |= (s[pos + i] & 0xC0) != 0x80;
+        value = value * 64 + (s[pos + i] & 0x3F);
+    }
+    if (malformed || ref_utf8(value).size() != len) /* or overlong */
+        return {5, 0xFFFE, pos + (len ? len : 1)};
+    return {value >= 0xD800 && value <= 0xDFFF ? 3 : value == 0xFFFE || value == 0xFFFF ? 4 : 0, value, pos + len};
+}
+
+Converted ref_convert(bool reverse, bool ucs2, const std::string &in)
+{
+    Converted r{0, !reverse && ucs2 ? "\xff\xfe" : "", in.size()};
+    auto byte = [&in](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(in[i])); };
+    auto put = [&r](const std::string &bytes) { r.status |= bytes.empty(); r.out += bytes; };
+    for (size_t i = 0; !reverse && i < in.size(); ++i) {
+        uint32_t cp = ref_base(static_cast<int>(byte(i)));
+        if (cp == 0x1B && ++i == in.size())
+            break;
+        cp = cp == 0x1B ? ref_escape(static_cast<int>(byte(i))) : cp;
+        put(cp == REF_NONE ? "" : ucs2 ? std::string{static_cast<char>(cp), static_cast<char>(cp >> 8)} : ref_utf8(cp));
+    }
+    const bool little = in.size() >= 2 && byte(0) == 0xFF && byte(1) == 0xFE;
+    if (reverse && ucs2 && !little && !(in.size() >= 2 && byte(0) == 0xFE && byte(1) == 0xFF))
+        return {1, "", in.size() < 2 ? in.size() : 2};
+    for (size_t i = 2; reverse && ucs2 && i + 1 < in.size(); i += 2)
+        put(ref_gsm(little ? byte(i) | byte(i + 1) << 8 : byte(i) << 8 | byte(i + 1)));
+    for (RefDecoded d = ref_decode(in, 0); reverse && !ucs2 && d.status != 1; d = ref_decode(in, d.next)) {
+        if (d.status != 0)
+            return {1, r.out, d.next};
+        put(d.value > 0xFFFF ? "" : ref_gsm(d.value));
+    }
+    return r;
+}
+
+bool core_agrees(bool reverse, bool ucs2, const std::string &in, unsigned seed)
+{
+    const Converted want = ref_convert(reverse, ucs2, in);
+    std::vector<std::vector<size_t>> feeds = {{in.size()}, {}, {}};
+    std::mt19937 rng(seed);
+    for (size_t i = 1; i <= in.size(); ++i) {
+        feeds[1].push_back(i);
+        if (i == in.size() || rng() % 8 == 0)
+            feeds[2].push_back(i);
+    }
+    for (const kernel_set *const *k = runnable_kernels();; ++k) { /* ends with none: the scalar core alone */
+        for (const std::vector<size_t> &cuts : feeds) {
+            block_state st;
+            std::vector<uint8_t> out(output_room(in.size()));
+            Converted got{0, "", in.size()};
+            if (reverse)
+                reverse_start(st, ucs2);
+            else
+                got.out.assign(reinterpret_cast<char *>(out.data()), forward_start(st, ucs2, out.data()));
+            st.kernels = *k;
+            for (size_t pos = 0, i = 0; i < cuts.size() && !st.stop; pos = cuts[i++]) {
+                /* A buffer of exactly the piece, so that a sanitizer sees a read past it. */
+                const std::vector<uint8_t> piece(in.begin() + static_cast<long>(pos), in.begin() + static_cast<long>(cuts[i]));
+                size_t used = 0, n = piece.empty() ? 0 : (reverse ? reverse_block : forward_block)(st, piece.data(), piece.size(), &used, out.data());
+                got.out.append(reinterpret_cast<char *>(out.data()), n);
+                got.used = st.stop ? pos + used : got.used;
+            }
+            got.status = st.stop ? 1 : end_status(st);
+            if (!(got == want))
+                return false;
+        }
+        if (*k == nullptr)
+            return true;
+    }
+}

@@ -1,0 +1,92 @@
+/* The tables and the codec's stream functions. The conversion core has its
+ * own check (tests/kernel_check), against the same reference model. */
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <thread>
+#include <unistd.h>
+
+#include "convert.h"
+#include "gsm_tables.h"
+#include "platform.h"
+#include "reference.h"
+#include "utf8.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+/* An unbuffered stream into `sink` that takes `room` bytes and then fails. */
+std::string sink;
+size_t room;
+FILE *sink_stream()
+{
+    FILE *f = fopencookie(nullptr, "w", {nullptr, [](void *, const char *buf, size_t size) -> ssize_t {
+                                             const size_t n = std::min(size, room - sink.size());
+                                             sink.append(buf, n);
+                                             return static_cast<ssize_t>(n); /* 0: the write failed */
+                                         }, nullptr, nullptr});
+    setvbuf(f, nullptr, _IONBF, 0);
+    return f;
+}
+
+TEST(Codec, TablesAndStreamFunctions)
+{
+    for (int code = 0; code < 128; ++code) {
+        EXPECT_EQ(gsm_base_table[code], ref_base(code)) << code;
+        EXPECT_EQ(gsm_escape_table[code], ref_escape(code) == REF_NONE ? NO_MAPPING : ref_escape(code)) << code;
+    }
+    /* The writers, into a stream that holds only `room` bytes, at every
+     * room up to their whole output: the bytes before a failed write stay. */
+    const struct {
+        bool gsm;
+        uint32_t value;
+        std::string out;
+        int status;
+    } writes[] = {{true, 0x40, "\0"s, 0}, {true, 0x20AC, "\x1b\x65", 0}, {true, 0xE7, "", 1}, {true, 0x1B, "\x1b", 0},
+                  {false, 0x7F, "\x7f", UTF_OK}, {false, 0x7FF, "\xdf\xbf", UTF_OK}, {false, 0xFFFD, "\xef\xbf\xbd", UTF_OK},
+                  {false, 0x10000, "\xf0\x90\x80\x80", UTF_OK}, {false, 0x1FFFFE, "\xf7\xbf\xbf\xbe", UTF_OK},
+                  {false, 0x200000, "\xf8\x88\x80\x80\x80", UTF_OK}, {false, 0x3FFFFFF, "\xfb\xbf\xbf\xbf\xbf", UTF_OK},
+                  {false, 0x7FFFFFFF, "\xfd\xbf\xbf\xbf\xbf\xbf", UTF_OK}, {false, 0xD800, "", UTF_SURROGATE},
+                  {false, 0xDFFF, "", UTF_SURROGATE}, {false, 0xFFFE, "", UTF_NONCHAR}, {false, 0xFFFF, "", UTF_NONCHAR},
+                  {false, 0x80000000, "", UTF_NONCHAR}};
+    for (const auto &w : writes) {
+        for (room = 0; room <= w.out.size(); ++room) {
+            sink.clear();
+            FILE *f = sink_stream();
+            const int status = w.gsm ? gsm_put(f, static_cast<uint16_t>(w.value)) : utf8_put(f, w.value);
+            EXPECT_EQ(status, room < w.out.size() ? (w.gsm ? 1 : UTF_IO) : w.status) << w.value << " " << room;
+            EXPECT_EQ(sink, w.out.substr(0, room)) << w.value;
+            fclose(f);
+        }
+    }
+    EXPECT_EQ(utf8_put(nullptr, 0xD800), UTF_NULL);
+    /* The reader, call after call: what it returns, stores and uses up. */
+    for (const std::string &in : {"A\0\xc2\xa3\xe2\x82\xac\xf4\x90\x80\x80\xfc\x84\x80\x80\x80\x80\xc0\x80"s,
+                                  "\xed\xa0\x80\xef\xbf\xbe\xe0\x9f\xbf\xc3\x41\x80\xfe\xe2\x82"s, "\xe2\x41\x42\xe2\x41"s}) {
+        FILE *f = fmemopen(const_cast<char *>(in.data()), in.size(), "r");
+        for (RefDecoded want{0, 0, 0}; want.status != 1;) {
+            uint32_t value = 0x12345678;
+            const int status = utf8_get(f, &value);
+            want = ref_decode(in, want.next);
+            EXPECT_TRUE(status == want.status && value == want.value && static_cast<size_t>(ftell(f)) == want.next)
+                << testing::PrintToString(in) << " at " << want.next;
+        }
+        fclose(f);
+    }
+    uint32_t untouched = 7;
+    EXPECT_TRUE(utf8_get(nullptr, &untouched) == UTF_NULL && utf8_get(stdin, nullptr) == UTF_NULL && untouched == 7);
+}
+
+/* A non-blocking input is waited for, not taken for a read error. */
+TEST(Platform, NonBlockingInputIsWaitedFor)
+{
+    int ends[2];
+    ASSERT_TRUE(pipe(ends) == 0 && fcntl(ends[0], F_SETFL, O_NONBLOCK) == 0);
+    std::thread writer([&ends] { usleep(100000), (void)!write(ends[1], "Hi", 2); });
+    uint8_t got[4];
+    EXPECT_EQ(read_input(ends[0], got, sizeof got), 2);
+    writer.join();
+}
+
+} // namespace
