@@ -144,16 +144,16 @@ TEST(EndToEnd, InputIsTakenOnlyAsNeeded)
         {{"-n -r"}, {"A", "\xe2\x82", "\xac", "{"}, {"A", "", "\x1b\x65", "\x1b\x28"}},
         {{"-n -r -u"}, {"\xfe\xff\0A"s, "\x03", "\x94"}, {"A", "", "\x10"}}};
     for (const auto &p : pieces) {
-        /* After each piece (the first waits out the program's start), the
-         * output so far; with what each piece should add, the same. */
+        /* After each piece, the output so far: what each piece should add. */
         std::string script = "{ ", want, so_far;
         for (size_t k = 0; k < p[1].size(); ++k) {
             script += "printf '";
             for (unsigned char c : p[1][k])
                 script += "\\" + std::to_string(c >> 6) + std::to_string(c >> 3 & 7) + std::to_string(c & 7);
-            script += k == 0 ? "'; for i in 1 2 3 4 5 6 7 8 9 10; do [ -s out ] || sleep 1; done; " : "'; sleep 0.3; ";
-            script += "cat out >>seen; echo '|' >>seen; ";
-            want += (so_far += p[2][k]) + "|\n";
+            /* Waits for the output it should bring (long enough for an emulator), or a while for none. */
+            const std::string until = "w=0; until [ $(wc -c <out) -ge " + std::to_string((so_far += p[2][k]).size()) + " ] || [ $w -ge 100 ]";
+            script += (p[2][k].empty() ? "'; sleep 0.5; " : "'; " + until + "; do sleep 0.1; w=$((w+1)); done; ") + "cat out >>seen; echo '|' >>seen; ";
+            want += so_far + "|\n";
         }
         EXPECT_EQ(run(script + "} | $S " + p[0][0] + " >out").files["seen"], want) << p[0][0];
     }
