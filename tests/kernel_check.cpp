@@ -24,9 +24,9 @@ int main()
         if (++failed <= 20)
             printf("FAIL: mode %d, seed %u, %zu bytes\n", mode, seed, in.size());
     };
-    for (unsigned b = 0; b < 256; ++b) /* a window full of it, alone, after an escape */
+    for (unsigned b = 0; b < 256; ++b) /* a window and a half of it, alone, after an escape */
         for (int mode : {0, 1, 2})
-            check(mode, std::string(40, static_cast<char>(b)) + std::string{static_cast<char>(b), 'A', '\x1b', static_cast<char>(b), 'B'}, b);
+            check(mode, std::string(48, static_cast<char>(b)) + std::string(16, 'a') + std::string{static_cast<char>(b), 'A', '\x1b', static_cast<char>(b), 'B'}, b);
     for (unsigned u = 0; u < 0x10000; ++u) {
         const std::string le{static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
         check(3, "\xff\xfe" + le + "A\0"s, u);
@@ -43,8 +43,8 @@ int main()
          "\xf8\x88\x80\x80\x80", "\xfd\xbf\xbf\xbf\xbf\xbf", "\xe0\x9f\xbf", "\xf0\x80\x81\x81", "\xf8\x87\xbf\xbf\xbf",
          "\xfc\x83\xbf\xbf\xbf\xbf", "\xef\xbf\xbe", "\xe2\x41\x42", "\xfe"},
         {"\x94\x03", "\xff\xfe", "A\x01", "`\0"s, "{\0"s, "\x94"}};
-    const std::string fillers[4][2] = {{"abcdefgh", "a\x10\x04\x1b\x65" "b"}, {"abcdefgh", "a\x10" "b"},
-                                       {"abcdefgh", "a\xce\x94\xc3\xa9" "b"}, {"a\0b\0"s, "1\0\x94\x03"s}};
+    const std::string fillers[4][2] = {{"abcdefghijklmnop", "a\x10\x04\x1b\x65" "b"}, {"abcdefghijklmnop", "a\x10" "b"},
+                                       {"abcdefghijklmnop", "a\xce\x94\xc3\xa9" "b"}, {"a\0b\0"s, "1\0\x94\x03"s}};
     for (int mode = 0; mode < 4; ++mode) {
         for (const std::string &special : specials[mode]) {
             for (const std::string &filler : fillers[mode]) {
