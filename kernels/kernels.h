@@ -5,8 +5,9 @@
  * it stopped, and the scalar core, which stays the one reference of the
  * rules, takes the next window. Windows the kernels leave alone are rare in
  * text: a byte above 0x7F or an escape after an escape in GSM text, UTF-8
- * forms of three bytes or more, malformed input. No kernel reads or writes
- * past the window it converts, beyond the core's output slack. */
+ * forms of three bytes or more, malformed input. No kernel reads past its
+ * input (the UTF-8 one looks one byte beyond a window, so it stops a window
+ * and a byte short of the end) or writes past the core's output room. */
 #ifndef SEPTCVT_KERNELS_H
 #define SEPTCVT_KERNELS_H
 
