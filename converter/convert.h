@@ -12,7 +12,8 @@ extern int opt_reverse;    /* -r: Unicode to GSM instead of GSM to Unicode */
 
 /* Both conversions read their input a block at a time from the descriptor
  * under `in` (one byte at a time with opt_unbuffered) and write each block's
- * output to `out` in one call.
+ * output to the descriptor under `out` before they read again, past the
+ * stream's buffer.
  *
  * GSM text from in, to its end, as UTF-8 or (opt_ucs2) little-endian UCS-2
  * behind a byte-order mark. 0 when every code was converted and written;
@@ -40,8 +41,9 @@ inline uint16_t swap16(uint16_t unit)
     return static_cast<uint16_t>((unit >> 8) | (unit << 8));
 }
 
-/* The conversion that the options select, followed by a flush of out: output
- * that could not leave the stream buffer is a failure too. 0 or 1. */
+/* The conversion that the options select, followed by a close of the
+ * descriptor under out: a write that fails only then is a failure too.
+ * 0 or 1. */
 int run_conversion(FILE *in, FILE *out);
 
 #endif

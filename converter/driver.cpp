@@ -19,9 +19,11 @@ static_assert(sizeof output_block >= output_room(sizeof input_block), "output ro
 
 using block_function = size_t (*)(block_state &, const uint8_t *, size_t, size_t *, uint8_t *);
 
+/* Each block's output is written before the next read, which may wait for
+ * input that is slow to come: what has arrived is passed on at once. */
 static int convert_blocks(FILE *in, FILE *out, block_state &st, block_function convert)
 {
-    const int fd = stream_descriptor(in);
+    const int fd = stream_descriptor(in), out_fd = stream_descriptor(out);
     /* With -n a byte is read only when it is needed, so the next reader of
      * a shared input finds everything after the last character used; each
      * character then goes out in one write as soon as it is complete. */
@@ -36,7 +38,7 @@ static int convert_blocks(FILE *in, FILE *out, block_state &st, block_function c
             return end_status(st);
         size_t used;
         const size_t n = convert(st, input_block, static_cast<size_t>(got), &used, output_block);
-        if (n > 0 && write_output(out, output_block, n) != 0)
+        if (n > 0 && write_output(out_fd, output_block, n) != 0)
             return 1; /* what was written before stays written */
         if (st.stop) {
             if (can_unread)
@@ -50,7 +52,7 @@ int gsm_to_unicode(FILE *in, FILE *out)
 {
     block_state st;
     const size_t n = forward_start(st, opt_ucs2 != 0, output_block);
-    if (n > 0 && write_output(out, output_block, n) != 0)
+    if (n > 0 && write_output(stream_descriptor(out), output_block, n) != 0)
         return 1;
     return convert_blocks(in, out, st, forward_block);
 }
@@ -65,8 +67,10 @@ int unicode_to_gsm(FILE *in, FILE *out)
 int run_conversion(FILE *in, FILE *out)
 {
     int status = opt_reverse ? unicode_to_gsm(in, out) : gsm_to_unicode(in, out);
-    /* A full disk often shows only when the buffer is handed on. */
-    if (fflush(out) != 0)
+    /* Nothing waits in the stream's buffer: the output went to the
+     * descriptor, and some file systems report a failed write only when it
+     * is closed. */
+    if (close_output(stream_descriptor(out)) != 0)
         status = 1;
     return status;
 }

@@ -15,9 +15,7 @@ int main(int argc, char **argv)
     set_binary_mode(stdin);
     set_binary_mode(stdout);
     ignore_broken_pipe();
-    /* Input is read from the descriptor, as needed; output goes to the
-     * system at once, a character per write. */
-    if (opt_unbuffered)
-        set_unbuffered(stdout);
+    /* Both streams are used through their descriptors, past their buffers;
+     * -n is the driver's: a byte per read, a character per write. */
     return run_conversion(stdin, stdout);
 }

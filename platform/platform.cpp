@@ -13,6 +13,27 @@
 #include <unistd.h>
 #endif
 
+/* After a failed read or write: true when it is to be tried again, because
+ * it was interrupted, or because the descriptor is non-blocking (left so by
+ * whoever shares it: a terminal is often one open file for both standard
+ * streams) and has now become ready to read or to write. */
+static bool try_again(int fd, bool to_write)
+{
+    if (errno == EINTR)
+        return true;
+#ifdef _WIN32
+    (void)fd;
+    (void)to_write;
+    return false;
+#else
+    if (errno != EAGAIN && errno != EWOULDBLOCK)
+        return false;
+    /* A reader that goes away wakes the wait too; the next write fails. */
+    pollfd ready = {fd, static_cast<short>(to_write ? POLLOUT : POLLIN), 0};
+    return poll(&ready, 1, -1) >= 0 || errno == EINTR;
+#endif
+}
+
 long read_input(int fd, uint8_t *buf, size_t size)
 {
     for (;;) {
@@ -20,18 +41,38 @@ long read_input(int fd, uint8_t *buf, size_t size)
         const long got = _read(fd, buf, static_cast<unsigned>(size));
 #else
         const long got = static_cast<long>(read(fd, buf, size));
-        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            /* Standard input may be left non-blocking by whoever shares it;
-             * its data is still to come. */
-            pollfd ready = {fd, POLLIN, 0};
-            if (poll(&ready, 1, -1) >= 0 || errno == EINTR)
-                continue;
-            return -1;
-        }
 #endif
-        if (got >= 0 || errno != EINTR)
+        if (got >= 0 || !try_again(fd, false))
             return got;
     }
+}
+
+int write_output(int fd, const uint8_t *bytes, size_t n)
+{
+    while (n > 0) {
+#ifdef _WIN32
+        /* The count is an int there. */
+        const long put = _write(fd, bytes, static_cast<unsigned>(n < (1u << 30) ? n : 1u << 30));
+#else
+        const long put = static_cast<long>(write(fd, bytes, n));
+#endif
+        if (put > 0) {
+            bytes += put;
+            n -= static_cast<size_t>(put);
+        } else if (put == 0 || !try_again(fd, true)) {
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int close_output(int fd)
+{
+#ifdef _WIN32
+    return _close(fd) == 0 || errno == EBADF ? 0 : 1;
+#else
+    return close(fd) == 0 || errno == EBADF ? 0 : 1;
+#endif
 }
 
 int stream_descriptor(FILE *stream)
@@ -65,11 +106,6 @@ void unread_input(int fd, size_t count)
 #endif
 }
 
-int write_output(FILE *out, const uint8_t *bytes, size_t n)
-{
-    return fwrite(bytes, 1, n, out) == n ? 0 : 1;
-}
-
 int read_byte(FILE *in)
 {
     return getc(in);
@@ -87,11 +123,6 @@ void set_binary_mode(FILE *stream)
 #else
     (void)stream;
 #endif
-}
-
-void set_unbuffered(FILE *stream)
-{
-    setvbuf(stream, nullptr, _IONBF, 0);
 }
 
 bool cpu_has_avx2()

@@ -25,8 +25,17 @@ bool is_regular_file(int fd);
  * used, for whoever reads the file next. */
 void unread_input(int fd, size_t count);
 
-/* 0 when all n bytes went to the stream, 1 when they did not. */
-int write_output(FILE *out, const uint8_t *bytes, size_t n);
+/* Writes all n bytes to the descriptor: 0 when they went, 1 when a write
+ * failed (a closed pipe, a full disk, a size limit); what went before stays
+ * written. Interrupted and short writes go on where they stopped, and a
+ * non-blocking descriptor is waited for rather than taken for a failure. */
+int write_output(int fd, const uint8_t *bytes, size_t n);
+
+/* Closes the descriptor of the output, where some systems (network file
+ * systems, quotas) report a failed write for the first time: 0, or 1 when
+ * it failed. A descriptor that was never open is no failure of its own:
+ * every write to it has failed already. */
+int close_output(int fd);
 
 /* One byte 0-255 from a stream, or EOF at the end of the input or on a read
  * error. For the codec's stream functions, which read no further than a
@@ -39,9 +48,6 @@ int write_byte(FILE *out, int byte);
 /* No line-end translation and no end-of-file character: every byte passes.
  * Where the streams translate nothing there is nothing to do. */
 void set_binary_mode(FILE *stream);
-
-/* Every write goes to the system at once. */
-void set_unbuffered(FILE *stream);
 
 /* True when the processor and the system run AVX2 instructions; false on
  * processors that have none. */

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sys/wait.h>
@@ -17,29 +18,47 @@ namespace fs = std::filesystem;
 
 /* Runs a shell script in a scratch folder that holds the file `in`, with
  * $S the program (SEPTCVT_COMMAND when set: an emulator and the program,
- * say); the script's status, and the files it leaves, by name. */
+ * say); the script's status, and the files it leaves, by name. With `keep`,
+ * the script's standard output is a pipe left non-blocking, which the test
+ * reads slowly up to `keep` bytes and then closes, as a reader that goes
+ * away; what it read is the file "pipe". */
 struct Ran {
     int status;
     std::map<std::string, std::string> files;
 };
-Ran run(const std::string &script, const std::string &in = "")
+Ran run(const std::string &script, const std::string &in = "", size_t keep = 0)
 {
     const fs::path dir = fs::temp_directory_path() / ("septcvt-e2e-" + std::to_string(getpid()));
     fs::remove_all(dir);
     fs::create_directory(dir);
     std::ofstream(dir / "in", std::ios::binary) << in;
     const char *command = getenv("SEPTCVT_COMMAND");
+    int ends[2] = {-1, -1};
+    if (keep > 0 && (pipe(ends) != 0 || fcntl(ends[1], F_SETFL, O_NONBLOCK) != 0))
+        return {-1, {}};
     const pid_t pid = fork();
     if (pid == 0) {
+        if (keep > 0 && (dup2(ends[1], 1) < 0 || close(ends[0]) != 0 || close(ends[1]) != 0))
+            _exit(127);
         signal(SIGPIPE, SIG_DFL); /* whatever the test runner set */
         setenv("S", command && *command ? command : SEPTCVT_PATH, 1);
         if (chdir(dir.c_str()) == 0)
             execl("/bin/sh", "sh", "-c", script.c_str(), nullptr);
         _exit(127);
     }
+    std::string piped;
+    if (keep > 0) {
+        close(ends[1]);
+        char buf[4096];
+        for (ssize_t got; piped.size() < keep && (got = read(ends[0], buf, sizeof buf)) > 0; usleep(5000))
+            piped.append(buf, static_cast<size_t>(got));
+        if (piped.size() >= keep)
+            usleep(200000); /* the program meets a full pipe, and waits */
+        close(ends[0]);
+    }
     int wstatus = 0;
     waitpid(pid, &wstatus, 0);
-    Ran r{WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1, {}};
+    Ran r{WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1, {{"pipe", piped}}};
     for (const auto &file : fs::directory_iterator(dir))
         r.files[file.path().filename()] = std::string(std::istreambuf_iterator<char>(std::ifstream(file.path(), std::ios::binary).rdbuf()), {});
     fs::remove_all(dir);
@@ -110,16 +129,42 @@ TEST(EndToEnd, FailuresShowInTheExitStatus)
         EXPECT_TRUE(r.status == c.status && r.files["err"].empty() && r.files["out"] == want.substr(0, c.out))
             << c.script << " gave " << r.status << ", " << r.files["out"].size() << " bytes";
     }
+    if (getenv("SEPTCVT_COMMAND") == nullptr) { /* a preloaded library reaches the native program only */
+        Ran r = run("LD_PRELOAD=" CLOSE_FAILS_PATH " ASAN_OPTIONS=verify_asan_link_order=0 $S <in >out 2>err", text);
+        EXPECT_EQ(r.status, 1) << "a failed close of the output";
+        EXPECT_EQ(r.files["out"], ref_convert(false, false, text).out);
+    }
     for (const char *args : {"", "-u", "-n", "-r", "-n -r"}) {
         Ran r = run("{ $S "s + args + " 2>err; echo $? >status; cat >rest; } <in | head -c 10 >out", std::string(1 << 22, 'x'));
         EXPECT_TRUE(r.files["status"] == "1\n" && r.files["out"].size() == 10 && !r.files["rest"].empty()) << args;
     }
 }
 
+/* An output pipe left non-blocking by whoever shares it, and a reader
+ * slower than the program, still gets every byte; one that goes away while
+ * the program waits for room still ends it at once with status 1. */
+TEST(EndToEnd, NonBlockingOutputIsWaitedFor)
+{
+    std::string gsm;
+    while (gsm.size() < 300000) /* several times what a pipe holds */
+        gsm += "Price: 10\x1b\x65 \x10\x12 ";
+    const std::string utf8 = ref_convert(false, false, gsm).out;
+    for (const char *args : {"", "-n", "-u", "-r", "-n -r"}) {
+        const std::string s = args, in = s.find("-r") != s.npos ? utf8 : gsm;
+        const std::string want = ref_convert(s.find("-r") != s.npos, s.find("-u") != s.npos, in).out;
+        Ran r = run("$S "s + args + " <in 2>err", in, want.size() + 1);
+        EXPECT_EQ(r.status, 0) << args;
+        EXPECT_TRUE(r.files["pipe"] == want) << args << " gave " << r.files["pipe"].size() << " of " << want.size() << " bytes";
+        r = run("timeout 60 $S "s + args + " <in 2>err", in, 10);
+        EXPECT_EQ(r.status, 1) << args << ", the reader gone";
+    }
+}
+
 /* Malformed input stops the reverse conversion just after the faulty
  * sequence; the next reader finds what follows, in a regular file (also past
- * the first block) and in a pipe read with -n. With -n each character comes
- * out whole as soon as its last byte is in. */
+ * the first block) and in a pipe read with -n. What has arrived is passed on
+ * before the program waits for more; with -n each character comes out whole
+ * as soon as its last byte is in. */
 TEST(EndToEnd, InputIsTakenOnlyAsNeeded)
 {
     const std::string far(100000, 'A');
@@ -139,6 +184,7 @@ TEST(EndToEnd, InputIsTakenOnlyAsNeeded)
         }
     }
     const std::vector<std::string> pieces[][3] = {
+        {{""}, {"Hi", "\x1b", "\x65"}, {"Hi", "", "\xe2\x82\xac"}}, {{"-r"}, {"A", "\xe2\x82", "\xac"}, {"A", "", "\x1b\x65"}},
         {{"-n"}, {"A", "\x1b", "\x65", "\x10"}, {"A", "", "\xe2\x82\xac", "\xce\x94"}},
         {{"-n -u"}, {"A", "\x1b", "\x28"}, {"\xff\xfe" "A\0"s, "", "{\0"s}},
         {{"-n -r"}, {"A", "\xe2\x82", "\xac", "{"}, {"A", "", "\x1b\x65", "\x1b\x28"}},
