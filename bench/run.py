@@ -9,8 +9,9 @@ above 0x7F, so both meet the same mix of one- and two-byte UTF-8 forms.
 Runs both tools and `cat` interleaved, round after round, and prints the
 median MB/s of each direction, the ratio septcvt/peer in time, septcvt's
 time against cat's on the same file (the cost of moving the bytes at all),
-and septcvt's peak resident memory on a small and the full input. Never
-fails on timing.
+and septcvt's peak resident memory on a small and the full input. With
+--baseline, another build of septcvt (an earlier release, say) runs in the
+same rounds, and its time is compared too. Never fails on timing.
 """
 import argparse
 import os
@@ -95,6 +96,7 @@ def main():
     ap.add_argument("--septcvt", default="build/septcvt")
     ap.add_argument("--mb", type=float, default=100, help="size of the GSM input in MB")
     ap.add_argument("--rounds", type=int, default=5)
+    ap.add_argument("--baseline", help="another septcvt binary to run beside it")
     args = ap.parse_args()
     iconv = shutil.which("iconv")
     if not iconv:
@@ -134,22 +136,29 @@ def main():
         ]
         # cat on septcvt's own input: the cost of moving the bytes at all.
         cat = shutil.which("cat")
-        times = {c[0]: ([], [], []) for c in cases}
+        base = os.path.abspath(args.baseline) if args.baseline else None
+        times = {c[0]: ([], [], [], []) for c in cases}
         for r in range(args.rounds):
             for name, ours, src, peer, peer_src, *_ in cases:
                 trio = [(0, ours, src), (1, peer, peer_src), (2, [cat], src)]
+                if base:
+                    trio.append((3, [base] + ours[1:], src))
                 for side, cmd, s in trio if r % 2 == 0 else reversed(trio):
                     times[name][side].append(run(cmd, path(s)))
 
         mb = len(gsm) / 1e6
         print(f"input: {mb:.0f} MB of GSM text (SMS-like; ASCII: letters, digits and spaces only), "
               f"{args.rounds} interleaved rounds, MB/s of GSM text (median)")
-        print(f"{'direction':<14} {'septcvt':>9} {'iconv':>9} {'cat':>9} {'time/iconv':>11} {'time/cat':>9}  (target)")
+        if base:
+            print(f"baseline: {base}")
+        print(f"{'direction':<14} {'septcvt':>9} {'iconv':>9} {'cat':>9} {'time/iconv':>11} {'time/cat':>9}"
+              + (f" {'time/base':>10}" if base else "") + "  (target)")
         medians = {}
         for name, ours, src, *_, against, target in cases:
-            ours, peer, copy = medians[name] = [statistics.median(t) for t in times[name]]
+            ours, peer, copy = medians[name] = [statistics.median(t) for t in times[name][:3]]
+            versus = f" {ours / statistics.median(times[name][3]):>10.2f}" if base else ""
             print(f"{name:<14} {mb / ours:>9.0f} {mb / peer:>9.0f} {mb / copy:>9.0f} "
-                  f"{ours / peer:>11.2f} {ours / copy:>9.2f}  (time/{against} <= {target})")
+                  f"{ours / peer:>11.2f} {ours / copy:>9.2f}{versus}  (time/{against} <= {target})")
         print(f"UTF-8 -> GSM takes {medians['UTF-8 -> GSM'][0] / medians['GSM -> UTF-8'][0]:.2f} times "
               f"as long as GSM -> UTF-8 (target <= 1.6)")
         run([tool], path("small"), path("small.utf8"))
