@@ -112,17 +112,22 @@ bool core_agrees(bool reverse, bool ucs2, const std::string &in, unsigned seed)
     for (const kernel_set *const *k = runnable_kernels();; ++k) { /* ends with none: the scalar core alone */
         for (const std::vector<size_t> &cuts : feeds) {
             block_state st;
-            std::vector<uint8_t> out(output_room(in.size()));
+            uint8_t mark[2];
             Converted got{0, "", in.size()};
             if (reverse)
                 reverse_start(st, ucs2);
             else
-                got.out.assign(reinterpret_cast<char *>(out.data()), forward_start(st, ucs2, out.data()));
+                got.out.assign(reinterpret_cast<char *>(mark), forward_start(st, ucs2, mark));
             st.kernels = *k;
             for (size_t pos = 0, i = 0; i < cuts.size() && !st.stop; pos = cuts[i++]) {
-                /* A buffer of exactly the piece, so that a sanitizer sees a read past it. */
+                /* Buffers of exactly the piece and of the room promised for it, so that a sanitizer
+                 * sees a read or a write past them; the bytes just past the room must stay too. */
                 const std::vector<uint8_t> piece(in.begin() + static_cast<long>(pos), in.begin() + static_cast<long>(cuts[i]));
+                const size_t room = output_room(piece.size());
+                std::vector<uint8_t> out(room + 8, 0xA5);
                 size_t used = 0, n = piece.empty() ? 0 : (reverse ? reverse_block : forward_block)(st, piece.data(), piece.size(), &used, out.data());
+                if (n > room || out[room] != 0xA5 || out[room + 7] != 0xA5)
+                    return false;
                 got.out.append(reinterpret_cast<char *>(out.data()), n);
                 got.used = st.stop ? pos + used : got.used;
             }
