@@ -16,6 +16,14 @@ namespace {
 using namespace std::string_literals;
 namespace fs = std::filesystem;
 
+std::string repeat(const std::string &text, size_t times)
+{
+    std::string s;
+    while (times-- > 0)
+        s += text;
+    return s;
+}
+
 /* Runs a shell script in a scratch folder that holds the file `in`, with
  * $S the program (SEPTCVT_COMMAND when set: an emulator and the program,
  * say); the script's status, and the files it leaves, by name. With `keep`,
@@ -92,11 +100,22 @@ TEST(EndToEnd, ArgumentsAndBytes)
         {"-u", "\x0a\x1a\x0d", "\xff\xfe\x0a\x00\x9e\x03\x0d\x00"s, 0},
         {"-r", "\x0a\x0d\xce\x9e\x0d\x0a" "A\x1a" "B", "\x0a\x0d\x1a\x0d\x0a" "AB", 1},
         {"-r -u", "\xff\xfe\x0a\x0d\x1a\x00" "A\x00\x0a\x00"s, "A\x0a", 1},
+        /* Repeated options set a flag once. */
+        {"-r -R", "\xce\x94", "\x10", 0}, {"-u -U -n -N", "A", "\xff\xfe" "A\0"s, 0},
+        /* What the end cuts off is dropped without a change of status, also
+         * right after the end of a 7-byte or a 64 KiB block. */
+        {"", "Hi\x1b", "Hi", 0}, {"", "ABCDEFG\x1b", "ABCDEFG", 0}, {"-r", "ABCDEFG\xe2\x82", "ABCDEFG", 0},
+        {"-r -u", "\xff\xfe" + repeat("A\0"s, 6) + "B", std::string(6, 'A'), 0},
+        {"-r", std::string(65536, 'A') + "\xf0\x90\x80", std::string(65536, 'A'), 0},
+        {"-r -u", "\xff\xfe" + repeat("A\0"s, 32767) + "B", std::string(32767, 'A'), 0},
+        /* Only FF FE and FE FF are the mark. */
+        {"-r -u", "\xff\xff" "A\0"s, "", 1}, {"-r -u", "\xfe\xfe\0A"s, "", 1}, {"-r -u", "\xff", "", 1},
     };
     for (const auto &c : cases) {
         Ran r = run("$S "s + c.args + " <in >out 2>err", c.in);
-        EXPECT_TRUE(r.status == c.status && r.files["out"] == c.out && r.files["err"] == (c.status == 2 ? banner : ""))
-            << c.args << " gave " << r.status << ", " << testing::PrintToString(r.files["out"]);
+        EXPECT_EQ(r.status, c.status) << c.args;
+        EXPECT_TRUE(r.files["out"] == c.out) << c.args << " gave " << testing::PrintToString(r.files["out"].substr(0, 40));
+        EXPECT_EQ(r.files["err"], c.status == 2 ? banner : "") << c.args;
     }
 }
 
@@ -113,21 +132,38 @@ TEST(EndToEnd, FailuresShowInTheExitStatus)
         const char *script;
         std::string in;
         int status;
-        size_t out; /* bytes of the output the reference gives */
+        int out; /* bytes of the output the reference gives; -1 where they go to no file */
     } cases[] = {
-        {"$S <.", "", 1, 0}, {"$S -r -u <.", "", 1, 0}, {"$S <in >/dev/full", text, 1, 0},
-        {"$S -n <in >/dev/full", text, 1, 0}, {"$S <in >/dev/full", "", 0, 0}, {"$S -u <in >/dev/full", "", 1, 0},
-        {"$S -n -u <in >/dev/full", "", 1, 0}, {"$S -r <in >/dev/full", "Hi", 1, 0}, {"$S <in >&-", text, 1, 0},
-        {"$S -r -u <in >&-", "\xff\xfe" "A\0"s, 1, 0}, {"prlimit --fsize=6 $S <in >out", text, 1, 6},
+        {"$S <. >out", "", 1, 0}, {"$S -r -u <. >out", "", 1, 0}, {"$S <in >/dev/full", text, 1, -1},
+        {"$S -n <in >/dev/full", text, 1, -1}, {"$S <in >/dev/full", "", 0, -1}, {"$S -u <in >/dev/full", "", 1, -1},
+        {"$S -n -u <in >/dev/full", "", 1, -1}, {"$S -r <in >/dev/full", "Hi", 1, -1}, {"$S <in >&-", text, 1, -1},
+        {"$S -r -u <in >&-", "\xff\xfe" "A\0"s, 1, -1}, {"prlimit --fsize=6 $S <in >out", text, 1, 6},
         {"prlimit --fsize=13 $S -n <in >out", text, 1, 13}, {"prlimit --fsize=18 $S <in >out", text, 0, 18},
         {"prlimit --fsize=2 $S -r -u <in >out", "\xff\xfe" "A\0\xac\x20"s, 1, 2},
-        {"dd if=in bs=4093 2>/dev/null | $S -r >out", more, 0, more.size()},
+        {"dd if=in bs=4093 2>/dev/null | $S -r >out", more, 0, static_cast<int>(more.size())},
     };
     for (const auto &c : cases) {
         Ran r = run("trap '' XFSZ; "s + c.script + " 2>err", c.in);
         const std::string s = c.script, want = ref_convert(s.find("-r") != s.npos, s.find("-u") != s.npos, c.in).out;
-        EXPECT_TRUE(r.status == c.status && r.files["err"].empty() && r.files["out"] == want.substr(0, c.out))
-            << c.script << " gave " << r.status << ", " << r.files["out"].size() << " bytes";
+        EXPECT_EQ(r.status, c.status) << c.script;
+        EXPECT_EQ(r.files["err"], "") << c.script;
+        EXPECT_TRUE(c.out < 0 ? r.files.count("out") == 0 : r.files["out"] == want.substr(0, static_cast<size_t>(c.out)))
+            << c.script << " gave " << r.files["out"].size() << " bytes";
+    }
+    /* With -n, a write that fails at any byte leaves the input just after
+     * the character it failed in, for the next reader. */
+    for (const bool reverse : {false, true}) {
+        const std::string in = reverse ? ref_convert(false, false, text).out : text, out = ref_convert(reverse, false, in).out;
+        for (size_t limit = 0; limit <= out.size(); ++limit) {
+            size_t used = 0;
+            while (used < in.size() && ref_convert(reverse, false, in.substr(0, used)).out.size() <= limit)
+                ++used;
+            const std::string script = "trap '' XFSZ; { prlimit --fsize=" + std::to_string(limit) + " $S -n" + (reverse ? " -r" : "");
+            Ran r = run(script + " >out; s=$?; cat >rest; exit $s; } <in", in);
+            EXPECT_EQ(r.status, limit < out.size() ? 1 : 0) << script;
+            EXPECT_EQ(r.files["out"], out.substr(0, limit)) << script;
+            EXPECT_EQ(r.files["rest"], limit < out.size() ? in.substr(used) : "") << script;
+        }
     }
     if (getenv("SEPTCVT_COMMAND") == nullptr) { /* a preloaded library reaches the native program only */
         Ran r = run("LD_PRELOAD=" CLOSE_FAILS_PATH " ASAN_OPTIONS=verify_asan_link_order=0 $S <in >out 2>err", text);
@@ -136,7 +172,9 @@ TEST(EndToEnd, FailuresShowInTheExitStatus)
     }
     for (const char *args : {"", "-u", "-n", "-r", "-n -r"}) {
         Ran r = run("{ $S "s + args + " 2>err; echo $? >status; cat >rest; } <in | head -c 10 >out", std::string(1 << 22, 'x'));
-        EXPECT_TRUE(r.files["status"] == "1\n" && r.files["out"].size() == 10 && !r.files["rest"].empty()) << args;
+        EXPECT_EQ(r.files["status"], "1\n") << args;
+        EXPECT_EQ(r.files["out"].size(), 10u) << args;
+        EXPECT_FALSE(r.files["rest"].empty()) << args << ": the conversion went on";
     }
 }
 
@@ -145,9 +183,7 @@ TEST(EndToEnd, FailuresShowInTheExitStatus)
  * the program waits for room still ends it at once with status 1. */
 TEST(EndToEnd, NonBlockingOutputIsWaitedFor)
 {
-    std::string gsm;
-    while (gsm.size() < 300000) /* several times what a pipe holds */
-        gsm += "Price: 10\x1b\x65 \x10\x12 ";
+    const std::string gsm = repeat("Price: 10\x1b\x65 \x10\x12 ", 20000); /* several times what a pipe holds */
     const std::string utf8 = ref_convert(false, false, gsm).out;
     for (const char *args : {"", "-n", "-u", "-r", "-n -r"}) {
         const std::string s = args, in = s.find("-r") != s.npos ? utf8 : gsm;
@@ -174,13 +210,17 @@ TEST(EndToEnd, InputIsTakenOnlyAsNeeded)
     } cases[] = {
         {"-r", "A\xc0\x80REST", "A", "\x80REST"}, {"-r", "A\xe2\x41\x42REST", "A", "REST"},
         {"-r -u", "A\0REST"s, "", "REST"},     {"-r", far + "\xed\xa0\x80REST", far, "REST"},
+        /* Stopped in a block that ends well before the file does. */
+        {"-r", "AB\xc3\x41" + far + far, "AB", far + far}, {"-r", far + "\xc0" + far + far, far, far + far},
     };
     for (const auto &c : cases) {
         for (const char *feed : {"{ $S %s >out; s=$?; cat >rest; exit $s; } <in", "cat in | { $S -n %s >out; s=$?; cat >rest; exit $s; }"}) {
             char script[128];
             snprintf(script, sizeof script, feed, c.args);
             Ran r = run(script, c.in);
-            EXPECT_TRUE(r.status == 1 && r.files["out"] == c.out && r.files["rest"] == c.rest) << script;
+            EXPECT_EQ(r.status, 1) << script;
+            EXPECT_TRUE(r.files["out"] == c.out) << script << " gave " << r.files["out"].size() << " bytes";
+            EXPECT_TRUE(r.files["rest"] == c.rest) << script << " left " << r.files["rest"].size() << " bytes";
         }
     }
     const std::vector<std::string> pieces[][3] = {
