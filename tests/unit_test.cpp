@@ -2,7 +2,9 @@
  * own check (tests/kernel_check), against the same reference model. */
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fcntl.h>
+#include <fstream>
 #include <thread>
 #include <unistd.h>
 
@@ -16,13 +18,17 @@ namespace {
 
 using namespace std::string_literals;
 
-/* An unbuffered stream into `sink` that takes `room` bytes and then fails. */
+/* An unbuffered stream into `sink` that takes `room` bytes and then fails,
+ * forever or (`recovers`) for one write only. */
 std::string sink;
 size_t room;
+bool recovers;
 FILE *sink_stream()
 {
     FILE *f = fopencookie(nullptr, "w", {nullptr, [](void *, const char *buf, size_t size) -> ssize_t {
                                              const size_t n = std::min(size, room - sink.size());
+                                             if (n == 0 && recovers)
+                                                 room = SIZE_MAX;
                                              sink.append(buf, n);
                                              return static_cast<ssize_t>(n); /* 0: the write failed */
                                          }, nullptr, nullptr});
@@ -51,12 +57,13 @@ TEST(Codec, TablesAndStreamFunctions)
                   {false, 0xDFFF, "", UTF_SURROGATE}, {false, 0xFFFE, "", UTF_NONCHAR}, {false, 0xFFFF, "", UTF_NONCHAR},
                   {false, 0x80000000, "", UTF_NONCHAR}};
     for (const auto &w : writes) {
-        for (room = 0; room <= w.out.size(); ++room) {
+        for (size_t at = 0; at <= 2 * w.out.size() + 1; ++at) {
             sink.clear();
+            room = at / 2, recovers = at % 2;
             FILE *f = sink_stream();
             const int status = w.gsm ? gsm_put(f, static_cast<uint16_t>(w.value)) : utf8_put(f, w.value);
-            EXPECT_EQ(status, room < w.out.size() ? (w.gsm ? 1 : UTF_IO) : w.status) << w.value << " " << room;
-            EXPECT_EQ(sink, w.out.substr(0, room)) << w.value;
+            EXPECT_EQ(status, at / 2 < w.out.size() ? (w.gsm ? 1 : UTF_IO) : w.status) << w.value << " " << at;
+            EXPECT_EQ(sink, w.out.substr(0, at / 2)) << w.value << " " << at;
             fclose(f);
         }
     }
@@ -69,24 +76,48 @@ TEST(Codec, TablesAndStreamFunctions)
             uint32_t value = 0x12345678;
             const int status = utf8_get(f, &value);
             want = ref_decode(in, want.next);
-            EXPECT_TRUE(status == want.status && value == want.value && static_cast<size_t>(ftell(f)) == want.next)
-                << testing::PrintToString(in) << " at " << want.next;
+            EXPECT_EQ(status, want.status) << testing::PrintToString(in) << " to " << want.next;
+            EXPECT_EQ(value, want.value) << testing::PrintToString(in) << " to " << want.next;
+            EXPECT_EQ(static_cast<size_t>(ftell(f)), want.next) << testing::PrintToString(in);
         }
         fclose(f);
     }
     uint32_t untouched = 7;
-    EXPECT_TRUE(utf8_get(nullptr, &untouched) == UTF_NULL && utf8_get(stdin, nullptr) == UTF_NULL && untouched == 7);
+    EXPECT_EQ(utf8_get(nullptr, &untouched), UTF_NULL);
+    EXPECT_EQ(utf8_get(stdin, nullptr), UTF_NULL);
+    EXPECT_EQ(untouched, 7u);
 }
 
-/* A non-blocking input is waited for, not taken for a read error. */
-TEST(Platform, NonBlockingInputIsWaitedFor)
+/* A read that waits, on a blocking input or for a non-blocking one, is
+ * interrupted by a signal and goes on waiting; it ends with the data
+ * written while it waited, not with a read error. */
+TEST(Platform, InterruptedAndNonBlockingReadsWait)
 {
-    int ends[2];
-    ASSERT_TRUE(pipe(ends) == 0 && fcntl(ends[0], F_SETFL, O_NONBLOCK) == 0);
-    std::thread writer([&ends] { usleep(100000), (void)!write(ends[1], "Hi", 2); });
-    uint8_t got[4];
-    EXPECT_EQ(read_input(ends[0], got, sizeof got), 2);
-    writer.join();
+    struct sigaction on_signal = {};
+    on_signal.sa_handler = [](int) {}; /* no SA_RESTART: a waiting call fails with EINTR */
+    ASSERT_EQ(sigaction(SIGUSR1, &on_signal, nullptr), 0);
+    for (const bool nonblocking : {false, true}) {
+        int ends[2];
+        ASSERT_EQ(pipe(ends), 0);
+        ASSERT_EQ(fcntl(ends[0], F_SETFL, nonblocking ? O_NONBLOCK : 0), 0);
+        std::thread writer([&, reader = pthread_self(), tid = gettid()] {
+            const std::string stat = "/proc/self/task/" + std::to_string(tid) + "/stat";
+            auto wait_till_asleep = [&stat] {
+                std::string line;
+                while (std::getline(std::ifstream(stat), line), line.find(") S ") == line.npos)
+                    usleep(1000);
+            };
+            wait_till_asleep();
+            pthread_kill(reader, SIGUSR1);
+            usleep(10000);
+            wait_till_asleep();
+            (void)!write(ends[1], "Hi", 2);
+        });
+        uint8_t got[4];
+        EXPECT_EQ(read_input(ends[0], got, sizeof got), 2) << (nonblocking ? "non-blocking" : "blocking");
+        writer.join();
+        close(ends[0]), close(ends[1]);
+    }
 }
 
 } // namespace
