@@ -120,10 +120,10 @@ TEST(EndToEnd, ArgumentsAndBytes)
 }
 
 /* What the environment does shows in the status and nowhere else: a read
- * error, a full disk (also at the final flush, and for the byte-order mark),
- * a closed output, a write failing at an exact byte (a file-size limit)
- * inside a character; input arriving in pieces through a pipe is converted
- * whole. A reader that goes away after ten bytes: status 1, no death by
+ * error, a full disk (also for the byte-order mark), a closed output, a
+ * failure that shows only when the output is closed, a write failing at an
+ * exact byte (a file-size limit) inside a character; input arriving in
+ * pieces through a pipe is converted whole. A reader that goes away after ten bytes: status 1, no death by
  * SIGPIPE, and the conversion stops there, leaving the input unread. */
 TEST(EndToEnd, FailuresShowInTheExitStatus)
 {
