@@ -35,12 +35,6 @@ int unicode_to_gsm(FILE *in, FILE *out);
  * written) or a byte could not be written. */
 int gsm_put(FILE *out, uint16_t unit);
 
-/* The unit with its two bytes exchanged. */
-inline uint16_t swap16(uint16_t unit)
-{
-    return static_cast<uint16_t>((unit >> 8) | (unit << 8));
-}
-
 /* The conversion that the options select, followed by a close of the
  * descriptor under out: a write that fails only then is a failure too.
  * 0 or 1. */

@@ -3,6 +3,7 @@
 #include "convert.h"
 
 #include "block.h"
+#include "kernels.h"
 #include "platform.h"
 
 #ifndef SEPTCVT_BLOCK_SIZE
@@ -51,7 +52,7 @@ static int convert_blocks(FILE *in, FILE *out, block_state &st, block_function c
 int gsm_to_unicode(FILE *in, FILE *out)
 {
     block_state st;
-    const size_t n = forward_start(st, opt_ucs2 != 0, output_block);
+    const size_t n = forward_start(st, opt_ucs2 != 0, chosen_kernels(), output_block);
     if (n > 0 && write_output(stream_descriptor(out), output_block, n) != 0)
         return 1;
     return convert_blocks(in, out, st, forward_block);
@@ -60,7 +61,7 @@ int gsm_to_unicode(FILE *in, FILE *out)
 int unicode_to_gsm(FILE *in, FILE *out)
 {
     block_state st;
-    reverse_start(st, opt_ucs2 != 0);
+    reverse_start(st, opt_ucs2 != 0, chosen_kernels());
     return convert_blocks(in, out, st, reverse_block);
 }
 

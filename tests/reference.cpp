@@ -115,10 +115,9 @@ bool core_agrees(bool reverse, bool ucs2, const std::string &in, unsigned seed)
             uint8_t mark[2];
             Converted got{0, "", in.size()};
             if (reverse)
-                reverse_start(st, ucs2);
+                reverse_start(st, ucs2, *k);
             else
-                got.out.assign(reinterpret_cast<char *>(mark), forward_start(st, ucs2, mark));
-            st.kernels = *k;
+                got.out.assign(reinterpret_cast<char *>(mark), forward_start(st, ucs2, *k, mark));
             for (size_t pos = 0, i = 0; i < cuts.size() && !st.stop; pos = cuts[i++]) {
                 /* Buffers of exactly the piece and of the room promised for it, so that a sanitizer
                  * sees a read or a write past them; the bytes just past the room must stay too. */

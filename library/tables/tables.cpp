@@ -1,6 +1,5 @@
 #include "tables.h"
 
-#include "block.h"
 #include "gsm_tables.h"
 #include "utf8.h"
 

@@ -21,12 +21,12 @@ struct kernel_set {
     size_t window; /* bytes of input a window holds */
     /* GSM text: forms is a forward_table's row of entries. */
     size_t (*forward_utf8)(const unicode_form *forms, const uint8_t *in, size_t len, size_t i, uint8_t *&o,
-                           int &status);
+                           uint64_t &unmapped);
     size_t (*forward_ucs2)(const unicode_form *forms, const uint8_t *in, size_t len, size_t i, uint8_t *&o,
-                           int &status);
-    /* UTF-8 to GSM: characters without mapping are left out and set status.
+                           uint64_t &unmapped);
+    /* UTF-8 to GSM: characters without mapping are left out and counted.
      * UCS-2 input has no kernel: the scalar core's loop is as fast. */
-    size_t (*reverse_utf8)(const uint8_t *in, size_t len, size_t i, uint8_t *&o, int &status);
+    size_t (*reverse_utf8)(const uint8_t *in, size_t len, size_t i, uint8_t *&o, uint64_t &unmapped);
 };
 
 /* The kernels this processor runs, chosen once: AVX2 where the processor has

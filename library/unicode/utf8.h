@@ -21,6 +21,12 @@ constexpr int UTF_BADSEQ = 5;    /* the bytes are not a well-formed sequence */
 /* The longest form: a lead byte and five continuation bytes. */
 constexpr int UTF8_MAX_LENGTH = 6;
 
+/* A UCS-2 unit with its two bytes exchanged. */
+inline uint16_t swap16(uint16_t unit)
+{
+    return static_cast<uint16_t>((unit >> 8) | (unit << 8));
+}
+
 /* UTF_OK, UTF_SURROGATE or UTF_NONCHAR. */
 constexpr int ucs_check(uint32_t code_point)
 {

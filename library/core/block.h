@@ -11,6 +11,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "tables.h"
+
 /* Byte order of UCS-2 input, as its mark showed. */
 constexpr int BO_AS_READ = 0; /* FF FE: little-endian units */
 constexpr int BO_SWAPPED = 1; /* FE FF: big-endian units */
@@ -19,8 +21,9 @@ constexpr int BO_UNKNOWN = 2; /* the mark is not in yet */
 struct kernel_set;
 
 struct block_state {
-    int status;           /* 1 once a character had no mapping, or the input was refused */
-    bool stop;            /* the conversion ends after this block's output */
+    uint64_t unmapped;    /* characters without a mapping so far, each left out */
+    bool stop;            /* the input was refused: the conversion ends after this block's output */
+    uint8_t fault_length; /* once stopped: the bytes of the faulty sequence, which ends at *used */
     bool ucs2;            /* the Unicode side is UCS-2, not UTF-8 */
     bool escape_pending;  /* forward: the last block ended on an escape */
     int byte_order;       /* reverse UCS-2: BO_UNKNOWN until the mark is in */
@@ -29,11 +32,6 @@ struct block_state {
     const kernel_set *kernels; /* the vector kernels, or none: the scalar core alone */
 };
 
-/* The most output one byte of input gives in either direction: a GSM code's
- * two UTF-8 or UCS-2 bytes, or the escape pair of `{`, one UTF-8 byte. The
- * tables are checked against it at compile time. */
-constexpr size_t MAX_GROWTH = 2;
-
 /* Room for the output of len bytes of input: the slack takes the rest of a
  * character begun in an earlier block and the unconditional 4-byte stores. */
 constexpr size_t output_room(size_t len)
@@ -41,11 +39,11 @@ constexpr size_t output_room(size_t len)
     return MAX_GROWTH * len + 8;
 }
 
-/* Starts a conversion with the kernels this processor runs. forward_start
- * writes the preamble (the byte-order mark of UCS-2 output) into out and
+/* Starts a conversion with the vector kernels given (chosen_kernels(), or
+ * none for the scalar core alone). forward_start writes the preamble (the byte-order mark of UCS-2 output) into out and
  * returns its length. */
-size_t forward_start(block_state &st, bool ucs2, uint8_t *out);
-void reverse_start(block_state &st, bool ucs2);
+size_t forward_start(block_state &st, bool ucs2, const kernel_set *kernels, uint8_t *out);
+void reverse_start(block_state &st, bool ucs2, const kernel_set *kernels);
 
 /* Converts in[0..len) into out, which has output_room(len) bytes, and returns
  * the bytes written. *used is the input used up: all of it, unless st.stop
@@ -53,8 +51,9 @@ void reverse_start(block_state &st, bool ucs2);
 size_t forward_block(block_state &st, const uint8_t *in, size_t len, size_t *used, uint8_t *out);
 size_t reverse_block(block_state &st, const uint8_t *in, size_t len, size_t *used, uint8_t *out);
 
-/* The status at the end of the input. What a block end cut off is dropped
- * without changing it, but UCS-2 input without its mark is refused. */
+/* The status at the end of the input: 1 when a character had no mapping or
+ * the input was refused, else 0. What a block end cut off is dropped without
+ * changing it, but UCS-2 input without its mark is refused. */
 int end_status(const block_state &st);
 
 #endif

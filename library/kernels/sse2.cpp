@@ -12,7 +12,7 @@ namespace {
 
 /* Text of one code a byte, with escapes, none at the window's end and none
  * after another escape, and nothing above 0x7F. */
-size_t forward(const unicode_form *forms, const uint8_t *in, size_t len, size_t i, uint8_t *&out_at, int &status)
+size_t forward(const unicode_form *forms, const uint8_t *in, size_t len, size_t i, uint8_t *&out_at, uint64_t &unmapped)
 {
     uint8_t *o = out_at; /* a local copy, which stores through it cannot change */
     const __m128i escape = _mm_set1_epi8(static_cast<char>(GSM_ESCAPE));
@@ -36,7 +36,7 @@ size_t forward(const unicode_form *forms, const uint8_t *in, size_t len, size_t 
         _mm_store_si128(reinterpret_cast<__m128i *>(index + 8),
                         _mm_add_epi16(_mm_unpackhi_epi8(v, zero),
                                       _mm_and_si128(_mm_unpackhi_epi8(after_escape, after_escape), row)));
-        write_indexed_window(forms, index, 16, o, status);
+        write_indexed_window(forms, index, 16, o, unmapped);
     }
     out_at = o;
     return i;
@@ -44,7 +44,7 @@ size_t forward(const unicode_form *forms, const uint8_t *in, size_t len, size_t 
 
 /* ASCII and well-formed two-byte forms; a lead byte at the window's end is
  * left for the next window. */
-size_t reverse_utf8(const uint8_t *in, size_t len, size_t i, uint8_t *&out_at, int &status)
+size_t reverse_utf8(const uint8_t *in, size_t len, size_t i, uint8_t *&out_at, uint64_t &unmapped)
 {
     uint8_t *o = out_at; /* a local copy, which stores through it cannot change */
     /* Signed compares: 0x80-0xBF are -128 to -65, 0xC2-0xDF are -62 to -33. */
@@ -77,7 +77,7 @@ size_t reverse_utf8(const uint8_t *in, size_t len, size_t i, uint8_t *&out_at, i
             _mm_store_si128(reinterpret_cast<__m128i *>(units + 8 * half), unit);
         }
         const unsigned n = (leads & 0x8000u) != 0 ? 15 : 16;
-        write_unit_window(units, n, o, status);
+        write_unit_window(units, n, o, unmapped);
         i += n;
     }
     out_at = o;

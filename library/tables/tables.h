@@ -59,6 +59,11 @@ extern const std::array<uint32_t, GSM_INSIDE + 1> gsm_short_forms;
  * bits of a byte, a bit for each value of the high four (0 to 7). */
 extern const std::array<uint8_t, 16> gsm_identity_by_low_nibble;
 
+/* The most output one byte of input gives in either direction: a GSM code's
+ * two UTF-8 or UCS-2 bytes, or the escape pair of `{`, one UTF-8 byte. The
+ * tables are checked against it at compile time. */
+constexpr int MAX_GROWTH = 2;
+
 inline const gsm_form &gsm_form_of(uint16_t unit)
 {
     return gsm_forms[gsm_unit_form[unit]];

@@ -35,7 +35,7 @@ AVX2 inline bool all_identity(__m256i v)
 /* As the SSE2 kernel, and a window of codes that stand for themselves is
  * copied whole: as it is into UTF-8, or widened to little-endian units. */
 template <bool UCS2>
-AVX2 size_t forward(const unicode_form *forms, const uint8_t *in, size_t len, size_t i, uint8_t *&out_at, int &status)
+AVX2 size_t forward(const unicode_form *forms, const uint8_t *in, size_t len, size_t i, uint8_t *&out_at, uint64_t &unmapped)
 {
     uint8_t *o = out_at; /* a local copy, which stores through it cannot change */
     const __m256i escape = _mm256_set1_epi8(static_cast<char>(GSM_ESCAPE));
@@ -77,7 +77,7 @@ AVX2 size_t forward(const unicode_form *forms, const uint8_t *in, size_t len, si
         _mm256_storeu_si256(reinterpret_cast<__m256i *>(index + 16),
                             _mm256_add_epi16(_mm256_cvtepu8_epi16(_mm256_extracti128_si256(v, 1)),
                                              _mm256_and_si256(_mm256_cvtepi8_epi16(after_high), row)));
-        write_indexed_window(forms, index, 32, o, status);
+        write_indexed_window(forms, index, 32, o, unmapped);
     }
     out_at = o;
     return i;
@@ -103,7 +103,7 @@ AVX2 inline void units_of(const uint8_t *in, __m256i v, __m256i lead_bytes, __m2
     }
 }
 
-AVX2 size_t reverse_utf8(const uint8_t *in, size_t len, size_t i, uint8_t *&out_at, int &status)
+AVX2 size_t reverse_utf8(const uint8_t *in, size_t len, size_t i, uint8_t *&out_at, uint64_t &unmapped)
 {
     uint8_t *o = out_at; /* a local copy, which stores through it cannot change */
     const __m256i below_c0 = _mm256_set1_epi8(static_cast<char>(0xC0));
@@ -128,7 +128,7 @@ AVX2 size_t reverse_utf8(const uint8_t *in, size_t len, size_t i, uint8_t *&out_
         const unsigned n = (leads & 0x80000000u) != 0 ? 31 : 32;
         uint16_t units[32];
         units_of(in + i, v, lead_bytes, second_bytes, units);
-        write_unit_window(units, n, o, status);
+        write_unit_window(units, n, o, unmapped);
         i += n;
     }
     out_at = o;

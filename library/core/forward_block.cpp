@@ -6,12 +6,12 @@
 #include "kernels.h"
 #include "tables.h"
 
-size_t forward_start(block_state &st, bool ucs2, uint8_t *out)
+size_t forward_start(block_state &st, bool ucs2, const kernel_set *kernels, uint8_t *out)
 {
     st = block_state{};
     st.ucs2 = ucs2;
     st.byte_order = BO_AS_READ;
-    st.kernels = chosen_kernels();
+    st.kernels = kernels;
     if (!ucs2)
         return 0;
     /* The byte-order mark goes out before anything is read, also when the
@@ -22,43 +22,43 @@ size_t forward_start(block_state &st, bool ucs2, uint8_t *out)
 }
 
 /* Stores the whole form and advances by its count: no branch on the length. */
-static inline uint8_t *put(uint8_t *o, const unicode_form &form, int &status)
+static inline uint8_t *put(uint8_t *o, const unicode_form &form, uint64_t &unmapped)
 {
     memcpy(o, form.bytes, sizeof form.bytes);
-    status |= form.flags & FORM_UNMAPPED;
+    unmapped += form.flags & FORM_UNMAPPED;
     return o + form.count;
 }
 
 /* Converts the code at in[i], or the escape pair it begins; returns where the
  * next code starts. */
 static size_t convert_one(const forward_table &table, const uint8_t *in, size_t len, size_t i, uint8_t *&o,
-                          int &status, block_state &st)
+                          uint64_t &unmapped, block_state &st)
 {
     const unicode_form &form = table.entries[in[i]];
     if ((form.flags & FORM_ESCAPE) == 0) {
-        o = put(o, form, status);
+        o = put(o, form, unmapped);
         return i + 1;
     }
     if (i + 1 == len) {
         st.escape_pending = true; /* dropped if the input ends here */
         return len;
     }
-    o = put(o, table.entries[FORWARD_ESCAPED + in[i + 1]], status);
+    o = put(o, table.entries[FORWARD_ESCAPED + in[i + 1]], unmapped);
     return i + 2;
 }
 
 /* The scalar core from in[i] until at least `until`, ending on a character
  * boundary; returns where it ended. */
 static size_t forward_scalar(const forward_table &table, const uint8_t *in, size_t len, size_t i, size_t until,
-                             uint8_t *&out_at, int &status_at, block_state &st)
+                             uint8_t *&out_at, uint64_t &unmapped_at, block_state &st)
 {
     /* Local copies: a store through a byte pointer could change the pointer
-     * or the status, as far as the compiler knows, so it would reload them. */
+     * or the count, as far as the compiler knows, so it would reload them. */
     uint8_t *o = out_at;
-    int status = status_at;
+    uint64_t unmapped = unmapped_at;
     /* Eight codes at a time while none of them is special: an escape, or a
      * byte above 0x7F; those take the careful path below. Every other code
-     * has a mapping, so the status stays as it is. The test treats each
+     * has a mapping, so the count stays as it is. The test treats each
      * byte of the word alike, so the host's byte order does not matter. */
     const uint64_t ones = 0x0101010101010101u, highs = 0x8080808080808080u;
     while (i + 8 <= until) {
@@ -66,7 +66,7 @@ static size_t forward_scalar(const forward_table &table, const uint8_t *in, size
         memcpy(&word, in + i, sizeof word);
         const uint64_t escapes = word ^ (ones * GSM_ESCAPE); /* zero bytes where the escapes are */
         if (((word | ((escapes - ones) & ~escapes)) & highs) != 0) {
-            i = convert_one(table, in, len, i, o, status, st);
+            i = convert_one(table, in, len, i, o, unmapped, st);
             continue;
         }
         for (int k = 0; k < 8; ++k) {
@@ -77,9 +77,9 @@ static size_t forward_scalar(const forward_table &table, const uint8_t *in, size
         i += 8;
     }
     while (i < until)
-        i = convert_one(table, in, len, i, o, status, st);
+        i = convert_one(table, in, len, i, o, unmapped, st);
     out_at = o;
-    status_at = status;
+    unmapped_at = unmapped;
     return i;
 }
 
@@ -87,28 +87,28 @@ size_t forward_block(block_state &st, const uint8_t *in, size_t len, size_t *use
 {
     const forward_table &table = st.ucs2 ? forward_ucs2 : forward_utf8;
     uint8_t *o = out;
-    int status = st.status;
+    uint64_t unmapped = st.unmapped;
     size_t i = 0;
     /* An escape covers exactly one byte, so a second 0x1B is looked up in
      * the escape table, where it has no mapping. */
     if (st.escape_pending && len > 0) {
-        o = put(o, table.entries[FORWARD_ESCAPED + in[0]], status);
+        o = put(o, table.entries[FORWARD_ESCAPED + in[0]], unmapped);
         st.escape_pending = false;
         i = 1;
     }
     if (st.kernels == nullptr) {
-        i = forward_scalar(table, in, len, i, len, o, status, st);
+        i = forward_scalar(table, in, len, i, len, o, unmapped, st);
     } else {
         /* The kernel converts the windows it handles; the scalar core takes
          * each window it leaves, and the tail. */
         const auto kernel = st.ucs2 ? st.kernels->forward_ucs2 : st.kernels->forward_utf8;
         const size_t window = st.kernels->window;
         while (i < len) {
-            i = kernel(table.entries, in, len, i, o, status);
-            i = forward_scalar(table, in, len, i, i + window < len ? i + window : len, o, status, st);
+            i = kernel(table.entries, in, len, i, o, unmapped);
+            i = forward_scalar(table, in, len, i, i + window < len ? i + window : len, o, unmapped, st);
         }
     }
-    st.status = status;
+    st.unmapped = unmapped;
     *used = len;
     return static_cast<size_t>(o - out);
 }

@@ -2,43 +2,42 @@
 
 #include <cstring>
 
-#include "convert.h"
 #include "kernels.h"
 #include "tables.h"
 #include "utf8.h"
 
-void reverse_start(block_state &st, bool ucs2)
+void reverse_start(block_state &st, bool ucs2, const kernel_set *kernels)
 {
     st = block_state{};
     st.ucs2 = ucs2;
     st.byte_order = ucs2 ? BO_UNKNOWN : BO_AS_READ;
-    st.kernels = chosen_kernels();
+    st.kernels = kernels;
 }
 
 int end_status(const block_state &st)
 {
-    return st.byte_order == BO_UNKNOWN ? 1 : st.status;
+    return st.byte_order == BO_UNKNOWN || st.stop || st.unmapped > 0 ? 1 : 0;
 }
 
 /* Stores both bytes and advances by the count: an escape pair, one code, or
  * nothing for a unit without mapping, which is left out. */
-static inline uint8_t *put_unit(uint8_t *o, uint16_t unit, int &status)
+static inline uint8_t *put_unit(uint8_t *o, uint16_t unit, uint64_t &unmapped)
 {
     const gsm_form &form = gsm_form_of(unit);
     memcpy(o, form.bytes, sizeof form.bytes);
-    status |= form.unmapped;
+    unmapped += form.unmapped;
     return o + form.count;
 }
 
 /* Nothing above U+FFFF is in the tables; cutting it to 16 bits would turn it
  * into some unrelated character. */
-static inline uint8_t *put_code_point(uint8_t *o, uint32_t code_point, int &status)
+static inline uint8_t *put_code_point(uint8_t *o, uint32_t code_point, uint64_t &unmapped)
 {
     if (code_point > 0xFFFF) {
-        status = 1;
+        ++unmapped;
         return o;
     }
-    return put_unit(o, static_cast<uint16_t>(code_point), status);
+    return put_unit(o, static_cast<uint16_t>(code_point), unmapped);
 }
 
 /* Units are taken as they come: surrogates are not paired. */
@@ -49,7 +48,7 @@ static inline uint16_t load_unit(const uint8_t *p, int byte_order)
 }
 
 /* Converts the mark, unit or sequence gathered whole in st.pending. */
-static uint8_t *finish_pending(block_state &st, uint8_t *o, int &status)
+static uint8_t *finish_pending(block_state &st, uint8_t *o, uint64_t &unmapped)
 {
     const size_t len = st.pending_len;
     st.pending_len = 0;
@@ -62,29 +61,31 @@ static uint8_t *finish_pending(block_state &st, uint8_t *o, int &status)
             st.byte_order = BO_SWAPPED;
         else
             st.stop = true;
+        st.fault_length = 2;
         return o;
     }
     if (st.ucs2)
-        return put_unit(o, load_unit(st.pending, st.byte_order), status);
+        return put_unit(o, load_unit(st.pending, st.byte_order), unmapped);
     uint32_t code_point;
     size_t used;
     if (utf8_decode(st.pending, len, &code_point, &used) != UTF_OK) {
         st.stop = true;
+        st.fault_length = static_cast<uint8_t>(len);
         return o;
     }
-    return put_code_point(o, code_point, status);
+    return put_code_point(o, code_point, unmapped);
 }
 
 /* UCS-2 from in[i] to the block end, in one byte order: a loop for each, so
  * that no unit waits for a choice of order. */
 template <int BYTE_ORDER>
 static size_t convert_ucs2_as(block_state &st, const uint8_t *in, size_t len, size_t i, uint8_t *&out_at,
-                              int &status_at)
+                              uint64_t &unmapped_at)
 {
     /* Local copies: a store through a byte pointer could change the pointer
-     * or the status, as far as the compiler knows, so it would reload them. */
+     * or the count, as far as the compiler knows, so it would reload them. */
     uint8_t *o = out_at;
-    int status = status_at;
+    uint64_t unmapped = unmapped_at;
     /* Eight units at a time, each code stored at its own place, while every
      * unit has a form of one code: in text, most units do, and the stores
      * then wait for no count. Otherwise the eight go again one by one. */
@@ -100,41 +101,41 @@ static size_t convert_ucs2_as(block_state &st, const uint8_t *in, size_t len, si
             continue;
         }
         for (int k = 0; k < 8; ++k)
-            o = put_unit(o, load_unit(in + i + 2 * k, BYTE_ORDER), status);
+            o = put_unit(o, load_unit(in + i + 2 * k, BYTE_ORDER), unmapped);
     }
     for (; i + 1 < len; i += 2)
-        o = put_unit(o, load_unit(in + i, BYTE_ORDER), status);
+        o = put_unit(o, load_unit(in + i, BYTE_ORDER), unmapped);
     if (i + 1 == len) /* half a unit waits for the next block, or is dropped */
         st.pending[st.pending_len++] = in[i++];
     out_at = o;
-    status_at = status;
+    unmapped_at = unmapped;
     return i;
 }
 
-static size_t convert_ucs2(block_state &st, const uint8_t *in, size_t len, size_t i, uint8_t *&o, int &status)
+static size_t convert_ucs2(block_state &st, const uint8_t *in, size_t len, size_t i, uint8_t *&o, uint64_t &unmapped)
 {
-    return st.byte_order == BO_SWAPPED ? convert_ucs2_as<BO_SWAPPED>(st, in, len, i, o, status)
-                                       : convert_ucs2_as<BO_AS_READ>(st, in, len, i, o, status);
+    return st.byte_order == BO_SWAPPED ? convert_ucs2_as<BO_SWAPPED>(st, in, len, i, o, unmapped)
+                                       : convert_ucs2_as<BO_AS_READ>(st, in, len, i, o, unmapped);
 }
 
 /* UTF-8 from in[i] until at least `until`; returns where it ended, which is
  * len once a block end cut a sequence off. */
 static size_t convert_utf8(block_state &st, const uint8_t *in, size_t len, size_t i, size_t until, uint8_t *&out_at,
-                           int &status_at)
+                           uint64_t &unmapped_at)
 {
     uint8_t *o = out_at; /* local copies, as in convert_ucs2 */
-    int status = status_at;
+    uint64_t unmapped = unmapped_at;
     while (i < until) {
         const uint8_t lead = in[i];
         if (lead < 0x80) {
-            o = put_unit(o, lead, status);
+            o = put_unit(o, lead, unmapped);
             ++i;
             continue;
         }
         /* A well-formed two-byte form needs no further check: it holds
          * neither an overlong value nor a surrogate or noncharacter. */
         if (lead >= 0xC2 && lead <= 0xDF && i + 1 < len && (in[i + 1] & 0xC0) == 0x80) {
-            o = put_unit(o, static_cast<uint16_t>((lead & 0x1F) << 6 | (in[i + 1] & 0x3F)), status);
+            o = put_unit(o, static_cast<uint16_t>((lead & 0x1F) << 6 | (in[i + 1] & 0x3F)), unmapped);
             i += 2;
             continue;
         }
@@ -151,19 +152,20 @@ static size_t convert_utf8(block_state &st, const uint8_t *in, size_t len, size_
         i += used;
         if (got != UTF_OK) {
             st.stop = true;
+            st.fault_length = static_cast<uint8_t>(used);
             break;
         }
-        o = put_code_point(o, code_point, status);
+        o = put_code_point(o, code_point, unmapped);
     }
     out_at = o;
-    status_at = status;
+    unmapped_at = unmapped;
     return i;
 }
 
 size_t reverse_block(block_state &st, const uint8_t *in, size_t len, size_t *used, uint8_t *out)
 {
     uint8_t *o = out;
-    int status = st.status;
+    uint64_t unmapped = st.unmapped;
     size_t i = 0;
     /* The UCS-2 mark, and whatever the last block end cut off, are gathered
      * whole before they are judged. */
@@ -172,23 +174,21 @@ size_t reverse_block(block_state &st, const uint8_t *in, size_t len, size_t *use
         while (st.pending_len < need && i < len)
             st.pending[st.pending_len++] = in[i++];
         if (st.pending_len == need)
-            o = finish_pending(st, o, status);
+            o = finish_pending(st, o, unmapped);
     }
     if (st.ucs2 || st.kernels == nullptr) {
         if (!st.stop && st.pending_len == 0)
-            i = st.ucs2 ? convert_ucs2(st, in, len, i, o, status) : convert_utf8(st, in, len, i, len, o, status);
+            i = st.ucs2 ? convert_ucs2(st, in, len, i, o, unmapped) : convert_utf8(st, in, len, i, len, o, unmapped);
     } else {
         /* The kernel converts the windows it handles; the scalar core takes
          * each window it leaves, and the tail. */
         const kernel_set &k = *st.kernels;
         while (i < len && !st.stop && st.pending_len == 0) {
-            i = k.reverse_utf8(in, len, i, o, status);
-            i = convert_utf8(st, in, len, i, i + k.window < len ? i + k.window : len, o, status);
+            i = k.reverse_utf8(in, len, i, o, unmapped);
+            i = convert_utf8(st, in, len, i, i + k.window < len ? i + k.window : len, o, unmapped);
         }
     }
-    if (st.stop)
-        status = 1;
-    st.status = status;
+    st.unmapped = unmapped;
     *used = i;
     return static_cast<size_t>(o - out);
 }

@@ -10,7 +10,7 @@
 #include "tables.h"
 
 /* GSM text with no escape and nothing above 0x7F, in[0..n) with n a
- * multiple of 8: every code has a character, so the status stays. forms is
+ * multiple of 8: every code has a character, so the count stays. forms is
  * a forward_table's row of entries, stored whole and advanced by count. */
 static inline void write_gsm_window(const unicode_form *forms, const uint8_t *in, unsigned n, uint8_t *&o)
 {
@@ -30,7 +30,7 @@ static inline void write_gsm_window(const unicode_form *forms, const uint8_t *in
  * after an escape is read in the escape table, the escape itself writes
  * nothing. */
 static inline void write_indexed_window(const unicode_form *forms, const uint16_t *index, unsigned n, uint8_t *&o,
-                                        int &status)
+                                        uint64_t &unmapped)
 {
     uint8_t *p = o;
     unsigned flags = 0;
@@ -39,30 +39,28 @@ static inline void write_indexed_window(const unicode_form *forms, const uint16_
         const unicode_form &form = forms[index[k]];
         memcpy(p, form.bytes, sizeof form.bytes);
         p += form.count;
-        flags |= form.flags;
+        flags += form.flags & FORM_UNMAPPED;
     }
     o = p;
-    if ((flags & FORM_UNMAPPED) != 0)
-        status = 1;
+    unmapped += flags;
 }
 
 /* UTF-8 of one and two bytes, as one unit a position worked out by the
  * kernel: a character's unit where it starts, GSM_INSIDE inside it. */
-static inline void write_unit_window(const uint16_t *units, unsigned n, uint8_t *&o, int &status)
+static inline void write_unit_window(const uint16_t *units, unsigned n, uint8_t *&o, uint64_t &unmapped)
 {
     uint8_t *p = o;
-    uint32_t all = 0;
+    uint32_t without = 0;
 #pragma GCC unroll 8
     for (unsigned k = 0; k < n; ++k) {
         const uint32_t form = gsm_short_forms[units[k]];
         p[0] = static_cast<uint8_t>(form);
         p[1] = static_cast<uint8_t>(form >> 8);
         p += (form >> 16) & 0xFF;
-        all |= form;
+        without += form >> 24;
     }
     o = p;
-    if ((all & GSM_SHORT_UNMAPPED) != 0)
-        status = 1;
+    unmapped += without;
 }
 
 #endif
