@@ -1,0 +1,211 @@
+/* The C interface's conversions: the block core over the caller's memory,
+ * with the counters a caller needs around it. */
+#include "septcvt.h"
+
+#include <cstring>
+
+#include "block.h"
+#include "kernels.h"
+
+namespace {
+
+/* What the interface keeps in septcvt_state::internal. Plain data, copied in
+ * and out with memcpy, so no object's lifetime is at stake in storage that
+ * C code owns. */
+struct conversion {
+    block_state core;
+    int direction; /* SEPTCVT_TO_UNICODE or SEPTCVT_TO_GSM; anything else was never initialised */
+    int status;    /* the last verdict, kept once the input was refused */
+    bool mark_due; /* the UCS-2 mark goes out with the first call */
+};
+static_assert(sizeof(conversion) <= sizeof(septcvt_state::internal), "the state has room for the conversion");
+
+constexpr size_t MARK_LENGTH = 2;
+
+bool load(const septcvt_state *state, conversion &c)
+{
+    memcpy(&c, state->internal, sizeof c);
+    return c.direction == SEPTCVT_TO_UNICODE || c.direction == SEPTCVT_TO_GSM;
+}
+
+void store(septcvt_state *state, const conversion &c)
+{
+    memcpy(state->internal, &c, sizeof c);
+    state->unmapped = c.core.unmapped;
+}
+
+bool refused(int status)
+{
+    return status == SEPTCVT_MALFORMED || status == SEPTCVT_NO_MARK;
+}
+
+} // namespace
+
+const char *septcvt_version(void)
+{
+    return SEPTCVT_VERSION_TEXT;
+}
+
+const char *septcvt_strerror(int status)
+{
+    switch (status) {
+    case SEPTCVT_OK: return "done";
+    case SEPTCVT_UNMAPPED: return "characters without a mapping were left out";
+    case SEPTCVT_MALFORMED: return "malformed input";
+    case SEPTCVT_NO_MARK: return "UCS-2 input without a byte-order mark";
+    case SEPTCVT_NULL_POINTER: return "a null pointer";
+    case SEPTCVT_NO_ROOM: return "a buffer too short";
+    case SEPTCVT_NOT_SEPTET: return "a code above 0x7F";
+    case SEPTCVT_BAD_FILL_BITS: return "fill bits outside 0-6";
+    case SEPTCVT_BAD_ARGUMENT: return "an unknown direction or form, or a state never initialised";
+    default: return "an unknown status";
+    }
+}
+
+int septcvt_init(septcvt_state *state, int direction, int form)
+{
+    if (state == nullptr)
+        return SEPTCVT_NULL_POINTER;
+    if ((direction != SEPTCVT_TO_UNICODE && direction != SEPTCVT_TO_GSM) ||
+        (form != SEPTCVT_UTF8 && form != SEPTCVT_UCS2))
+        return SEPTCVT_BAD_ARGUMENT;
+    conversion c{};
+    c.direction = direction;
+    const bool ucs2 = form == SEPTCVT_UCS2;
+    if (direction == SEPTCVT_TO_UNICODE) {
+        uint8_t mark[MARK_LENGTH];
+        c.mark_due = forward_start(c.core, ucs2, chosen_kernels(), mark) > 0;
+    } else {
+        reverse_start(c.core, ucs2, chosen_kernels());
+    }
+    memset(state, 0, sizeof *state);
+    store(state, c);
+    return SEPTCVT_OK;
+}
+
+size_t septcvt_output_room(size_t in_len)
+{
+    return MARK_LENGTH + output_room(in_len);
+}
+
+int septcvt_convert(septcvt_state *state, const void *in, size_t in_len, size_t *in_used, void *out,
+                    size_t out_size, size_t *out_written)
+{
+    if (state == nullptr || in_used == nullptr || out_written == nullptr || (in == nullptr && in_len > 0) ||
+        (out == nullptr && out_size > 0))
+        return SEPTCVT_NULL_POINTER;
+    *in_used = 0;
+    *out_written = 0;
+    conversion c;
+    if (!load(state, c))
+        return SEPTCVT_BAD_ARGUMENT;
+    if (refused(c.status))
+        return c.status;
+    const size_t mark = c.mark_due ? MARK_LENGTH : 0;
+    if (out_size < mark || (in_len > 0 && out_size < mark + output_room(1)))
+        return SEPTCVT_NO_ROOM;
+    uint8_t *o = static_cast<uint8_t *>(out);
+    if (mark > 0) {
+        o[0] = 0xFF;
+        o[1] = 0xFE;
+        c.mark_due = false;
+    }
+    /* As much input as the room is sure to hold. */
+    const size_t fits = out_size >= mark + output_room(0) ? (out_size - mark - output_room(0)) / MAX_GROWTH : 0;
+    const size_t take = in_len < fits ? in_len : fits;
+    size_t used = 0, n = 0;
+    if (take > 0) {
+        const uint8_t *from = static_cast<const uint8_t *>(in);
+        n = c.direction == SEPTCVT_TO_UNICODE ? forward_block(c.core, from, take, &used, o + mark)
+                                              : reverse_block(c.core, from, take, &used, o + mark);
+    }
+    state->total_in += used;
+    state->total_out += mark + n;
+    if (c.core.stop) {
+        c.status = c.core.ucs2 && c.core.byte_order == BO_UNKNOWN ? SEPTCVT_NO_MARK : SEPTCVT_MALFORMED;
+        state->error_offset = state->total_in - c.core.fault_length;
+    } else {
+        c.status = c.core.unmapped > 0 ? SEPTCVT_UNMAPPED : SEPTCVT_OK;
+    }
+    *in_used = used;
+    *out_written = mark + n;
+    store(state, c);
+    return c.status;
+}
+
+int septcvt_finish(septcvt_state *state)
+{
+    if (state == nullptr)
+        return SEPTCVT_NULL_POINTER;
+    conversion c;
+    if (!load(state, c))
+        return SEPTCVT_BAD_ARGUMENT;
+    if (refused(c.status))
+        return c.status;
+    if (c.core.ucs2 && c.core.byte_order == BO_UNKNOWN) {
+        state->error_offset = 0;
+        return SEPTCVT_NO_MARK;
+    }
+    return c.core.unmapped > 0 ? SEPTCVT_UNMAPPED : SEPTCVT_OK;
+}
+
+/* A whole buffer. Output goes straight into out while out has room for a
+ * piece of input, else through a small buffer of its own, so out needs no
+ * more room than the output itself; past the end of out it is only
+ * counted, and unless only the count is wanted that is SEPTCVT_NO_ROOM. */
+static int convert_whole(int direction, int form, const void *in, size_t in_len, void *out, size_t out_size,
+                         size_t *out_len, uint64_t *unmapped, uint64_t *error_offset, bool count_only = false)
+{
+    if (out_len == nullptr || (in == nullptr && in_len > 0) || (out == nullptr && out_size > 0))
+        return SEPTCVT_NULL_POINTER;
+    septcvt_state st;
+    int status = septcvt_init(&st, direction, form);
+    if (status != SEPTCVT_OK)
+        return status;
+    const uint8_t *from = static_cast<const uint8_t *>(in);
+    uint8_t *to = static_cast<uint8_t *>(out);
+    uint8_t spare[MARK_LENGTH + output_room(1024)];
+    size_t left = in_len, written = 0;
+    do {
+        const size_t room = written < out_size ? out_size - written : 0;
+        const bool direct = room >= septcvt_output_room(left < 64 ? left : 64);
+        size_t used, n;
+        status = septcvt_convert(&st, from, left, &used, direct ? to + written : spare,
+                                 direct ? room : sizeof spare, &n);
+        if (!direct && room > 0)
+            memcpy(to + written, spare, n < room ? n : room);
+        written += n;
+        from += used;
+        left -= used;
+    } while (left > 0 && !refused(status));
+    status = septcvt_finish(&st);
+    *out_len = written;
+    if (unmapped != nullptr)
+        *unmapped = st.unmapped;
+    if (error_offset != nullptr)
+        *error_offset = refused(status) ? st.error_offset : 0;
+    if (!refused(status) && written > out_size && !count_only)
+        return SEPTCVT_NO_ROOM;
+    return status;
+}
+
+int septcvt_to_unicode(int form, const void *gsm, size_t gsm_len, void *out, size_t out_size, size_t *out_len,
+                       uint64_t *unmapped)
+{
+    return convert_whole(SEPTCVT_TO_UNICODE, form, gsm, gsm_len, out, out_size, out_len, unmapped, nullptr);
+}
+
+int septcvt_to_gsm(int form, const void *text, size_t text_len, void *out, size_t out_size, size_t *out_len,
+                   uint64_t *unmapped, uint64_t *error_offset)
+{
+    return convert_whole(SEPTCVT_TO_GSM, form, text, text_len, out, out_size, out_len, unmapped, error_offset);
+}
+
+int septcvt_count_septets(int form, const void *text, size_t text_len, size_t *septets, uint64_t *error_offset)
+{
+    if (septets == nullptr)
+        return SEPTCVT_NULL_POINTER;
+    /* GSM text takes a septet a byte: its length, counted without a place
+     * to put it. */
+    return convert_whole(SEPTCVT_TO_GSM, form, text, text_len, nullptr, 0, septets, nullptr, error_offset, true);
+}
