@@ -1,8 +1,9 @@
-/* The one driver: it moves bytes between the streams and the conversion core,
- * so every rule about reading, writing, failures and -n stands here. */
+/* The one driver: it moves bytes between the streams and the library's
+ * conversion, so every rule about reading, writing, failures and -n stands
+ * here. */
 #include "convert.h"
 
-#include "block.h"
+#include "conversion.h"
 #include "kernels.h"
 #include "platform.h"
 
@@ -15,15 +16,16 @@ static_assert(BLOCK_SIZE >= 1, "a block holds at least one byte");
 /* Static, so a run allocates nothing; the output has room for the worst
  * growth of a whole block. */
 static uint8_t input_block[BLOCK_SIZE];
-static uint8_t output_block[output_room(BLOCK_SIZE)];
-static_assert(sizeof output_block >= output_room(sizeof input_block), "output room for a whole block");
-
-using block_function = size_t (*)(block_state &, const uint8_t *, size_t, size_t *, uint8_t *);
+static uint8_t output_block[interface_room(BLOCK_SIZE)];
 
 /* Each block's output is written before the next read, which may wait for
- * input that is slow to come: what has arrived is passed on at once. */
-static int convert_blocks(FILE *in, FILE *out, block_state &st, block_function convert)
+ * input that is slow to come: what has arrived is passed on at once. The
+ * first round converts no input and writes only the UCS-2 mark, which goes
+ * out before anything is read, also when the input turns out to be empty. */
+static int convert_blocks(FILE *in, FILE *out, int direction)
 {
+    septcvt_state st;
+    start_conversion(&st, direction, opt_ucs2 ? SEPTCVT_UCS2 : SEPTCVT_UTF8, chosen_kernels());
     const int fd = stream_descriptor(in), out_fd = stream_descriptor(out);
     /* With -n a byte is read only when it is needed, so the next reader of
      * a shared input finds everything after the last character used; each
@@ -31,38 +33,34 @@ static int convert_blocks(FILE *in, FILE *out, block_state &st, block_function c
     const size_t want = opt_unbuffered ? 1 : BLOCK_SIZE;
     /* Decided before the first read: may input read ahead be handed back? */
     const bool can_unread = !opt_unbuffered && is_regular_file(fd);
+    size_t got = 0;
     for (;;) {
-        const long got = read_input(fd, input_block, want);
-        if (got < 0)
-            return 1; /* a read error is never taken for the end */
-        if (got == 0)
-            return end_status(st);
-        size_t used;
-        const size_t n = convert(st, input_block, static_cast<size_t>(got), &used, output_block);
+        size_t used, n;
+        const int status = septcvt_convert(&st, input_block, got, &used, output_block, sizeof output_block, &n);
         if (n > 0 && write_output(out_fd, output_block, n) != 0)
             return 1; /* what was written before stays written */
-        if (st.stop) {
+        if (status == SEPTCVT_MALFORMED || status == SEPTCVT_NO_MARK) {
             if (can_unread)
-                unread_input(fd, static_cast<size_t>(got) - used);
+                unread_input(fd, got - used);
             return 1;
         }
+        const long read = read_input(fd, input_block, want);
+        if (read < 0)
+            return 1; /* a read error is never taken for the end */
+        if (read == 0)
+            return septcvt_finish(&st) == SEPTCVT_OK ? 0 : 1;
+        got = static_cast<size_t>(read);
     }
 }
 
 int gsm_to_unicode(FILE *in, FILE *out)
 {
-    block_state st;
-    const size_t n = forward_start(st, opt_ucs2 != 0, chosen_kernels(), output_block);
-    if (n > 0 && write_output(stream_descriptor(out), output_block, n) != 0)
-        return 1;
-    return convert_blocks(in, out, st, forward_block);
+    return convert_blocks(in, out, SEPTCVT_TO_UNICODE);
 }
 
 int unicode_to_gsm(FILE *in, FILE *out)
 {
-    block_state st;
-    reverse_start(st, opt_ucs2 != 0, chosen_kernels());
-    return convert_blocks(in, out, st, reverse_block);
+    return convert_blocks(in, out, SEPTCVT_TO_GSM);
 }
 
 int run_conversion(FILE *in, FILE *out)

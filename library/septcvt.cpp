@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "block.h"
+#include "conversion.h"
 #include "kernels.h"
 
 namespace {
@@ -21,6 +21,7 @@ struct conversion {
 static_assert(sizeof(conversion) <= sizeof(septcvt_state::internal), "the state has room for the conversion");
 
 constexpr size_t MARK_LENGTH = 2;
+static_assert(interface_room(0) == MARK_LENGTH + output_room(0), "the room takes the mark");
 
 bool load(const septcvt_state *state, conversion &c)
 {
@@ -64,6 +65,11 @@ const char *septcvt_strerror(int status)
 
 int septcvt_init(septcvt_state *state, int direction, int form)
 {
+    return start_conversion(state, direction, form, chosen_kernels());
+}
+
+int start_conversion(septcvt_state *state, int direction, int form, const kernel_set *kernels)
+{
     if (state == nullptr)
         return SEPTCVT_NULL_POINTER;
     if ((direction != SEPTCVT_TO_UNICODE && direction != SEPTCVT_TO_GSM) ||
@@ -74,9 +80,9 @@ int septcvt_init(septcvt_state *state, int direction, int form)
     const bool ucs2 = form == SEPTCVT_UCS2;
     if (direction == SEPTCVT_TO_UNICODE) {
         uint8_t mark[MARK_LENGTH];
-        c.mark_due = forward_start(c.core, ucs2, chosen_kernels(), mark) > 0;
+        c.mark_due = forward_start(c.core, ucs2, kernels, mark) > 0;
     } else {
-        reverse_start(c.core, ucs2, chosen_kernels());
+        reverse_start(c.core, ucs2, kernels);
     }
     memset(state, 0, sizeof *state);
     store(state, c);
@@ -85,7 +91,7 @@ int septcvt_init(septcvt_state *state, int direction, int form)
 
 size_t septcvt_output_room(size_t in_len)
 {
-    return MARK_LENGTH + output_room(in_len);
+    return interface_room(in_len);
 }
 
 int septcvt_convert(septcvt_state *state, const void *in, size_t in_len, size_t *in_used, void *out,
@@ -164,7 +170,7 @@ static int convert_whole(int direction, int form, const void *in, size_t in_len,
         return status;
     const uint8_t *from = static_cast<const uint8_t *>(in);
     uint8_t *to = static_cast<uint8_t *>(out);
-    uint8_t spare[MARK_LENGTH + output_room(1024)];
+    uint8_t spare[interface_room(1024)];
     size_t left = in_len, written = 0;
     do {
         const size_t room = written < out_size ? out_size - written : 0;

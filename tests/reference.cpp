@@ -1,8 +1,9 @@
 #include "reference.h"
 
+#include <algorithm>
 #include <random>
 
-#include "block.h"
+#include "conversion.h"
 #include "kernels.h"
 
 namespace {
@@ -78,7 +79,7 @@ Converted ref_convert(bool reverse, bool ucs2, const std::string &in)
 {
     Converted r{0, !reverse && ucs2 ? "\xff\xfe" : "", in.size()};
     auto byte = [&in](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(in[i])); };
-    auto put = [&r](const std::string &bytes) { r.status |= bytes.empty(); r.out += bytes; };
+    auto put = [&r](const std::string &bytes) { r.unmapped += bytes.empty(), r.status |= bytes.empty(), r.out += bytes; };
     for (size_t i = 0; !reverse && i < in.size(); ++i) {
         uint32_t cp = ref_base(static_cast<int>(byte(i)));
         if (cp == 0x1B && ++i == in.size())
@@ -88,15 +89,60 @@ Converted ref_convert(bool reverse, bool ucs2, const std::string &in)
     }
     const bool little = in.size() >= 2 && byte(0) == 0xFF && byte(1) == 0xFE;
     if (reverse && ucs2 && !little && !(in.size() >= 2 && byte(0) == 0xFE && byte(1) == 0xFF))
-        return {1, "", in.size() < 2 ? in.size() : 2};
+        return {1, "", in.size() < 2 ? in.size() : 2, 0, in.size() < 2 ? REF_NO_FAULT : 0};
     for (size_t i = 2; reverse && ucs2 && i + 1 < in.size(); i += 2)
         put(ref_gsm(little ? byte(i) | byte(i + 1) << 8 : byte(i) << 8 | byte(i + 1)));
-    for (RefDecoded d = ref_decode(in, 0); reverse && !ucs2 && d.status != 1; d = ref_decode(in, d.next)) {
+    for (size_t at = 0; reverse && !ucs2 && at < in.size();) {
+        const RefDecoded d = ref_decode(in, at);
+        if (d.status == 1)
+            break;
         if (d.status != 0)
-            return {1, r.out, d.next};
+            return {1, r.out, d.next, r.unmapped, at};
+        at = d.next;
         put(d.value > 0xFFFF ? "" : ref_gsm(d.value));
     }
     return r;
+}
+
+/* The C interface with the kernels k, fed the pieces that end at cuts,
+ * each with exactly the room the core needs for it (and the mark), or
+ * (tight) with as little as it takes: what it left is given again. Buffers
+ * of exactly the piece, so that a sanitizer sees a read past it, and guard
+ * bytes past the room that must stay. Its statuses said as the reference's. */
+static Converted through_interface(bool reverse, bool ucs2, const std::string &in, const std::vector<size_t> &cuts,
+                                   bool tight, const kernel_set *k, std::mt19937 &rng)
+{
+    septcvt_state st;
+    if (start_conversion(&st, reverse ? SEPTCVT_TO_GSM : SEPTCVT_TO_UNICODE, ucs2 ? SEPTCVT_UCS2 : SEPTCVT_UTF8, k) != SEPTCVT_OK)
+        return {-1, "", 0};
+    Converted got{0, "", in.size()};
+    int status = SEPTCVT_OK;
+    for (size_t pos = 0, i = 0; i < cuts.size() && status <= SEPTCVT_UNMAPPED; ++i) {
+        do {
+            const std::vector<uint8_t> piece(in.begin() + static_cast<long>(pos), in.begin() + static_cast<long>(cuts[i]));
+            const size_t mark = !reverse && ucs2 && st.total_out == 0 ? 2 : 0;
+            const size_t room = tight ? septcvt_output_room(1) + rng() % 8 : mark + output_room(piece.size());
+            std::vector<uint8_t> out(room + 8, 0xA5);
+            size_t used = 0, n = 0;
+            status = septcvt_convert(&st, piece.data(), piece.size(), &used, out.data(), room, &n);
+            if (n > room || std::count(out.begin() + static_cast<long>(room), out.end(), 0xA5) != 8 || used > piece.size())
+                return {-1, "", 0};
+            got.out.append(reinterpret_cast<char *>(out.data()), n);
+            pos += used;
+        } while (pos < cuts[i] && status <= SEPTCVT_UNMAPPED);
+    }
+    status = septcvt_finish(&st);
+    got.status = status == SEPTCVT_OK ? 0 : 1;
+    got.unmapped = st.unmapped;
+    got.used = status > SEPTCVT_UNMAPPED ? static_cast<size_t>(st.total_in) : in.size();
+    got.fault = status == SEPTCVT_MALFORMED || (status == SEPTCVT_NO_MARK && in.size() >= 2)
+                    ? static_cast<size_t>(st.error_offset) : REF_NO_FAULT;
+    const bool malformed = got.fault != REF_NO_FAULT && !(reverse && ucs2);
+    const bool no_mark = reverse && ucs2 && (got.fault == 0 || in.size() < 2);
+    if (st.total_out != got.out.size() || (status == SEPTCVT_MALFORMED) != malformed || (status == SEPTCVT_NO_MARK) != no_mark ||
+        (status == SEPTCVT_UNMAPPED) != (!malformed && !no_mark && got.unmapped > 0))
+        got.status = -1;
+    return got;
 }
 
 bool core_agrees(bool reverse, bool ucs2, const std::string &in, unsigned seed)
@@ -110,30 +156,9 @@ bool core_agrees(bool reverse, bool ucs2, const std::string &in, unsigned seed)
             feeds[2].push_back(i);
     }
     for (const kernel_set *const *k = runnable_kernels();; ++k) { /* ends with none: the scalar core alone */
-        for (const std::vector<size_t> &cuts : feeds) {
-            block_state st;
-            uint8_t mark[2];
-            Converted got{0, "", in.size()};
-            if (reverse)
-                reverse_start(st, ucs2, *k);
-            else
-                got.out.assign(reinterpret_cast<char *>(mark), forward_start(st, ucs2, *k, mark));
-            for (size_t pos = 0, i = 0; i < cuts.size() && !st.stop; pos = cuts[i++]) {
-                /* Buffers of exactly the piece and of the room promised for it, so that a sanitizer
-                 * sees a read or a write past them; the bytes just past the room must stay too. */
-                const std::vector<uint8_t> piece(in.begin() + static_cast<long>(pos), in.begin() + static_cast<long>(cuts[i]));
-                const size_t room = output_room(piece.size());
-                std::vector<uint8_t> out(room + 8, 0xA5);
-                size_t used = 0, n = piece.empty() ? 0 : (reverse ? reverse_block : forward_block)(st, piece.data(), piece.size(), &used, out.data());
-                if (n > room || out[room] != 0xA5 || out[room + 7] != 0xA5)
-                    return false;
-                got.out.append(reinterpret_cast<char *>(out.data()), n);
-                got.used = st.stop ? pos + used : got.used;
-            }
-            got.status = st.stop ? 1 : end_status(st);
-            if (!(got == want))
+        for (size_t f = 0; f < 4; ++f)
+            if (!(through_interface(reverse, ucs2, in, feeds[f % 3], f == 3, *k, rng) == want))
                 return false;
-        }
         if (*k == nullptr)
             return true;
     }

@@ -22,17 +22,25 @@ struct RefDecoded {
 };
 RefDecoded ref_decode(const std::string &in, size_t pos);
 
-struct Converted { /* status, output, and the input used up: all, unless it stopped */
+/* Status, output, the input used up (all, unless it stopped), the
+ * characters left out for want of a mapping, and where refused input begins. */
+constexpr size_t REF_NO_FAULT = SIZE_MAX;
+struct Converted {
     int status;
     std::string out;
     size_t used;
-    bool operator==(const Converted &c) const { return status == c.status && out == c.out && used == c.used; }
+    uint64_t unmapped = 0;
+    size_t fault = REF_NO_FAULT;
+    bool operator==(const Converted &c) const
+    {
+        return status == c.status && out == c.out && used == c.used && unmapped == c.unmapped && fault == c.fault;
+    }
 };
 Converted ref_convert(bool reverse, bool ucs2, const std::string &in);
 
-/* The core, alone and with every kernel set this processor runs, gives the
- * reference's result fed whole, a byte at a time, and in random pieces from
- * seed. */
+/* The library's C interface, with the scalar core alone and with every
+ * kernel set this processor runs, gives the reference's result fed whole, a
+ * byte at a time, and in random pieces (and output room) from seed. */
 bool core_agrees(bool reverse, bool ucs2, const std::string &in, unsigned seed);
 
 #endif

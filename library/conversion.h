@@ -1,0 +1,19 @@
+/* Inside the library and for the program built on it: a conversion of the
+ * C interface started with the vector kernels the caller picks, rather than
+ * those this processor runs best. The program's driver hands over its
+ * choice, and the tests hold every kernel set to the reference this way. */
+#ifndef SEPTCVT_CONVERSION_H
+#define SEPTCVT_CONVERSION_H
+
+#include "block.h"
+#include "septcvt.h"
+
+/* What septcvt_output_room gives, as a constant. */
+constexpr size_t interface_room(size_t in_len)
+{
+    return 2 + output_room(in_len);
+}
+
+int start_conversion(septcvt_state *state, int direction, int form, const kernel_set *kernels);
+
+#endif

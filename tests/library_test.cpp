@@ -1,0 +1,192 @@
+/* The library's C interface beyond the conversions (which the kernel check
+ * holds to the reference model): septet packing, counting and splitting,
+ * whole buffers in tight room, and arguments that cannot be right. */
+#include <gtest/gtest.h>
+
+#include <random>
+#include <set>
+
+#include "septcvt.h"
+
+namespace {
+
+using namespace std::string_literals;
+using bytes = std::vector<uint8_t>;
+
+/* Packing written plainly: bit k of septet j is bit fill + 7j + k of the
+ * octets, low bits first; seven spare bits at the end hold a carriage return. */
+bytes ref_pack(const bytes &codes, unsigned fill)
+{
+    const size_t bits = fill + 7 * codes.size();
+    bytes out(codes.empty() ? 0 : (bits + 7) / 8, 0);
+    auto set = [&out](size_t bit) { out[bit / 8] |= static_cast<uint8_t>(1 << bit % 8); };
+    for (size_t b = 0; b < 7 * codes.size(); ++b)
+        if (codes[b / 7] >> (b % 7) & 1)
+            set(fill + b);
+    for (size_t k = 0; out.size() * 8 - bits == 7 && k < 7; ++k)
+        if (0x0D >> k & 1)
+            set(bits + k);
+    return out;
+}
+
+TEST(Library, PackedSeptets)
+{
+    /* Worked by hand: "hellohello", and a header's one fill bit before "A". */
+    const struct {
+        std::string text;
+        unsigned fill;
+        bytes octets;
+    } worked[] = {{"hellohello", 0, {0xE8, 0x32, 0x9B, 0xFD, 0x46, 0x97, 0xD9, 0xEC, 0x37}},
+                  {"A", 1, {0x82}},
+                  {"1234567", 0, {0x31, 0xD9, 0x8C, 0x56, 0xB3, 0xDD, 0x1A}}};
+    for (const auto &w : worked) {
+        bytes out(16);
+        size_t n = 0;
+        EXPECT_EQ(septcvt_pack(reinterpret_cast<const uint8_t *>(w.text.data()), w.text.size(), w.fill, out.data(),
+                               out.size(), &n), SEPTCVT_OK);
+        EXPECT_EQ(bytes(out.begin(), out.begin() + static_cast<long>(n)), w.octets) << w.text;
+    }
+    /* Every fill-bit count, every length up to three octets' worth and more,
+     * random codes with many carriage returns: the reference's octets, and
+     * back again with the septet count and with only the octet count. */
+    std::mt19937 rng(1);
+    for (unsigned fill = 0; fill <= 6; ++fill) {
+        for (size_t len = 0; len <= 26; ++len) {
+            bytes codes(len), packed(septcvt_packed_size(len, fill) + 1, 0xA5), back(len + 1, 0xA5);
+            for (uint8_t &c : codes)
+                c = rng() % 3 ? static_cast<uint8_t>(rng() % 128) : 0x0D;
+            size_t n = 0, count = 0;
+            const std::string at = "fill " + std::to_string(fill) + ", length " + std::to_string(len);
+            ASSERT_EQ(septcvt_pack(codes.data(), len, fill, packed.data(), packed.size() - 1, &n), SEPTCVT_OK) << at;
+            EXPECT_EQ(bytes(packed.begin(), packed.begin() + static_cast<long>(n)), ref_pack(codes, fill)) << at;
+            EXPECT_EQ(packed.back(), 0xA5) << at;
+            EXPECT_EQ(septcvt_unpack(packed.data(), n, fill, len, back.data(), len), SEPTCVT_OK) << at;
+            EXPECT_EQ(bytes(back.begin(), back.begin() + static_cast<long>(len)), codes) << at;
+            EXPECT_EQ(septcvt_unpack(packed.data(), n - (len > 0), fill, len, back.data(), len), len > 0 ? SEPTCVT_NO_ROOM : 0);
+            /* A carriage return that fills the last octet is taken for padding. */
+            const bool dropped = len > 0 && (fill + 7 * len) % 8 == 0 && codes.back() == 0x0D;
+            EXPECT_EQ(septcvt_unpack_octets(packed.data(), n, fill, back.data(), len, &count), SEPTCVT_OK) << at;
+            EXPECT_EQ(bytes(back.begin(), back.begin() + static_cast<long>(count)),
+                      bytes(codes.begin(), codes.end() - dropped)) << at;
+        }
+    }
+}
+
+/* Septets of a Unicode text, and the parts of GSM text: never cut inside an
+ * escape pair, each as long as it may be. */
+TEST(Library, CountingAndSplitting)
+{
+    const struct {
+        int form;
+        std::string text;
+        int status;
+        size_t septets;
+        uint64_t offset;
+    } counts[] = {{SEPTCVT_UTF8, "Hi", 0, 2, 0}, {SEPTCVT_UTF8, "\xe2\x82\xac[\xc3\x84", 0, 5, 0},
+                  {SEPTCVT_UTF8, "Hi \xe2\x9c\x93!", SEPTCVT_UNMAPPED, 4, 0}, {SEPTCVT_UTF8, "A\xe2\x41\x42", SEPTCVT_MALFORMED, 1, 1},
+                  {SEPTCVT_UCS2, "\xfe\xff\x20\xac"s, 0, 2, 0}, {SEPTCVT_UCS2, "A\0"s, SEPTCVT_NO_MARK, 0, 0}};
+    for (const auto &c : counts) {
+        size_t septets = 99;
+        uint64_t offset = 99;
+        EXPECT_EQ(septcvt_count_septets(c.form, c.text.data(), c.text.size(), &septets, &offset), c.status) << c.text;
+        EXPECT_EQ(septets, c.septets) << c.text;
+        EXPECT_EQ(offset, c.offset) << c.text;
+    }
+    std::mt19937 rng(2);
+    for (int round = 0; round < 400; ++round) {
+        /* Lengths around the limits, of letters and escapes. */
+        std::string gsm(round < 200 ? 150 + round % 20 : 300 + rng() % 300, 'a');
+        for (char &c : gsm)
+            c = rng() % (round % 4 + 1) ? c : '\x1b';
+        size_t ends[8], parts = 0;
+        ASSERT_EQ(septcvt_split(reinterpret_cast<const uint8_t *>(gsm.data()), gsm.size(), ends, 8, &parts), SEPTCVT_OK);
+        const size_t most = gsm.size() <= 160 ? 160 : 153;
+        for (size_t k = 0, start = 0, i = 0; k < parts; start = ends[k++]) {
+            const size_t size = ends[k] - start;
+            while (i < ends[k]) /* the pairs, read from the start */
+                i += gsm[i] == '\x1b' && i + 1 < gsm.size() ? 2 : 1;
+            EXPECT_EQ(i, ends[k]) << "part " << k << " ends inside an escape pair";
+            EXPECT_TRUE(size <= most && (size > 0 || gsm.empty())) << "part " << k << ": " << size;
+            EXPECT_TRUE(k + 1 == parts || size == most || (size == most - 1 && gsm[i] == '\x1b')) << "part " << k << " short";
+        }
+        EXPECT_EQ(ends[parts - 1], gsm.size());
+    }
+    size_t parts = 0;
+    EXPECT_EQ(septcvt_split(reinterpret_cast<const uint8_t *>(""), 0, nullptr, 0, &parts), SEPTCVT_NO_ROOM);
+    EXPECT_EQ(parts, 1u);
+}
+
+/* A whole buffer needs no more room than its output: shorter room is
+ * SEPTCVT_NO_ROOM with the length it needs and what fits written. */
+TEST(Library, WholeBuffersInTightRoom)
+{
+    const std::string gsm = "Hi \x1b\x65 \x10" + std::string(100, 'x'), utf8 = "Hi \xe2\x82\xac \xce\x94" + std::string(100, 'x');
+    for (const int form : {SEPTCVT_UTF8, SEPTCVT_UCS2}) {
+        std::string out(300, '\0');
+        size_t need = 0;
+        ASSERT_EQ(septcvt_to_unicode(form, gsm.data(), gsm.size(), out.data(), out.size(), &need, nullptr), SEPTCVT_OK);
+        const std::string want = out.substr(0, need);
+        EXPECT_EQ(form == SEPTCVT_UTF8 ? want : want.substr(2, 3), form == SEPTCVT_UTF8 ? utf8 : "H\0i"s);
+        for (size_t room = 0; room <= need; ++room) {
+            std::string got(room + 1, '\xa5');
+            size_t len = 0;
+            EXPECT_EQ(septcvt_to_unicode(form, gsm.data(), gsm.size(), room ? got.data() : nullptr, room, &len, nullptr),
+                      room < need ? SEPTCVT_NO_ROOM : SEPTCVT_OK) << room;
+            EXPECT_EQ(len, need) << room;
+            EXPECT_EQ(got, want.substr(0, room) + '\xa5') << room;
+        }
+    }
+    char gsm_out[8];
+    size_t len = 0;
+    uint64_t unmapped = 0, offset = 0;
+    EXPECT_EQ(septcvt_to_gsm(SEPTCVT_UTF8, "\xe2\x9c\x93" "A\xe2\x9c\x93" "\xc0", 8, gsm_out, 8, &len, &unmapped, &offset), SEPTCVT_MALFORMED);
+    EXPECT_EQ(std::string(gsm_out, len), "A");
+    EXPECT_EQ(unmapped, 2u);
+    EXPECT_EQ(offset, 7u);
+}
+
+/* Arguments that cannot be right: a status each, and nothing written. */
+TEST(Library, ArgumentsThatCannotBeRight)
+{
+    septcvt_state st, zeroed = {};
+    uint8_t out[16] = {0}, codes[2] = {0x41, 0x80};
+    size_t n = 0, used = 0;
+    const struct {
+        const char *call;
+        int status, want;
+    } cases[] = {
+        {"init null", septcvt_init(nullptr, SEPTCVT_TO_GSM, SEPTCVT_UTF8), SEPTCVT_NULL_POINTER},
+        {"init direction", septcvt_init(&st, 0, SEPTCVT_UTF8), SEPTCVT_BAD_ARGUMENT},
+        {"init form", septcvt_init(&st, SEPTCVT_TO_GSM, 3), SEPTCVT_BAD_ARGUMENT},
+        {"never initialised", septcvt_convert(&zeroed, "A", 1, &used, out, 16, &n), SEPTCVT_BAD_ARGUMENT},
+        {"finish never initialised", septcvt_finish(&zeroed), SEPTCVT_BAD_ARGUMENT},
+        {"init", septcvt_init(&st, SEPTCVT_TO_UNICODE, SEPTCVT_UCS2), SEPTCVT_OK},
+        {"input null", septcvt_convert(&st, nullptr, 1, &used, out, 16, &n), SEPTCVT_NULL_POINTER},
+        {"output null", septcvt_convert(&st, "A", 1, &used, nullptr, 16, &n), SEPTCVT_NULL_POINTER},
+        {"used null", septcvt_convert(&st, "A", 1, nullptr, out, 16, &n), SEPTCVT_NULL_POINTER},
+        {"no room for the mark", septcvt_convert(&st, "", 0, &used, out, 1, &n), SEPTCVT_NO_ROOM},
+        {"no room for a byte", septcvt_convert(&st, "A", 1, &used, out, 11, &n), SEPTCVT_NO_ROOM},
+        {"whole: length null", septcvt_to_gsm(SEPTCVT_UTF8, "A", 1, out, 16, nullptr, nullptr, nullptr), SEPTCVT_NULL_POINTER},
+        {"whole: form", septcvt_to_unicode(0, "A", 1, out, 16, &n, nullptr), SEPTCVT_BAD_ARGUMENT},
+        {"count: null", septcvt_count_septets(SEPTCVT_UTF8, "A", 1, nullptr, nullptr), SEPTCVT_NULL_POINTER},
+        {"pack: fill bits", septcvt_pack(codes, 1, 7, out, 16, &n), SEPTCVT_BAD_FILL_BITS},
+        {"pack: above 0x7F", septcvt_pack(codes, 2, 0, out, 16, &n), SEPTCVT_NOT_SEPTET},
+        {"pack: no room", septcvt_pack(codes, 1, 2, out, 1, &n), SEPTCVT_NO_ROOM},
+        {"pack: codes null", septcvt_pack(nullptr, 1, 0, out, 16, &n), SEPTCVT_NULL_POINTER},
+        {"unpack: fill bits", septcvt_unpack(codes, 2, 7, 1, out, 16), SEPTCVT_BAD_FILL_BITS},
+        {"unpack: no room", septcvt_unpack(codes, 2, 0, 2, out, 1), SEPTCVT_NO_ROOM},
+        {"unpack octets: no room", septcvt_unpack_octets(codes, 2, 0, out, 1, &n), SEPTCVT_NO_ROOM},
+        {"unpack octets: count null", septcvt_unpack_octets(codes, 2, 0, out, 16, nullptr), SEPTCVT_NULL_POINTER},
+        {"split: above 0x7F", septcvt_split(codes, 2, &n, 1, &used), SEPTCVT_NOT_SEPTET},
+        {"split: parts null", septcvt_split(codes, 1, &n, 1, nullptr), SEPTCVT_NULL_POINTER},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.status, c.want) << c.call;
+    EXPECT_EQ(std::string(reinterpret_cast<char *>(out), 16), std::string(16, '\0'));
+    std::set<std::string> texts;
+    for (int status = SEPTCVT_OK; status <= SEPTCVT_BAD_ARGUMENT + 1; ++status)
+        texts.insert(septcvt_strerror(status));
+    EXPECT_EQ(texts.size(), SEPTCVT_BAD_ARGUMENT + 2u);
+}
+
+} // namespace
