@@ -35,7 +35,7 @@ static int convert_blocks(FILE *in, FILE *out, int direction)
     const bool can_unread = !opt_unbuffered && is_regular_file(fd);
     size_t got = 0;
     for (;;) {
-        size_t used, n;
+        size_t used = 0, n = 0;
         const int status = septcvt_convert(&st, input_block, got, &used, output_block, sizeof output_block, &n);
         if (n > 0 && write_output(out_fd, output_block, n) != 0)
             return 1; /* what was written before stays written */

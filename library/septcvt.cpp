@@ -175,7 +175,7 @@ static int convert_whole(int direction, int form, const void *in, size_t in_len,
     do {
         const size_t room = written < out_size ? out_size - written : 0;
         const bool direct = room >= septcvt_output_room(left < 64 ? left : 64);
-        size_t used, n;
+        size_t used = 0, n = 0;
         status = septcvt_convert(&st, from, left, &used, direct ? to + written : spare,
                                  direct ? room : sizeof spare, &n);
         if (!direct && room > 0)

@@ -18,7 +18,7 @@
 
 #if defined(_WIN32) && defined(SEPTCVT_BUILDING)
 #define SEPTCVT_API __declspec(dllexport)
-#elif defined(__GNUC__)
+#elif defined(__GNUC__) && !defined(_WIN32)
 #define SEPTCVT_API __attribute__((visibility("default")))
 #else
 #define SEPTCVT_API
@@ -35,7 +35,7 @@ extern "C" {
 #define SEPTCVT_NO_MARK 3        /* UCS-2 input does not start with a byte-order mark */
 #define SEPTCVT_NULL_POINTER 4   /* a pointer that must not be null is */
 #define SEPTCVT_NO_ROOM 5        /* a buffer is shorter than the data needs */
-#define SEPTCVT_NOT_SEPTET 6     /* a code above 0x7F where septets are packed or counted */
+#define SEPTCVT_NOT_SEPTET 6     /* a code above 0x7F where septets are packed or split */
 #define SEPTCVT_BAD_FILL_BITS 7  /* fill bits outside 0-6 */
 #define SEPTCVT_BAD_ARGUMENT 8   /* an unknown direction or form, or a state never initialised */
 
