@@ -48,9 +48,9 @@ int main()
          "\xf8\x88\x80\x80\x80", "\xfd\xbf\xbf\xbf\xbf\xbf", "\xe0\x9f\xbf", "\xf0\x80\x81\x81", "\xf8\x87\xbf\xbf\xbf",
          "\xfc\x83\xbf\xbf\xbf\xbf", "\xef\xbf\xbe", "\xe2\x41\x42", "\xfe", "\xc0\xbf", "\xc1\x80", "\xc1\xbf", "\xe2\x82", "\xf0\x90\x80"},
         {"\x94\x03", "\xff\xfe", "A\x01", "`\0"s, "{\0"s, "\x94"}};
-    const std::vector<std::string> fillers[4] = {{"abcdefghijklmnop", "a\x10\x04\x1b\x65" "b", "\x10", "\x1b\x65"},
+    const std::vector<std::string> fillers[4] = {{"abcdefghijklmnop", "a\x10\x04\x1b\x65" "b", "\x10", "\x1b\x65", "\x1b\x41"},
                                                  {"abcdefghijklmnop", "a\x10" "b", "\x10"},
-                                                 {"abcdefghijklmnop", "a\xce\x94\xc3\xa9" "b", "{"}, {"a\0b\0"s, "1\0\x94\x03"s}};
+                                                 {"abcdefghijklmnop", "a\xce\x94\xc3\xa9" "b", "{", "\xc3\xa2"}, {"a\0b\0"s, "1\0\x94\x03"s}};
     for (int mode = 0; mode < 4; ++mode) {
         for (const std::string &special : specials[mode]) {
             for (const std::string &filler : fillers[mode]) {

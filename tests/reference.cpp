@@ -131,6 +131,9 @@ static Converted through_interface(bool reverse, bool ucs2, const std::string &i
             pos += used;
         } while (pos < cuts[i] && status <= SEPTCVT_UNMAPPED);
     }
+    size_t again = 1, none = 1; /* a refusal stays */
+    if (status > SEPTCVT_UNMAPPED && (septcvt_convert(&st, in.data(), in.size(), &again, nullptr, 0, &none) != status || again > 0))
+        return {-1, "", 0};
     status = septcvt_finish(&st);
     got.status = status == SEPTCVT_OK ? 0 : 1;
     got.unmapped = st.unmapped;
