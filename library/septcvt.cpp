@@ -23,21 +23,26 @@ static_assert(sizeof(conversion) <= sizeof(septcvt_state::internal), "the state 
 constexpr size_t MARK_LENGTH = 2;
 static_assert(interface_room(0) == MARK_LENGTH + output_room(0), "the room takes the mark");
 
-bool load(const septcvt_state *state, conversion &c)
+bool refused(int status)
+{
+    return status == SEPTCVT_MALFORMED || status == SEPTCVT_NO_MARK;
+}
+
+/* The conversion in state, and its verdict so far: SEPTCVT_BAD_ARGUMENT for
+ * a state never initialised, the refusal once the input was refused, else
+ * SEPTCVT_OK. */
+int resume(const septcvt_state *state, conversion &c)
 {
     memcpy(&c, state->internal, sizeof c);
-    return c.direction == SEPTCVT_TO_UNICODE || c.direction == SEPTCVT_TO_GSM;
+    if (c.direction != SEPTCVT_TO_UNICODE && c.direction != SEPTCVT_TO_GSM)
+        return SEPTCVT_BAD_ARGUMENT;
+    return refused(c.status) ? c.status : SEPTCVT_OK;
 }
 
 void store(septcvt_state *state, const conversion &c)
 {
     memcpy(state->internal, &c, sizeof c);
     state->unmapped = c.core.unmapped;
-}
-
-bool refused(int status)
-{
-    return status == SEPTCVT_MALFORMED || status == SEPTCVT_NO_MARK;
 }
 
 } // namespace
@@ -103,10 +108,9 @@ int septcvt_convert(septcvt_state *state, const void *in, size_t in_len, size_t 
     *in_used = 0;
     *out_written = 0;
     conversion c;
-    if (!load(state, c))
-        return SEPTCVT_BAD_ARGUMENT;
-    if (refused(c.status))
-        return c.status;
+    const int so_far = resume(state, c);
+    if (so_far != SEPTCVT_OK)
+        return so_far;
     const size_t mark = c.mark_due ? MARK_LENGTH : 0;
     if (out_size < mark || (in_len > 0 && out_size < mark + output_room(1)))
         return SEPTCVT_NO_ROOM;
@@ -144,10 +148,9 @@ int septcvt_finish(septcvt_state *state)
     if (state == nullptr)
         return SEPTCVT_NULL_POINTER;
     conversion c;
-    if (!load(state, c))
-        return SEPTCVT_BAD_ARGUMENT;
-    if (refused(c.status))
-        return c.status;
+    const int so_far = resume(state, c);
+    if (so_far != SEPTCVT_OK)
+        return so_far;
     if (c.core.ucs2 && c.core.byte_order == BO_UNKNOWN) {
         state->error_offset = 0;
         return SEPTCVT_NO_MARK;

