@@ -39,10 +39,13 @@ static inline void write_indexed_window(const unicode_form *forms, const uint16_
         const unicode_form &form = forms[index[k]];
         memcpy(p, form.bytes, sizeof form.bytes);
         p += form.count;
-        flags += form.flags & FORM_UNMAPPED;
+        flags |= form.flags;
     }
     o = p;
-    unmapped += flags;
+    /* Counted only where the window has some: rare in text. */
+    if ((flags & FORM_UNMAPPED) != 0)
+        for (unsigned k = 0; k < n; ++k)
+            unmapped += forms[index[k]].flags & FORM_UNMAPPED;
 }
 
 /* UTF-8 of one and two bytes, as one unit a position worked out by the
@@ -50,17 +53,19 @@ static inline void write_indexed_window(const unicode_form *forms, const uint16_
 static inline void write_unit_window(const uint16_t *units, unsigned n, uint8_t *&o, uint64_t &unmapped)
 {
     uint8_t *p = o;
-    uint32_t without = 0;
+    uint32_t all = 0;
 #pragma GCC unroll 8
     for (unsigned k = 0; k < n; ++k) {
         const uint32_t form = gsm_short_forms[units[k]];
         p[0] = static_cast<uint8_t>(form);
         p[1] = static_cast<uint8_t>(form >> 8);
         p += (form >> 16) & 0xFF;
-        without += form >> 24;
+        all |= form;
     }
     o = p;
-    unmapped += without;
+    if ((all & GSM_SHORT_UNMAPPED) != 0)
+        for (unsigned k = 0; k < n; ++k)
+            unmapped += gsm_short_forms[units[k]] >> 24;
 }
 
 #endif
