@@ -1,5 +1,6 @@
-/* The conversion core, alone and with every vector kernel this processor
- * runs, against the reference model: every byte alone and after an escape,
+/* The library's conversions (its interface over the core), with the scalar
+ * core alone and with every vector kernel this processor runs, against the
+ * reference model: every byte alone and after an escape,
  * every UCS-2 unit in its three forms, each kind of sequence at every offset
  * 0-70 of a window (each fed whole, by bytes and in random pieces; random
  * text is the fuzz target's). Plain C++ with no test

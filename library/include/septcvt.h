@@ -72,7 +72,9 @@ SEPTCVT_API size_t septcvt_output_room(size_t in_len);
  * and *out_written the output written. With less room than
  * septcvt_output_room(in_len) it takes only as much input as the room is
  * sure to hold, so a loop that hands the rest over again converts it all;
- * less than septcvt_output_room(1) is SEPTCVT_NO_ROOM. A character that
+ * room too small for one byte is SEPTCVT_NO_ROOM (septcvt_output_room(1)
+ * is always enough). The state holds no pointers into the caller's memory,
+ * so it may be copied to resume the conversion from there. A character that
  * spans two calls is carried in the state. The first call writes the UCS-2
  * mark, also one with no input.
  *
