@@ -1,6 +1,6 @@
-/* The library's C interface beyond the conversions (which the kernel check
- * holds to the reference model): septet packing, counting and splitting,
- * whole buffers in tight room, and arguments that cannot be right. */
+/* The library's C interface beyond the conversions, which the kernel check
+ * holds to the reference model (streaming, whole buffers and counting):
+ * septet packing, splitting, and arguments that cannot be right. */
 #include <gtest/gtest.h>
 
 #include <random>
@@ -61,7 +61,6 @@ TEST(Library, PackedSeptets)
             EXPECT_EQ(packed.back(), 0xA5) << at;
             EXPECT_EQ(septcvt_unpack(packed.data(), n, fill, len, back.data(), len), SEPTCVT_OK) << at;
             EXPECT_EQ(bytes(back.begin(), back.begin() + static_cast<long>(len)), codes) << at;
-            EXPECT_EQ(septcvt_unpack(packed.data(), n - (len > 0), fill, len, back.data(), len), len > 0 ? SEPTCVT_NO_ROOM : 0);
             /* A carriage return that fills the last octet is taken for padding. */
             const bool dropped = len > 0 && (fill + 7 * len) % 8 == 0 && codes.back() == 0x0D;
             EXPECT_EQ(septcvt_unpack_octets(packed.data(), n, fill, back.data(), len, &count), SEPTCVT_OK) << at;
@@ -71,26 +70,10 @@ TEST(Library, PackedSeptets)
     }
 }
 
-/* Septets of a Unicode text, and the parts of GSM text: never cut inside an
- * escape pair, each as long as it may be. */
-TEST(Library, CountingAndSplitting)
+/* The parts of GSM text: never cut inside an escape pair, each as long as
+ * it may be. */
+TEST(Library, Splitting)
 {
-    const struct {
-        int form;
-        std::string text;
-        int status;
-        size_t septets;
-        uint64_t offset;
-    } counts[] = {{SEPTCVT_UTF8, "Hi", 0, 2, 0}, {SEPTCVT_UTF8, "\xe2\x82\xac[\xc3\x84", 0, 5, 0},
-                  {SEPTCVT_UTF8, "Hi \xe2\x9c\x93!", SEPTCVT_UNMAPPED, 4, 0}, {SEPTCVT_UTF8, "A\xe2\x41\x42", SEPTCVT_MALFORMED, 1, 1},
-                  {SEPTCVT_UCS2, "\xfe\xff\x20\xac"s, 0, 2, 0}, {SEPTCVT_UCS2, "A\0"s, SEPTCVT_NO_MARK, 0, 0}};
-    for (const auto &c : counts) {
-        size_t septets = 99;
-        uint64_t offset = 99;
-        EXPECT_EQ(septcvt_count_septets(c.form, c.text.data(), c.text.size(), &septets, &offset), c.status) << c.text;
-        EXPECT_EQ(septets, c.septets) << c.text;
-        EXPECT_EQ(offset, c.offset) << c.text;
-    }
     std::mt19937 rng(2);
     for (int round = 0; round < 400; ++round) {
         /* Lengths around the limits, of letters and escapes. */
@@ -113,35 +96,6 @@ TEST(Library, CountingAndSplitting)
     size_t parts = 0;
     EXPECT_EQ(septcvt_split(reinterpret_cast<const uint8_t *>(""), 0, nullptr, 0, &parts), SEPTCVT_NO_ROOM);
     EXPECT_EQ(parts, 1u);
-}
-
-/* A whole buffer needs no more room than its output: shorter room is
- * SEPTCVT_NO_ROOM with the length it needs and what fits written. */
-TEST(Library, WholeBuffersInTightRoom)
-{
-    const std::string gsm = "Hi \x1b\x65 \x10" + std::string(100, 'x'), utf8 = "Hi \xe2\x82\xac \xce\x94" + std::string(100, 'x');
-    for (const int form : {SEPTCVT_UTF8, SEPTCVT_UCS2}) {
-        std::string out(300, '\0');
-        size_t need = 0;
-        ASSERT_EQ(septcvt_to_unicode(form, gsm.data(), gsm.size(), out.data(), out.size(), &need, nullptr), SEPTCVT_OK);
-        const std::string want = out.substr(0, need);
-        EXPECT_EQ(form == SEPTCVT_UTF8 ? want : want.substr(2, 3), form == SEPTCVT_UTF8 ? utf8 : "H\0i"s);
-        for (size_t room = 0; room <= need; ++room) {
-            std::string got(room + 1, '\xa5');
-            size_t len = 0;
-            EXPECT_EQ(septcvt_to_unicode(form, gsm.data(), gsm.size(), room ? got.data() : nullptr, room, &len, nullptr),
-                      room < need ? SEPTCVT_NO_ROOM : SEPTCVT_OK) << room;
-            EXPECT_EQ(len, need) << room;
-            EXPECT_EQ(got, want.substr(0, room) + '\xa5') << room;
-        }
-    }
-    char gsm_out[8];
-    size_t len = 0;
-    uint64_t unmapped = 0, offset = 0;
-    EXPECT_EQ(septcvt_to_gsm(SEPTCVT_UTF8, "\xe2\x9c\x93" "A\xe2\x9c\x93" "\xc0", 8, gsm_out, 8, &len, &unmapped, &offset), SEPTCVT_MALFORMED);
-    EXPECT_EQ(std::string(gsm_out, len), "A");
-    EXPECT_EQ(unmapped, 2u);
-    EXPECT_EQ(offset, 7u);
 }
 
 /* Arguments that cannot be right: a status each, and nothing written. */

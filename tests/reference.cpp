@@ -104,11 +104,21 @@ Converted ref_convert(bool reverse, bool ucs2, const std::string &in)
     return r;
 }
 
+/* The status the library's interface gives for the reference's result. */
+static int interface_status(bool reverse, bool ucs2, size_t in_size, const Converted &r)
+{
+    if (reverse && ucs2 && (r.fault == 0 || in_size < 2))
+        return SEPTCVT_NO_MARK;
+    if (r.fault != REF_NO_FAULT)
+        return SEPTCVT_MALFORMED;
+    return r.unmapped > 0 ? SEPTCVT_UNMAPPED : SEPTCVT_OK;
+}
+
 /* The C interface with the kernels k, fed the pieces that end at cuts,
  * each with exactly the room the core needs for it (and the mark), or
  * (tight) with as little as it takes: what it left is given again. Buffers
  * of exactly the piece, so that a sanitizer sees a read past it, and guard
- * bytes past the room that must stay. Its statuses said as the reference's. */
+ * bytes past the room that must stay. */
 static Converted through_interface(bool reverse, bool ucs2, const std::string &in, const std::vector<size_t> &cuts,
                                    bool tight, const kernel_set *k, std::mt19937 &rng)
 {
@@ -135,22 +145,40 @@ static Converted through_interface(bool reverse, bool ucs2, const std::string &i
     if (status > SEPTCVT_UNMAPPED && (septcvt_convert(&st, in.data(), in.size(), &again, nullptr, 0, &none) != status || again > 0))
         return {-1, "", 0};
     status = septcvt_finish(&st);
-    got.status = status == SEPTCVT_OK ? 0 : 1;
+    got.status = st.total_out == got.out.size() ? status : -1;
     got.unmapped = st.unmapped;
     got.used = status > SEPTCVT_UNMAPPED ? static_cast<size_t>(st.total_in) : in.size();
     got.fault = status == SEPTCVT_MALFORMED || (status == SEPTCVT_NO_MARK && in.size() >= 2)
                     ? static_cast<size_t>(st.error_offset) : REF_NO_FAULT;
-    const bool malformed = got.fault != REF_NO_FAULT && !(reverse && ucs2);
-    const bool no_mark = reverse && ucs2 && (got.fault == 0 || in.size() < 2);
-    if (st.total_out != got.out.size() || (status == SEPTCVT_MALFORMED) != malformed || (status == SEPTCVT_NO_MARK) != no_mark ||
-        (status == SEPTCVT_UNMAPPED) != (!malformed && !no_mark && got.unmapped > 0))
-        got.status = -1;
     return got;
+}
+
+/* The whole input at once, into exactly the room of its output and into a
+ * byte less, and (to GSM) its septets counted. */
+static bool whole_agrees(bool reverse, bool ucs2, const std::string &in, const Converted &want)
+{
+    const int form = ucs2 ? SEPTCVT_UCS2 : SEPTCVT_UTF8;
+    const size_t need = want.out.size();
+    for (const size_t room : {need, need > 0 ? need - 1 : 0}) {
+        std::string out(room + 8, '\xa5');
+        size_t len = 0;
+        uint64_t unmapped = 0, fault = 7;
+        const int status = reverse ? septcvt_to_gsm(form, in.data(), in.size(), &out[0], room, &len, &unmapped, &fault)
+                                   : septcvt_to_unicode(form, in.data(), in.size(), &out[0], room, &len, &unmapped);
+        const bool short_room = room < need && want.status <= SEPTCVT_UNMAPPED;
+        if (status != (short_room ? SEPTCVT_NO_ROOM : want.status) || len != need || unmapped != want.unmapped ||
+            out.compare(0, room < need ? room : need, want.out, 0, room) != 0 || out.substr(room) != std::string(8, '\xa5') ||
+            (reverse && fault != (want.fault == REF_NO_FAULT ? 0 : want.fault)))
+            return false;
+    }
+    size_t septets = 0;
+    return !reverse || (septcvt_count_septets(form, in.data(), in.size(), &septets, nullptr) == want.status && septets == need);
 }
 
 bool core_agrees(bool reverse, bool ucs2, const std::string &in, unsigned seed)
 {
-    const Converted want = ref_convert(reverse, ucs2, in);
+    Converted want = ref_convert(reverse, ucs2, in);
+    want.status = interface_status(reverse, ucs2, in.size(), want);
     std::vector<std::vector<size_t>> feeds = {{in.size()}, {}, {}};
     std::mt19937 rng(seed);
     for (size_t i = 1; i <= in.size(); ++i) {
@@ -163,6 +191,6 @@ bool core_agrees(bool reverse, bool ucs2, const std::string &in, unsigned seed)
             if (!(through_interface(reverse, ucs2, in, feeds[f % 3], f == 3, *k, rng) == want))
                 return false;
         if (*k == nullptr)
-            return true;
+            return whole_agrees(reverse, ucs2, in, want);
     }
 }

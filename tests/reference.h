@@ -40,7 +40,8 @@ Converted ref_convert(bool reverse, bool ucs2, const std::string &in);
 
 /* The library's C interface, with the scalar core alone and with every
  * kernel set this processor runs, gives the reference's result fed whole, a
- * byte at a time, and in random pieces (and output room) from seed. */
+ * byte at a time, and in random pieces (and output room) from seed; so do
+ * its whole-buffer helpers in exactly the room of the output. */
 bool core_agrees(bool reverse, bool ucs2, const std::string &in, unsigned seed);
 
 #endif
