@@ -16,12 +16,12 @@ struct conversion {
     block_state core;
     int direction; /* SEPTCVT_TO_UNICODE or SEPTCVT_TO_GSM; anything else was never initialised */
     int status;    /* the last verdict, kept once the input was refused */
-    bool mark_due; /* the UCS-2 mark goes out with the first call */
+    uint8_t mark[2]; /* the UCS-2 mark the core begins with, which goes out with the first call */
+    uint8_t mark_length;
 };
 static_assert(sizeof(conversion) <= sizeof(septcvt_state::internal), "the state has room for the conversion");
 
-constexpr size_t MARK_LENGTH = 2;
-static_assert(interface_room(0) == MARK_LENGTH + output_room(0), "the room takes the mark");
+static_assert(interface_room(0) == sizeof conversion::mark + output_room(0), "the room takes the mark");
 
 bool refused(int status)
 {
@@ -84,8 +84,7 @@ int start_conversion(septcvt_state *state, int direction, int form, const kernel
     c.direction = direction;
     const bool ucs2 = form == SEPTCVT_UCS2;
     if (direction == SEPTCVT_TO_UNICODE) {
-        uint8_t mark[MARK_LENGTH];
-        c.mark_due = forward_start(c.core, ucs2, kernels, mark) > 0;
+        c.mark_length = static_cast<uint8_t>(forward_start(c.core, ucs2, kernels, c.mark));
     } else {
         reverse_start(c.core, ucs2, kernels);
     }
@@ -111,15 +110,13 @@ int septcvt_convert(septcvt_state *state, const void *in, size_t in_len, size_t 
     const int so_far = resume(state, c);
     if (so_far != SEPTCVT_OK)
         return so_far;
-    const size_t mark = c.mark_due ? MARK_LENGTH : 0;
+    const size_t mark = c.mark_length;
     if (out_size < mark || (in_len > 0 && out_size < mark + output_room(1)))
         return SEPTCVT_NO_ROOM;
     uint8_t *o = static_cast<uint8_t *>(out);
-    if (mark > 0) {
-        o[0] = 0xFF;
-        o[1] = 0xFE;
-        c.mark_due = false;
-    }
+    if (mark > 0)
+        memcpy(o, c.mark, mark);
+    c.mark_length = 0;
     /* As much input as the room is sure to hold. */
     const size_t fits = out_size >= mark + output_room(0) ? (out_size - mark - output_room(0)) / MAX_GROWTH : 0;
     const size_t take = in_len < fits ? in_len : fits;
