@@ -148,6 +148,8 @@ int septcvt_finish(septcvt_state *state)
     const int so_far = resume(state, c);
     if (so_far != SEPTCVT_OK)
         return so_far;
+    /* What the end cut off (an escape, a sequence, half a unit) is dropped
+     * without a verdict; a mark that never came is one. */
     if (c.core.ucs2 && c.core.byte_order == BO_UNKNOWN) {
         state->error_offset = 0;
         return SEPTCVT_NO_MARK;

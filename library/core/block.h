@@ -51,9 +51,4 @@ void reverse_start(block_state &st, bool ucs2, const kernel_set *kernels);
 size_t forward_block(block_state &st, const uint8_t *in, size_t len, size_t *used, uint8_t *out);
 size_t reverse_block(block_state &st, const uint8_t *in, size_t len, size_t *used, uint8_t *out);
 
-/* The status at the end of the input: 1 when a character had no mapping or
- * the input was refused, else 0. What a block end cut off is dropped without
- * changing it, but UCS-2 input without its mark is refused. */
-int end_status(const block_state &st);
-
 #endif

@@ -14,11 +14,6 @@ void reverse_start(block_state &st, bool ucs2, const kernel_set *kernels)
     st.kernels = kernels;
 }
 
-int end_status(const block_state &st)
-{
-    return st.byte_order == BO_UNKNOWN || st.stop || st.unmapped > 0 ? 1 : 0;
-}
-
 /* Stores both bytes and advances by the count: an escape pair, one code, or
  * nothing for a unit without mapping, which is left out. */
 static inline uint8_t *put_unit(uint8_t *o, uint16_t unit, uint64_t &unmapped)
