@@ -4,7 +4,7 @@
  * block end cut off (an escape waiting for its code, a byte-order mark, a
  * UCS-2 unit or a UTF-8 sequence) waits in the state for the next block, so
  * the result never depends on where the blocks end. No I/O, no allocation:
- * the driver moves the bytes. */
+ * the library's interface serves it to its callers, who move the bytes. */
 #ifndef SEPTCVT_BLOCK_H
 #define SEPTCVT_BLOCK_H
 
@@ -40,8 +40,9 @@ constexpr size_t output_room(size_t len)
 }
 
 /* Starts a conversion with the vector kernels given (chosen_kernels(), or
- * none for the scalar core alone). forward_start writes the preamble (the byte-order mark of UCS-2 output) into out and
- * returns its length. */
+ * none for the scalar core alone). forward_start writes the preamble (the
+ * byte-order mark of UCS-2 output, 2 bytes at most) into out and returns
+ * its length. */
 size_t forward_start(block_state &st, bool ucs2, const kernel_set *kernels, uint8_t *out);
 void reverse_start(block_state &st, bool ucs2, const kernel_set *kernels);
 
