@@ -39,6 +39,13 @@ int resume(const septcvt_state *state, conversion &c)
     return refused(c.status) ? c.status : SEPTCVT_OK;
 }
 
+/* UCS-2 input whose mark is not in: refused when the conversion stopped,
+ * or when the input ended before it. */
+bool without_mark(const conversion &c)
+{
+    return c.core.ucs2 && c.core.byte_order == BO_UNKNOWN;
+}
+
 void store(septcvt_state *state, const conversion &c)
 {
     memcpy(state->internal, &c, sizeof c);
@@ -129,7 +136,7 @@ int septcvt_convert(septcvt_state *state, const void *in, size_t in_len, size_t 
     state->total_in += used;
     state->total_out += mark + n;
     if (c.core.stop) {
-        c.status = c.core.ucs2 && c.core.byte_order == BO_UNKNOWN ? SEPTCVT_NO_MARK : SEPTCVT_MALFORMED;
+        c.status = without_mark(c) ? SEPTCVT_NO_MARK : SEPTCVT_MALFORMED;
         state->error_offset = state->total_in - c.core.fault_length;
     } else {
         c.status = c.core.unmapped > 0 ? SEPTCVT_UNMAPPED : SEPTCVT_OK;
@@ -150,7 +157,7 @@ int septcvt_finish(septcvt_state *state)
         return so_far;
     /* What the end cut off (an escape, a sequence, half a unit) is dropped
      * without a verdict; a mark that never came is one. */
-    if (c.core.ucs2 && c.core.byte_order == BO_UNKNOWN) {
+    if (without_mark(c)) {
         state->error_offset = 0;
         return SEPTCVT_NO_MARK;
     }

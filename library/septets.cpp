@@ -8,6 +8,15 @@ namespace {
 constexpr unsigned MOST_FILL_BITS = 6;
 constexpr uint8_t CARRIAGE_RETURN = 0x0D;
 
+/* Every code fits in seven bits. */
+bool all_septets(const uint8_t *codes, size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+        if (codes[i] > 0x7F)
+            return false;
+    return true;
+}
+
 /* Bits a text of count septets takes behind fill_bits; 64 bits, so that no
  * count a buffer can hold overflows it. */
 uint64_t bits_of(size_t count, unsigned fill_bits)
@@ -29,9 +38,8 @@ int septcvt_pack(const uint8_t *codes, size_t count, unsigned fill_bits, uint8_t
         return SEPTCVT_NULL_POINTER;
     if (fill_bits > MOST_FILL_BITS)
         return SEPTCVT_BAD_FILL_BITS;
-    for (size_t i = 0; i < count; ++i)
-        if (codes[i] > 0x7F)
-            return SEPTCVT_NOT_SEPTET;
+    if (!all_septets(codes, count))
+        return SEPTCVT_NOT_SEPTET;
     *out_len = septcvt_packed_size(count, fill_bits);
     if (out_size < *out_len)
         return SEPTCVT_NO_ROOM;
@@ -98,20 +106,15 @@ int septcvt_unpack_octets(const uint8_t *octets, size_t octet_len, unsigned fill
     if (n > 0 && bits_of(n, fill_bits) == bits && septet_at(octets, octet_len, fill_bits, n - 1) == CARRIAGE_RETURN)
         --n;
     *count = n;
-    if (out_size < n)
-        return SEPTCVT_NO_ROOM;
-    for (size_t j = 0; j < n; ++j)
-        out[j] = septet_at(octets, octet_len, fill_bits, j);
-    return SEPTCVT_OK;
+    return septcvt_unpack(octets, octet_len, fill_bits, n, out, out_size);
 }
 
 int septcvt_split(const uint8_t *gsm, size_t len, size_t *ends, size_t max_parts, size_t *parts)
 {
     if (parts == nullptr || (gsm == nullptr && len > 0) || (ends == nullptr && max_parts > 0))
         return SEPTCVT_NULL_POINTER;
-    for (size_t i = 0; i < len; ++i)
-        if (gsm[i] > 0x7F)
-            return SEPTCVT_NOT_SEPTET;
+    if (!all_septets(gsm, len))
+        return SEPTCVT_NOT_SEPTET;
     const size_t most = len <= SEPTCVT_SINGLE_SEPTETS ? SEPTCVT_SINGLE_SEPTETS : SEPTCVT_PART_SEPTETS;
     size_t n = 0, start = 0;
     do {
