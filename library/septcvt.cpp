@@ -15,7 +15,6 @@ namespace {
 struct conversion {
     block_state core;
     int direction; /* SEPTCVT_TO_UNICODE or SEPTCVT_TO_GSM; anything else was never initialised */
-    int status;    /* the last verdict, kept once the input was refused */
     uint8_t mark[2]; /* the UCS-2 mark the core begins with, which goes out with the first call */
     uint8_t mark_length;
 };
@@ -28,22 +27,30 @@ bool refused(int status)
     return status == SEPTCVT_MALFORMED || status == SEPTCVT_NO_MARK;
 }
 
-/* The conversion in state, and its verdict so far: SEPTCVT_BAD_ARGUMENT for
- * a state never initialised, the refusal once the input was refused, else
- * SEPTCVT_OK. */
-int resume(const septcvt_state *state, conversion &c)
-{
-    memcpy(&c, state->internal, sizeof c);
-    if (c.direction != SEPTCVT_TO_UNICODE && c.direction != SEPTCVT_TO_GSM)
-        return SEPTCVT_BAD_ARGUMENT;
-    return refused(c.status) ? c.status : SEPTCVT_OK;
-}
-
 /* UCS-2 input whose mark is not in: refused when the conversion stopped,
  * or when the input ended before it. */
 bool without_mark(const conversion &c)
 {
     return c.core.ucs2 && c.core.byte_order == BO_UNKNOWN;
+}
+
+/* The verdict so far: the refusal once the input was refused, else whether
+ * a character had no mapping. */
+int verdict(const conversion &c)
+{
+    if (c.core.stop)
+        return without_mark(c) ? SEPTCVT_NO_MARK : SEPTCVT_MALFORMED;
+    return c.core.unmapped > 0 ? SEPTCVT_UNMAPPED : SEPTCVT_OK;
+}
+
+/* The conversion in state: SEPTCVT_BAD_ARGUMENT for a state never
+ * initialised, the refusal once the input was refused, else SEPTCVT_OK. */
+int resume(const septcvt_state *state, conversion &c)
+{
+    memcpy(&c, state->internal, sizeof c);
+    if (c.direction != SEPTCVT_TO_UNICODE && c.direction != SEPTCVT_TO_GSM)
+        return SEPTCVT_BAD_ARGUMENT;
+    return c.core.stop ? verdict(c) : SEPTCVT_OK;
 }
 
 void store(septcvt_state *state, const conversion &c)
@@ -135,16 +142,12 @@ int septcvt_convert(septcvt_state *state, const void *in, size_t in_len, size_t 
     }
     state->total_in += used;
     state->total_out += mark + n;
-    if (c.core.stop) {
-        c.status = without_mark(c) ? SEPTCVT_NO_MARK : SEPTCVT_MALFORMED;
+    if (c.core.stop)
         state->error_offset = state->total_in - c.core.fault_length;
-    } else {
-        c.status = c.core.unmapped > 0 ? SEPTCVT_UNMAPPED : SEPTCVT_OK;
-    }
     *in_used = used;
     *out_written = mark + n;
     store(state, c);
-    return c.status;
+    return verdict(c);
 }
 
 int septcvt_finish(septcvt_state *state)
@@ -161,7 +164,7 @@ int septcvt_finish(septcvt_state *state)
         state->error_offset = 0;
         return SEPTCVT_NO_MARK;
     }
-    return c.core.unmapped > 0 ? SEPTCVT_UNMAPPED : SEPTCVT_OK;
+    return verdict(c);
 }
 
 /* A whole buffer. Output goes straight into out while out has room for a
