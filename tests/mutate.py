@@ -14,40 +14,36 @@ import tempfile
 
 
 def records(path):
-    """The list's records: a dict of keys each, old and new as lists of lines."""
+    """The list's records: a dict of keys each, old and new as lists of lines
+    ("new:" alone deletes)."""
     out = []
-    for line in open(path, encoding="utf-8").read().split("\n"):
-        if line.startswith("#") or not line.strip():
-            continue
+    for line in open(path, encoding="utf-8").read().splitlines():
         key, _, value = line.partition(":")
-        value = value[1:] if value.startswith(" ") else value
         if key == "id":
-            out.append({"id": value, "old": [], "new": []})
+            out.append({"id": value[1:], "old": [], "new": []})
         elif key in ("old", "new"):
-            out[-1][key] += [value] if value or key == "old" else []  # "new:" alone deletes
-        else:
-            out[-1][key] = value
+            out[-1][key] += [value[1:]] if value or key == "old" else []
+        elif out and key.isalpha():
+            out[-1][key] = value[1:]
     return out
 
 
 def main():
-    repo = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-    mutants = [m for m in records(os.path.join(repo, "tests", "mutants.txt")) if m["id"] in sys.argv[1:] or len(sys.argv) == 1]
-    work, quiet = tempfile.mkdtemp(prefix="septcvt-mutants-"), {"stdout": subprocess.DEVNULL, "stderr": subprocess.DEVNULL}
-    build = ["cmake", "--build", "b", "-j2"]
+    repo, work = os.path.dirname(os.path.dirname(os.path.abspath(__file__))), tempfile.mkdtemp(prefix="septcvt-mutants-")
+    run = lambda *args, **kw: subprocess.run(args, cwd=work, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, **kw)
     subprocess.run(["git", "clone", "-q", repo, work], check=True)
-    subprocess.run(["cmake", "-S", ".", "-B", "b", "-DCMAKE_BUILD_TYPE=Release"], cwd=work, check=True, **quiet)
-    subprocess.run(build, cwd=work, check=True, **quiet)
-    avx2, failed = "avx2" in open("/proc/cpuinfo").read(), 0
+    run("cmake", "-S", ".", "-B", "b", "-DCMAKE_BUILD_TYPE=Release", check=True)
+    avx2, failed, mutants = "avx2" in open("/proc/cpuinfo").read(), 0, records(os.path.join(repo, "tests", "mutants.txt"))
+    mutants = [m for m in mutants if m["id"] in sys.argv[1:] or len(sys.argv) == 1]
     for m in mutants:
-        path = os.path.join(work, m["file"])
-        text, old = open(path, encoding="utf-8").read(), "\n".join(m["old"]) + "\n"
+        path, old = os.path.join(work, m["file"]), "\n".join(m["old"])
+        text = open(path, encoding="utf-8").read()
         if text.count(old) != 1:
             sys.exit(f"{m['id']}: its old text stands {text.count(old)} times in {m['file']}")
-        open(path, "w", encoding="utf-8").write(text.replace(old, "".join(line + "\n" for line in m["new"])))
-        built = subprocess.run(build, cwd=work, **quiet).returncode == 0
+        open(path, "w", encoding="utf-8").write(text.replace(old, "\n".join(m["new"])))
+        built = run("cmake", "--build", "b", "-j2").returncode == 0
         try:
-            killed = built and subprocess.run(["ctest", "--test-dir", "b"], cwd=work, timeout=300, **quiet).returncode != 0
+            killed = built and run("ctest", "--test-dir", "b", timeout=300).returncode != 0
         except subprocess.TimeoutExpired:
             killed = True
         open(path, "w", encoding="utf-8").write(text)
