@@ -22,8 +22,9 @@ struct RefDecoded {
 };
 RefDecoded ref_decode(const std::string &in, size_t pos);
 
-/* Status, output, the input used up (all, unless it stopped), the
- * characters left out for want of a mapping, and where refused input begins. */
+/* The library's status (OK, UNMAPPED, MALFORMED or NO_MARK), output, the
+ * input used up (all, unless it stopped), the characters left out for want of
+ * a mapping, and where refused input begins. */
 constexpr size_t REF_NO_FAULT = SIZE_MAX;
 struct Converted {
     int status;
