@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -15,14 +16,6 @@ namespace {
 
 using namespace std::string_literals;
 namespace fs = std::filesystem;
-
-std::string repeat(const std::string &text, size_t times)
-{
-    std::string s;
-    while (times-- > 0)
-        s += text;
-    return s;
-}
 
 /* Runs a shell script in a scratch folder that holds the file `in`, with
  * $S the program (SEPTCVT_COMMAND when set: an emulator and the program,
@@ -41,17 +34,16 @@ Ran run(const std::string &script, const std::string &in = "", size_t keep = 0)
     fs::create_directory(dir);
     std::ofstream(dir / "in", std::ios::binary) << in;
     const char *command = getenv("SEPTCVT_COMMAND");
-    int ends[2] = {-1, -1};
+    setenv("S", command && *command ? command : SEPTCVT_PATH, 1);
+    signal(SIGPIPE, SIG_DFL); /* whatever the test runner set, the script inherits the default */
+    const std::string line = "cd " + dir.string() + " || exit 127; " + script;
+    int ends[2];
     if (keep > 0 && (pipe(ends) != 0 || fcntl(ends[1], F_SETFL, O_NONBLOCK) != 0))
         return {-1, {}};
     const pid_t pid = fork();
     if (pid == 0) {
-        if (keep > 0 && (dup2(ends[1], 1) < 0 || close(ends[0]) != 0 || close(ends[1]) != 0))
-            _exit(127);
-        signal(SIGPIPE, SIG_DFL); /* whatever the test runner set */
-        setenv("S", command && *command ? command : SEPTCVT_PATH, 1);
-        if (chdir(dir.c_str()) == 0)
-            execl("/bin/sh", "sh", "-c", script.c_str(), nullptr);
+        if (keep == 0 || (dup2(ends[1], 1) == 1 && close(ends[0]) == 0 && close(ends[1]) == 0))
+            execl("/bin/sh", "sh", "-c", line.c_str(), nullptr);
         _exit(127);
     }
     std::string piped;
@@ -73,9 +65,11 @@ Ran run(const std::string &script, const std::string &in = "", size_t keep = 0)
     return r;
 }
 
-/* Options, the conversions as the program shows them, and the bytes a text
- * stream would change (line ends, 0x1A); standard error keeps text mode. */
-TEST(EndToEnd, ArgumentsAndBytes)
+/* The program run by scripts, a case each: the status; standard error,
+ * which holds the banner when the command line is refused and nothing else
+ * ever; the output file where the script makes one; and what a stop leaves
+ * of the input for the next reader (the file rest). */
+TEST(EndToEnd, ScriptsAndWhatTheyLeave)
 {
     std::string banner = "Converts text between the GSM 03.38 default alphabet and Unicode.\nCopyright (c) the septcvt "
                          "authors; free software under the MIT licence.\nseptcvt V1.00 (2001-03-30)\n\nSource character "
@@ -87,85 +81,80 @@ TEST(EndToEnd, ArgumentsAndBytes)
     const char *target = getenv("SEPTCVT_TARGET");
     for (size_t at = 0; target && target == "windows"s && (at = banner.find('\n', at)) != banner.npos; at += 2)
         banner.insert(at, "\r");
-    const struct {
-        const char *args;
-        std::string in, out;
+    struct Case {
+        std::string script, in;
         int status;
-    } cases[] = {
-        {"", "Hi\x10\x1b\x65\x1b\x41" "B\x80", "Hi\xce\x94\xe2\x82\xac" "B", 1}, {"-", "Hi", "", 2}, {"-x", "Hi", "", 2},
-        {"-n file.txt", "Hi", "", 2}, {"''", "Hi", "", 2}, {"/r", "Hi", "", 2}, {"-u -q", "Hi", "", 2},
-        {"-N", "Hi", "Hi", 0}, {"-n -Unicode", "A", "\xff\xfe" "A\0"s, 0}, {"-R", "\xce\x94{", "\x10\x1b\x28", 0},
-        {"-ru", "\xff\xfe" "A\0"s, "", 1}, {"-r -u", "\xfe\xff\x20\xac", "\x1b\x65", 0}, {"-r -u", "", "", 1},
-        {"", "\x0a\x0d\x1a\x0a\x0d\x0a" "A", "\x0a\x0d\xce\x9e\x0a\x0d\x0a" "A", 0},
-        {"-u", "\x0a\x1a\x0d", "\xff\xfe\x0a\x00\x9e\x03\x0d\x00"s, 0},
-        {"-r", "\x0a\x0d\xce\x9e\x0d\x0a" "A\x1a" "B", "\x0a\x0d\x1a\x0d\x0a" "AB", 1},
-        {"-r -u", "\xff\xfe\x0a\x0d\x1a\x00" "A\x00\x0a\x00"s, "A\x0a", 1},
+        std::string out = "", rest = "";
+    };
+    const std::string text = "Price: 10\x1b\x65 \x10\x12", utf8 = "Price: 10\xe2\x82\xac \xce\x94\xce\xa6", far(100000, 'A');
+    std::vector<Case> cases = {
+        /* Options, the conversions as the program shows them, and the bytes a
+         * text stream would change (line ends, 0x1A). */
+        {"$S <in >out", "Hi\x10\x1b\x65\x1b\x41" "B\x80", 1, "Hi\xce\x94\xe2\x82\xac" "B"}, {"$S - <in >out", "Hi", 2},
+        {"$S -x <in >out", "Hi", 2}, {"$S -n file.txt <in >out", "Hi", 2}, {"$S '' <in >out", "Hi", 2}, {"$S /r <in >out", "Hi", 2},
+        {"$S -u -q <in >out", "Hi", 2}, {"$S -N <in >out", "Hi", 0, "Hi"}, {"$S -n -Unicode <in >out", "A", 0, "\xff\xfe" "A\0"s},
+        {"$S -R <in >out", "\xce\x94{", 0, "\x10\x1b\x28"}, {"$S -ru <in >out", "\xff\xfe" "A\0"s, 1},
+        {"$S -r -u <in >out", "\xfe\xff\x20\xac", 0, "\x1b\x65"}, {"$S -r -u <in >out", "", 1},
+        {"$S <in >out", "\x0a\x0d\x1a\x0a\x0d\x0a" "A", 0, "\x0a\x0d\xce\x9e\x0a\x0d\x0a" "A"},
+        {"$S -u <in >out", "\x0a\x1a\x0d", 0, "\xff\xfe\x0a\x00\x9e\x03\x0d\x00"s},
+        {"$S -r <in >out", "\x0a\x0d\xce\x9e\x0d\x0a" "A\x1a" "B", 1, "\x0a\x0d\x1a\x0d\x0a" "AB"},
+        {"$S -r -u <in >out", "\xff\xfe\x0a\x0d\x1a\x00" "A\x00\x0a\x00"s, 1, "A\x0a"},
         /* Repeated options set a flag once. */
-        {"-r -R", "\xce\x94", "\x10", 0}, {"-u -U -n -N", "A", "\xff\xfe" "A\0"s, 0},
+        {"$S -r -R <in >out", "\xce\x94", 0, "\x10"}, {"$S -u -U -n -N <in >out", "A", 0, "\xff\xfe" "A\0"s},
         /* What the end cuts off is dropped without a change of status, here
          * right after a block end of the 7-byte build (the kernel check puts
          * it after every window end). */
-        {"", "ABCDEFG\x1b", "ABCDEFG", 0}, {"-r", "ABCDEFG\xe2\x82", "ABCDEFG", 0},
-        {"-r -u", "\xff\xfe" + repeat("A\0"s, 6) + "B", std::string(6, 'A'), 0},
+        {"$S <in >out", "ABCDEFG\x1b", 0, "ABCDEFG"}, {"$S -r <in >out", "ABCDEFG\xe2\x82", 0, "ABCDEFG"},
+        {"$S -r -u <in >out", "\xff\xfe" "A\0A\0A\0A\0A\0A\0" "B"s, 0, "AAAAAA"},
+        /* What the environment does shows in the status and nowhere else: a
+         * read error, a full disk (also for the byte-order mark alone), a
+         * closed output, a write failing at an exact byte (a file-size limit)
+         * inside a character; input arriving in pieces through a pipe is
+         * converted whole. */
+        {"$S <. >out", "", 1}, {"$S -r -u <. >out", "", 1}, {"$S <in >/dev/full", text, 1}, {"$S -n <in >/dev/full", text, 1},
+        {"$S <in >/dev/full", "", 0}, {"$S -u <in >/dev/full", "", 1}, {"$S -n -u <in >/dev/full", "", 1},
+        {"$S -r <in >/dev/full", "Hi", 1}, {"$S <in >&-", text, 1}, {"$S -r -u <in >&-", "\xff\xfe" "A\0"s, 1},
+        {"prlimit --fsize=6 $S <in >out", text, 1, "Price:"}, {"prlimit --fsize=18 $S <in >out", text, 0, utf8},
+        {"prlimit --fsize=2 $S -r -u <in >out", "\xff\xfe" "A\0\xac\x20"s, 1, "A\x1b"},
+        {"dd if=in bs=4093 2>/dev/null | $S -r >out", far, 0, far},
     };
-    for (const auto &c : cases) {
-        Ran r = run("$S "s + c.args + " <in >out 2>err", c.in);
-        EXPECT_EQ(r.status, c.status) << c.args;
-        EXPECT_TRUE(r.files["out"] == c.out) << c.args << " gave " << testing::PrintToString(r.files["out"].substr(0, 40));
-        EXPECT_EQ(r.files["err"], c.status == 2 ? banner : "") << c.args;
-    }
-}
-
-/* What the environment does shows in the status and nowhere else: a read
- * error, a full disk (also for the byte-order mark), a closed output, a
- * failure that shows only when the output is closed, a write failing at an
- * exact byte (a file-size limit) inside a character; input arriving in
- * pieces through a pipe is converted whole. A reader that goes away after ten bytes: status 1, no death by
- * SIGPIPE, and the conversion stops there, leaving the input unread. */
-TEST(EndToEnd, FailuresShowInTheExitStatus)
-{
-    const std::string text = "Price: 10\x1b\x65 \x10\x12", more(100000, 'A');
+    /* A failure that shows only when the output is closed; a preloaded
+     * library reaches the native program only. */
+    if (getenv("SEPTCVT_COMMAND") == nullptr)
+        cases.push_back({"LD_PRELOAD=" CLOSE_FAILS_PATH " ASAN_OPTIONS=verify_asan_link_order=0 $S <in >out", text, 1, utf8});
+    /* Malformed input stops the reverse conversion just after the faulty
+     * sequence; the next reader finds what follows, in a regular file (also
+     * past the first block, and in a block that ends well before the file
+     * does) and in a pipe read with -n. */
     const struct {
-        const char *script;
-        std::string in;
-        int status;
-        int out; /* bytes of the output the reference gives; -1 where they go to no file */
-    } cases[] = {
-        {"$S <. >out", "", 1, 0}, {"$S -r -u <. >out", "", 1, 0}, {"$S <in >/dev/full", text, 1, -1},
-        {"$S -n <in >/dev/full", text, 1, -1}, {"$S <in >/dev/full", "", 0, -1}, {"$S -u <in >/dev/full", "", 1, -1},
-        {"$S -n -u <in >/dev/full", "", 1, -1}, {"$S -r <in >/dev/full", "Hi", 1, -1}, {"$S <in >&-", text, 1, -1},
-        {"$S -r -u <in >&-", "\xff\xfe" "A\0"s, 1, -1}, {"prlimit --fsize=6 $S <in >out", text, 1, 6},
-        {"prlimit --fsize=18 $S <in >out", text, 0, 18},
-        {"prlimit --fsize=2 $S -r -u <in >out", "\xff\xfe" "A\0\xac\x20"s, 1, 2},
-        {"dd if=in bs=4093 2>/dev/null | $S -r >out", more, 0, static_cast<int>(more.size())},
+        const char *args;
+        std::string in, out, rest;
+    } stops[] = {
+        {"-r", "A\xc0\x80REST", "A", "\x80REST"}, {"-r", "A\xe2\x41\x42REST", "A", "REST"}, {"-r -u", "A\0REST"s, "", "REST"},
+        {"-r", far + "\xed\xa0\x80REST", far, "REST"}, {"-r", "AB\xc3\x41" + far + far, "AB", far + far},
+        {"-r", far + "\xc0" + far + far, far, far + far},
     };
-    for (const auto &c : cases) {
-        Ran r = run("trap '' XFSZ; "s + c.script + " 2>err", c.in);
-        const std::string s = c.script, want = ref_convert(s.find("-r") != s.npos, s.find("-u") != s.npos, c.in).out;
-        EXPECT_EQ(r.status, c.status) << c.script;
-        EXPECT_EQ(r.files["err"], "") << c.script;
-        EXPECT_TRUE(c.out < 0 ? r.files.count("out") == 0 : r.files["out"] == want.substr(0, static_cast<size_t>(c.out)))
-            << c.script << " gave " << r.files["out"].size() << " bytes";
-    }
+    for (const auto &c : stops)
+        for (std::string feed : {"{ $S @ >out; s=$?; cat >rest; exit $s; } <in", "cat in | { $S -n @ >out; s=$?; cat >rest; exit $s; }"})
+            cases.push_back({feed.replace(feed.find('@'), 1, c.args), c.in, 1, c.out, c.rest});
     /* With -n, a write that fails at any byte leaves the input just after
-     * the character it failed in, for the next reader. */
+     * the character it failed in. */
     for (const bool reverse : {false, true}) {
-        const std::string in = reverse ? ref_convert(false, false, text).out : text, out = ref_convert(reverse, false, in).out;
-        for (size_t limit = 0; limit <= out.size(); ++limit) {
-            size_t used = 0;
+        const std::string in = reverse ? utf8 : text, out = reverse ? text : utf8;
+        for (size_t limit = 0, used = 0; limit <= out.size(); ++limit) {
             while (used < in.size() && ref_convert(reverse, false, in.substr(0, used)).out.size() <= limit)
                 ++used;
-            const std::string script = "trap '' XFSZ; { prlimit --fsize=" + std::to_string(limit) + " $S -n" + (reverse ? " -r" : "");
-            Ran r = run(script + " >out; s=$?; cat >rest; exit $s; } <in", in);
-            EXPECT_EQ(r.status, limit < out.size() ? 1 : 0) << script;
-            EXPECT_EQ(r.files["out"], out.substr(0, limit)) << script;
-            EXPECT_EQ(r.files["rest"], limit < out.size() ? in.substr(used) : "") << script;
+            cases.push_back({"{ prlimit --fsize=" + std::to_string(limit) + " $S -n" + (reverse ? " -r" : "") + " >out; s=$?; cat >rest; exit $s; } <in",
+                             in, limit < out.size(), out.substr(0, limit), limit < out.size() ? in.substr(used) : ""});
         }
     }
-    if (getenv("SEPTCVT_COMMAND") == nullptr) { /* a preloaded library reaches the native program only */
-        Ran r = run("LD_PRELOAD=" CLOSE_FAILS_PATH " ASAN_OPTIONS=verify_asan_link_order=0 $S <in >out 2>err", text);
-        EXPECT_EQ(r.status, 1) << "a failed close of the output";
-        EXPECT_EQ(r.files["out"], ref_convert(false, false, text).out);
+    for (const Case &c : cases) {
+        Ran r = run("trap '' XFSZ; { " + c.script + "; } 2>err", c.in);
+        EXPECT_EQ(r.status, c.status) << c.script;
+        EXPECT_EQ(r.files["err"], c.status == 2 ? banner : "") << c.script;
+        EXPECT_EQ(r.files.count("out"), c.script.find(">out") != c.script.npos ? 1u : 0u) << c.script;
+        EXPECT_TRUE(r.files["out"] == c.out) << c.script << " gave " << testing::PrintToString(r.files["out"].substr(0, 40));
+        EXPECT_TRUE(r.files["rest"] == c.rest) << c.script << " left " << r.files["rest"].size() << " bytes";
     }
 }
 
@@ -175,7 +164,9 @@ TEST(EndToEnd, FailuresShowInTheExitStatus)
  * and leaves the rest of the input unread. */
 TEST(EndToEnd, NonBlockingOutputIsWaitedFor)
 {
-    const std::string gsm = repeat("Price: 10\x1b\x65 \x10\x12 ", 20000); /* several times what a pipe holds */
+    std::string gsm;
+    while (gsm.size() < 300000) /* several times what a pipe holds */
+        gsm += "Price: 10\x1b\x65 \x10\x12 ";
     const std::string utf8 = ref_convert(false, false, gsm).out;
     for (const char *args : {"", "-n", "-u", "-r", "-n -r"}) {
         const std::string s = args, in = s.find("-r") != s.npos ? utf8 : gsm;
@@ -189,33 +180,10 @@ TEST(EndToEnd, NonBlockingOutputIsWaitedFor)
     }
 }
 
-/* Malformed input stops the reverse conversion just after the faulty
- * sequence; the next reader finds what follows, in a regular file (also past
- * the first block) and in a pipe read with -n. What has arrived is passed on
- * before the program waits for more; with -n each character comes out whole
- * as soon as its last byte is in. */
-TEST(EndToEnd, InputIsTakenOnlyAsNeeded)
+/* What has arrived is passed on before the program waits for more; with
+ * -n each character comes out whole as soon as its last byte is in. */
+TEST(EndToEnd, OutputDoesNotWaitForInput)
 {
-    const std::string far(100000, 'A');
-    const struct {
-        const char *args;
-        std::string in, out, rest;
-    } cases[] = {
-        {"-r", "A\xc0\x80REST", "A", "\x80REST"}, {"-r", "A\xe2\x41\x42REST", "A", "REST"},
-        {"-r -u", "A\0REST"s, "", "REST"},     {"-r", far + "\xed\xa0\x80REST", far, "REST"},
-        /* Stopped in a block that ends well before the file does. */
-        {"-r", "AB\xc3\x41" + far + far, "AB", far + far}, {"-r", far + "\xc0" + far + far, far, far + far},
-    };
-    for (const auto &c : cases) {
-        for (const char *feed : {"{ $S %s >out; s=$?; cat >rest; exit $s; } <in", "cat in | { $S -n %s >out; s=$?; cat >rest; exit $s; }"}) {
-            char script[128];
-            snprintf(script, sizeof script, feed, c.args);
-            Ran r = run(script, c.in);
-            EXPECT_EQ(r.status, 1) << script;
-            EXPECT_TRUE(r.files["out"] == c.out) << script << " gave " << r.files["out"].size() << " bytes";
-            EXPECT_TRUE(r.files["rest"] == c.rest) << script << " left " << r.files["rest"].size() << " bytes";
-        }
-    }
     const std::vector<std::string> pieces[][3] = {
         {{""}, {"Hi", "\x1b", "\x65"}, {"Hi", "", "\xe2\x82\xac"}}, {{"-r"}, {"A", "\xe2\x82", "\xac"}, {"A", "", "\x1b\x65"}},
         {{"-n"}, {"A", "\x1b", "\x65", "\x10"}, {"A", "", "\xe2\x82\xac", "\xce\x94"}},
@@ -230,7 +198,7 @@ TEST(EndToEnd, InputIsTakenOnlyAsNeeded)
             for (unsigned char c : p[1][k])
                 script += "\\" + std::to_string(c >> 6) + std::to_string(c >> 3 & 7) + std::to_string(c & 7);
             /* Waits for the output it should bring (long enough for an emulator), or a while for none. */
-            const std::string until = "w=0; until [ $(wc -c <out) -ge " + std::to_string((so_far += p[2][k]).size()) + " ] || [ $w -ge 100 ]";
+            const std::string until = "w=0; until [ \"$(cat out 2>/dev/null | wc -c)\" -ge " + std::to_string((so_far += p[2][k]).size()) + " ] || [ $w -ge 100 ]";
             script += (p[2][k].empty() ? "'; sleep 0.5; " : "'; " + until + "; do sleep 0.1; w=$((w+1)); done; ") + "cat out >>seen; echo '|' >>seen; ";
             want += so_far + "|\n";
         }

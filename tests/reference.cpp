@@ -108,39 +108,34 @@ Converted ref_convert(bool reverse, bool ucs2, const std::string &in)
  * each with exactly the room the core needs for it (and the mark), or
  * (tight) with as little as it takes: what it left is given again. Buffers
  * of exactly the piece, so that a sanitizer sees a read past it, and guard
- * bytes past the room that must stay. */
-static Converted through_interface(bool reverse, bool ucs2, const std::string &in, const std::vector<size_t> &cuts,
-                                   bool tight, const kernel_set *k, std::mt19937 &rng)
+ * bytes past the room that must stay. A refusal stays: one more call gives
+ * it again and takes nothing. */
+static bool through_interface(bool reverse, bool ucs2, const std::string &in, const std::vector<size_t> &cuts,
+                              bool tight, const kernel_set *k, std::mt19937 &rng, const Converted &want)
 {
     septcvt_state st;
-    if (start_conversion(&st, reverse ? SEPTCVT_TO_GSM : SEPTCVT_TO_UNICODE, ucs2 ? SEPTCVT_UCS2 : SEPTCVT_UTF8, k) != SEPTCVT_OK)
-        return {-1, "", 0};
-    Converted got{0, "", in.size()};
+    start_conversion(&st, reverse ? SEPTCVT_TO_GSM : SEPTCVT_TO_UNICODE, ucs2 ? SEPTCVT_UCS2 : SEPTCVT_UTF8, k);
+    std::string out;
     int status = SEPTCVT_OK;
-    for (size_t pos = 0, i = 0; i < cuts.size() && status <= SEPTCVT_UNMAPPED; ++i) {
-        do {
-            const std::vector<uint8_t> piece(in.begin() + static_cast<long>(pos), in.begin() + static_cast<long>(cuts[i]));
-            const size_t mark = !reverse && ucs2 && st.total_out == 0 ? 2 : 0;
-            const size_t room = tight ? septcvt_output_room(1) + rng() % 8 : mark + output_room(piece.size());
-            std::vector<uint8_t> out(room + 8, 0xA5);
-            size_t used = 0, n = 0;
-            status = septcvt_convert(&st, piece.data(), piece.size(), &used, out.data(), room, &n);
-            if (n > room || std::count(out.begin() + static_cast<long>(room), out.end(), 0xA5) != 8 || used > piece.size())
-                return {-1, "", 0};
-            got.out.append(reinterpret_cast<char *>(out.data()), n);
-            pos += used;
-        } while (pos < cuts[i] && status <= SEPTCVT_UNMAPPED);
+    for (size_t pos = 0, i = 0; i < cuts.size() && status <= SEPTCVT_UNMAPPED; i += pos == cuts[i]) {
+        const std::vector<uint8_t> piece(in.begin() + static_cast<long>(pos), in.begin() + static_cast<long>(cuts[i]));
+        const size_t mark = !reverse && ucs2 && st.total_out == 0 ? 2 : 0;
+        const size_t room = tight ? septcvt_output_room(1) + rng() % 8 : mark + output_room(piece.size());
+        std::vector<uint8_t> buf(room + 8, 0xA5);
+        size_t used = 0, n = 0;
+        status = septcvt_convert(&st, piece.data(), piece.size(), &used, buf.data(), room, &n);
+        if (n > room || std::count(buf.begin() + static_cast<long>(room), buf.end(), 0xA5) != 8 || used > piece.size())
+            return false;
+        out.append(reinterpret_cast<char *>(buf.data()), n);
+        pos += used;
     }
-    size_t again = 1, none = 1; /* a refusal stays */
-    if (status > SEPTCVT_UNMAPPED && (septcvt_convert(&st, in.data(), in.size(), &again, nullptr, 0, &none) != status || again > 0))
-        return {-1, "", 0};
+    size_t again = 1, none = 1;
+    const bool refused = status > SEPTCVT_UNMAPPED;
+    if (refused && (septcvt_convert(&st, in.data(), in.size(), &again, nullptr, 0, &none) != status || again > 0))
+        return false;
     status = septcvt_finish(&st);
-    got.status = st.total_out == got.out.size() ? status : -1;
-    got.unmapped = st.unmapped;
-    got.used = status > SEPTCVT_UNMAPPED ? static_cast<size_t>(st.total_in) : in.size();
-    got.fault = status == SEPTCVT_MALFORMED || (status == SEPTCVT_NO_MARK && in.size() >= 2)
-                    ? static_cast<size_t>(st.error_offset) : REF_NO_FAULT;
-    return got;
+    const size_t fault = status == SEPTCVT_MALFORMED || (status == SEPTCVT_NO_MARK && in.size() >= 2) ? st.error_offset : REF_NO_FAULT;
+    return st.total_out == out.size() && Converted{status, out, refused ? st.total_in : in.size(), st.unmapped, fault} == want;
 }
 
 /* The whole input at once, into exactly the room of its output and into a
@@ -177,7 +172,7 @@ bool core_agrees(bool reverse, bool ucs2, const std::string &in, unsigned seed)
     }
     for (const kernel_set *const *k = runnable_kernels();; ++k) { /* ends with none: the scalar core alone */
         for (size_t f = 0; f < 4; ++f)
-            if (!(through_interface(reverse, ucs2, in, feeds[f % 3], f == 3, *k, rng) == want))
+            if (!through_interface(reverse, ucs2, in, feeds[f % 3], f == 3, *k, rng, want))
                 return false;
         if (*k == nullptr)
             return whole_agrees(reverse, ucs2, in, want);

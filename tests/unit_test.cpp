@@ -58,8 +58,8 @@ TEST(Codec, StreamFunctions)
             room = at / 2, recovers = at % 2;
             FILE *f = sink_stream();
             const int status = w.gsm ? gsm_put(f, static_cast<uint16_t>(w.value)) : utf8_put(f, w.value);
-            EXPECT_EQ(status, at / 2 < w.out.size() ? (w.gsm ? 1 : UTF_IO) : w.status) << w.value << " " << at;
-            EXPECT_EQ(sink, w.out.substr(0, at / 2)) << w.value << " " << at;
+            const int want = at / 2 < w.out.size() ? (w.gsm ? 1 : UTF_IO) : w.status;
+            EXPECT_EQ(std::make_pair(status, sink), std::make_pair(want, w.out.substr(0, at / 2))) << w.value << " " << at;
             fclose(f);
         }
     }
@@ -72,16 +72,13 @@ TEST(Codec, StreamFunctions)
             uint32_t value = 0x12345678;
             const int status = utf8_get(f, &value);
             want = ref_decode(in, want.next);
-            EXPECT_EQ(status, want.status) << testing::PrintToString(in) << " to " << want.next;
-            EXPECT_EQ(value, want.value) << testing::PrintToString(in) << " to " << want.next;
-            EXPECT_EQ(static_cast<size_t>(ftell(f)), want.next) << testing::PrintToString(in);
+            EXPECT_EQ(std::make_tuple(status, value, static_cast<size_t>(ftell(f))), std::make_tuple(want.status, want.value, want.next))
+                << testing::PrintToString(in) << ": status, value, bytes used";
         }
         fclose(f);
     }
     uint32_t untouched = 7;
-    EXPECT_EQ(utf8_get(nullptr, &untouched), UTF_NULL);
-    EXPECT_EQ(utf8_get(stdin, nullptr), UTF_NULL);
-    EXPECT_EQ(untouched, 7u);
+    EXPECT_EQ(std::make_tuple(utf8_get(nullptr, &untouched), utf8_get(stdin, nullptr), untouched), std::make_tuple(UTF_NULL, UTF_NULL, 7u));
 }
 
 /* A read that waits, on a blocking input or for a non-blocking one, is
