@@ -22,30 +22,27 @@ std::vector<uint32_t> decoded(const std::string &s)
     return cps;
 }
 
+/* The code point of a code 0x00-0x7F, or of code - 0x80 after an escape; none
+ * above. */
+constexpr uint32_t NONE = 0xFFFFFFFF;
+uint32_t code_point(uint32_t code)
+{
+    static const std::vector<uint32_t> base = decoded(ALPHABET), pairs = decoded(ESCAPES);
+    for (size_t i = 0; code >= 0x80 && i < pairs.size(); i += 2)
+        if (pairs[i] == code - 0x80)
+            return pairs[i + 1];
+    return code < 0x80 ? base[code] : NONE;
+}
+
 std::string ref_gsm(uint32_t unit) /* the first base code, else the first escape code */
 {
-    for (int code = 0; code < 0x100; ++code)
-        if ((code < 0x80 ? ref_base(code) : ref_escape(code - 0x80)) == unit)
+    for (uint32_t code = 0; code < 0x100; ++code)
+        if (code_point(code) == unit)
             return code < 0x80 ? std::string(1, static_cast<char>(code)) : std::string{'\x1b', static_cast<char>(code - 0x80)};
     return "";
 }
 
 } // namespace
-
-uint32_t ref_base(int code)
-{
-    static const std::vector<uint32_t> base = decoded(ALPHABET);
-    return code >= 0 && code < 0x80 ? base.at(static_cast<size_t>(code)) : REF_NONE;
-}
-
-uint32_t ref_escape(int code)
-{
-    static const std::vector<uint32_t> pairs = decoded(ESCAPES);
-    for (size_t i = 0; i < pairs.size(); i += 2)
-        if (pairs[i] == static_cast<uint32_t>(code))
-            return pairs[i + 1];
-    return REF_NONE;
-}
 
 std::string ref_utf8(uint32_t cp) /* the count of continuation bytes by range */
 {
@@ -81,11 +78,11 @@ Converted ref_convert(bool reverse, bool ucs2, const std::string &in)
     auto byte = [&in](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(in[i])); };
     auto put = [&r](const std::string &bytes) { r.unmapped += bytes.empty(), r.status |= bytes.empty(), r.out += bytes; };
     for (size_t i = 0; !reverse && i < in.size(); ++i) {
-        uint32_t cp = ref_base(static_cast<int>(byte(i)));
+        uint32_t cp = byte(i) < 0x80 ? code_point(byte(i)) : NONE;
         if (cp == 0x1B && ++i == in.size())
             break;
-        cp = cp == 0x1B ? ref_escape(static_cast<int>(byte(i))) : cp;
-        put(cp == REF_NONE ? "" : ucs2 ? std::string{static_cast<char>(cp), static_cast<char>(cp >> 8)} : ref_utf8(cp));
+        cp = cp == 0x1B ? code_point(0x80 + byte(i)) : cp;
+        put(cp == NONE ? "" : ucs2 ? std::string{static_cast<char>(cp), static_cast<char>(cp >> 8)} : ref_utf8(cp));
     }
     const bool little = in.size() >= 2 && byte(0) == 0xFF && byte(1) == 0xFE;
     if (reverse && ucs2 && !little && !(in.size() >= 2 && byte(0) == 0xFE && byte(1) == 0xFF))

@@ -8,9 +8,6 @@
 #include <string>
 #include <vector>
 
-constexpr uint32_t REF_NONE = 0xFFFFFFFF;
-uint32_t ref_base(int code);   /* the code point of a GSM code; REF_NONE above 0x7F */
-uint32_t ref_escape(int code); /* the code point of a code after an escape, or REF_NONE */
 std::string ref_utf8(uint32_t code_point);
 
 /* The character at pos: status as the codec's (0 ok, 1 the end, 3 surrogate,
