@@ -1,21 +1,20 @@
 #!/usr/bin/env python3
-"""Runs the mutants of tests/mutants.txt: each fault applied alone to a clean
-clone of HEAD, the tree rebuilt and ctest run; a mutant is killed when the
-tests fail or time out. Prints a line a mutant and the totals, and exits 1
-when a mutant survives that is not marked equivalent or benign (nor
-"AVX2 only" on a processor without AVX2), or when one no longer builds.
-
-    python3 tests/mutate.py [ID ...]
-"""
+# Runs the mutants of tests/mutants.txt: each fault applied alone to a clean
+# clone of HEAD, the tree rebuilt and ctest run; a mutant is killed when the
+# tests fail or time out. Prints a line a mutant and the totals, and exits 1
+# when a mutant survives that is not marked equivalent or benign (nor
+# "AVX2 only" on a processor without AVX2), or when one no longer builds.
+#
+#     python3 tests/mutate.py [ID ...]
 import os
 import subprocess
 import sys
 import tempfile
 
 
+# The list's records: a dict of keys each, old and new as lists of lines
+# ("new:" alone deletes).
 def records(path):
-    """The list's records: a dict of keys each, old and new as lists of lines
-    ("new:" alone deletes)."""
     out = []
     for line in open(path, encoding="utf-8").read().splitlines():
         key, _, value = line.partition(":")
