@@ -18,23 +18,11 @@ namespace {
 
 using namespace std::string_literals;
 
-/* An unbuffered stream into `sink` that takes `room` bytes and then fails,
- * forever or (`recovers`) for one write only. */
+/* What an unbuffered stream of the writers' test took, how much it takes
+ * before it fails, and whether it fails for one write only. */
 std::string sink;
 size_t room;
 bool recovers;
-FILE *sink_stream()
-{
-    FILE *f = fopencookie(nullptr, "w", {nullptr, [](void *, const char *buf, size_t size) -> ssize_t {
-                                             const size_t n = std::min(size, room - sink.size());
-                                             if (n == 0 && recovers)
-                                                 room = SIZE_MAX;
-                                             sink.append(buf, n);
-                                             return static_cast<ssize_t>(n); /* 0: the write failed */
-                                         }, nullptr, nullptr});
-    setvbuf(f, nullptr, _IONBF, 0);
-    return f;
-}
 
 TEST(Codec, StreamFunctions)
 {
@@ -56,7 +44,13 @@ TEST(Codec, StreamFunctions)
         for (size_t at = 0; at <= 2 * w.out.size() + 1; ++at) {
             sink.clear();
             room = at / 2, recovers = at % 2;
-            FILE *f = sink_stream();
+            FILE *f = fopencookie(nullptr, "w", {nullptr, [](void *, const char *buf, size_t size) -> ssize_t {
+                                                     const size_t n = std::min(size, room - sink.size());
+                                                     room = n == 0 && recovers ? SIZE_MAX : room;
+                                                     sink.append(buf, n);
+                                                     return static_cast<ssize_t>(n); /* 0: the write failed */
+                                                 }, nullptr, nullptr});
+            setvbuf(f, nullptr, _IONBF, 0);
             const int status = w.gsm ? gsm_put(f, static_cast<uint16_t>(w.value)) : utf8_put(f, w.value);
             const int want = at / 2 < w.out.size() ? (w.gsm ? 1 : UTF_IO) : w.status;
             EXPECT_EQ(std::make_pair(status, sink), std::make_pair(want, w.out.substr(0, at / 2))) << w.value << " " << at;
@@ -82,33 +76,28 @@ TEST(Codec, StreamFunctions)
 }
 
 /* A read that waits, on a blocking input or for a non-blocking one, is
- * interrupted by a signal and goes on waiting; it ends with the data
- * written while it waited, not with a read error. */
+ * interrupted by a signal whose handler writes the data: the read goes on
+ * and ends with that data, not with a read error. */
+int write_end;
 TEST(Platform, InterruptedAndNonBlockingReadsWait)
 {
     struct sigaction on_signal = {};
-    on_signal.sa_handler = [](int) {}; /* no SA_RESTART: a waiting call fails with EINTR */
+    on_signal.sa_handler = [](int) { (void)!write(write_end, "Hi", 2); }; /* no SA_RESTART: the wait fails with EINTR */
     ASSERT_EQ(sigaction(SIGUSR1, &on_signal, nullptr), 0);
     for (const bool nonblocking : {false, true}) {
         int ends[2];
         ASSERT_EQ(pipe(ends), 0);
         ASSERT_EQ(fcntl(ends[0], F_SETFL, nonblocking ? O_NONBLOCK : 0), 0);
-        std::thread writer([&, reader = pthread_self(), tid = gettid()] {
-            const std::string stat = "/proc/self/task/" + std::to_string(tid) + "/stat";
-            auto wait_till_asleep = [&stat] {
-                std::string line;
-                while (std::getline(std::ifstream(stat), line), line.find(") S ") == line.npos)
-                    usleep(1000);
-            };
-            wait_till_asleep();
+        write_end = ends[1];
+        /* The signal comes once the reader is asleep in its wait. */
+        std::thread signaller([reader = pthread_self(), stat = "/proc/self/task/" + std::to_string(gettid()) + "/stat"] {
+            for (std::string line; std::getline(std::ifstream(stat), line), line.find(") S ") == line.npos;)
+                usleep(1000);
             pthread_kill(reader, SIGUSR1);
-            usleep(10000);
-            wait_till_asleep();
-            (void)!write(ends[1], "Hi", 2);
         });
         uint8_t got[4];
         EXPECT_EQ(read_input(ends[0], got, sizeof got), 2) << (nonblocking ? "non-blocking" : "blocking");
-        writer.join();
+        signaller.join();
         close(ends[0]), close(ends[1]);
     }
 }
