@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sys/wait.h>
@@ -19,10 +18,7 @@ namespace fs = std::filesystem;
 /* Runs a shell script in a scratch folder that holds the file `in`, with
  * $S the program (SEPTCVT_COMMAND when set: an emulator and the program,
  * say); the script's status, and the files it leaves, by name. */
-struct Ran {
-    int status;
-    std::map<std::string, std::string> files;
-};
+struct Ran { int status; std::map<std::string, std::string> files; };
 Ran run(const std::string &script, const std::string &in = "")
 {
     const fs::path dir = fs::temp_directory_path() / ("septcvt-e2e-" + std::to_string(getpid()));
@@ -97,10 +93,7 @@ TEST(EndToEnd, ScriptsAndWhatTheyLeave)
      * sequence; the next reader finds what follows, in a regular file (also
      * past the first block, and in a block that ends well before the file
      * does) and in a pipe read with -n. */
-    const struct {
-        const char *args;
-        std::string in, out, rest;
-    } stops[] = {
+    const struct { const char *args; std::string in, out, rest; } stops[] = {
         {"-r", "A\xc0\x80REST", "A", "\x80REST"}, {"-r", "A\xe2\x41\x42REST", "A", "REST"}, {"-r -u", "A\0REST"s, "", "REST"},
         {"-r", far + "\xed\xa0\x80REST", far, "REST"}, {"-r", "AB\xc3\x41" + far + far, "AB", far + far},
         {"-r", far + "\xc0" + far + far, far, far + far},
@@ -137,7 +130,7 @@ TEST(EndToEnd, ScriptsAndWhatTheyLeave)
     }
     /* What has arrived is passed on before the program waits for more; with
      * -n each character comes out whole as soon as its last byte is in. The
-     * file out holds what was seen after each piece. */
+     * file out holds what was there after each piece. */
     const std::vector<std::string> pieces[][3] = {
         {{""}, {"Hi", "\x1b", "\x65"}, {"Hi", "", "\xe2\x82\xac"}}, {{"-r"}, {"A", "\xe2\x82", "\xac"}, {"A", "", "\x1b\x65"}},
         {{"-n"}, {"A", "\x1b", "\x65", "\x10"}, {"A", "", "\xe2\x82\xac", "\xce\x94"}},
@@ -145,18 +138,16 @@ TEST(EndToEnd, ScriptsAndWhatTheyLeave)
         {{"-n -r"}, {"A", "\xe2\x82", "\xac", "{"}, {"A", "", "\x1b\x65", "\x1b\x28"}},
         {{"-n -r -u"}, {"\xfe\xff\0A"s, "\x03", "\x94"}, {"A", "", "\x10"}}};
     for (const auto &p : pieces) {
-        /* After each piece, the output so far: what each piece should add. */
-        std::string script = "{ ", want, so_far;
+        /* Each piece taken from in alone; then a wait for the output it
+         * should bring (long enough for an emulator), or a while for none. */
+        std::string script = "{ ", in, want, so_far;
         for (size_t k = 0; k < p[1].size(); ++k) {
-            script += "printf '";
-            for (unsigned char c : p[1][k])
-                script += "\\" + std::to_string(c >> 6) + std::to_string(c >> 3 & 7) + std::to_string(c & 7);
-            /* Waits for the output it should bring (long enough for an emulator), or a while for none. */
             const std::string until = "w=0; until [ \"$(cat out 2>/dev/null | wc -c)\" -ge " + std::to_string((so_far += p[2][k]).size()) + " ] || [ $w -ge 100 ]";
-            script += (p[2][k].empty() ? "'; sleep 0.5; " : "'; " + until + "; do sleep 0.1; w=$((w+1)); done; ") + "cat out >>seen; echo '|' >>seen; ";
-            want += so_far + "|\n";
+            script += "dd bs=" + std::to_string(p[1][k].size()) + " count=1 <&3 2>/dev/null; " +
+                      (p[2][k].empty() ? "sleep 0.5; " : until + "; do sleep 0.1; w=$((w+1)); done; ") + "cat out >>seen; echo '|' >>seen; ";
+            in += p[1][k], want += so_far + "|\n";
         }
-        cases.push_back({script + "} | $S " + p[0][0] + " >out; mv seen out", "", 0, want});
+        cases.push_back({script + "} 3<in | $S " + p[0][0] + " >out; mv seen out", in, 0, want});
     }
     for (const Case &c : cases) {
         Ran r = run("trap '' XFSZ; { " + c.script + "; } 2>err", c.in);

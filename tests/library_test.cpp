@@ -47,17 +47,16 @@ TEST(Library, PackedSeptets)
             for (uint8_t &c : codes)
                 c = rng() % 3 ? static_cast<uint8_t>(rng() % 128) : 0x0D;
             size_t n = 0, count = 0;
-            const std::string at = "fill " + std::to_string(fill) + ", length " + std::to_string(len);
-            ASSERT_EQ(septcvt_pack(codes.data(), len, fill, packed.data(), packed.size() - 1, &n), SEPTCVT_OK) << at;
-            EXPECT_EQ(bytes(packed.begin(), packed.begin() + static_cast<long>(n)), ref_pack(codes, fill)) << at;
-            EXPECT_EQ(packed.back(), 0xA5) << at;
-            EXPECT_EQ(septcvt_unpack(packed.data(), n, fill, len, back.data(), len), SEPTCVT_OK) << at;
-            EXPECT_EQ(bytes(back.begin(), back.begin() + static_cast<long>(len)), codes) << at;
+            SCOPED_TRACE("fill " + std::to_string(fill) + ", length " + std::to_string(len));
+            ASSERT_EQ(septcvt_pack(codes.data(), len, fill, packed.data(), packed.size() - 1, &n), SEPTCVT_OK);
+            EXPECT_EQ(bytes(packed.begin(), packed.begin() + static_cast<long>(n)), ref_pack(codes, fill));
+            EXPECT_EQ(packed.back(), 0xA5);
+            EXPECT_EQ(septcvt_unpack(packed.data(), n, fill, len, back.data(), len), SEPTCVT_OK);
+            EXPECT_EQ(bytes(back.begin(), back.begin() + static_cast<long>(len)), codes);
             /* A carriage return that fills the last octet is taken for padding. */
             const bool dropped = len > 0 && (fill + 7 * len) % 8 == 0 && codes.back() == 0x0D;
-            EXPECT_EQ(septcvt_unpack_octets(packed.data(), n, fill, back.data(), len, &count), SEPTCVT_OK) << at;
-            EXPECT_EQ(bytes(back.begin(), back.begin() + static_cast<long>(count)),
-                      bytes(codes.begin(), codes.end() - dropped)) << at;
+            EXPECT_EQ(septcvt_unpack_octets(packed.data(), n, fill, back.data(), len, &count), SEPTCVT_OK);
+            EXPECT_EQ(bytes(back.begin(), back.begin() + static_cast<long>(count)), bytes(codes.begin(), codes.end() - dropped));
         }
     }
 }
@@ -109,7 +108,7 @@ TEST(Library, ArgumentsThatCannotBeRight)
     EXPECT_EQ(septcvt_unpack(codes, 1, 0, 2, out, 16), SEPTCVT_NO_ROOM);
     EXPECT_EQ(septcvt_unpack_octets(codes, 2, 0, out, 1, &n), SEPTCVT_NO_ROOM);
     EXPECT_EQ(septcvt_split(codes, 2, &n, 1, &used), SEPTCVT_NOT_SEPTET);
-    EXPECT_EQ(septcvt_split(codes, 0, nullptr, 0, &used), SEPTCVT_NO_ROOM);
+    EXPECT_EQ(septcvt_split(codes, 0, nullptr, 0, &used), SEPTCVT_NO_ROOM); /* no text is one part */
     EXPECT_EQ(used, 1u);
     EXPECT_EQ(std::string(reinterpret_cast<char *>(out), 16), std::string(16, '\0'));
 }

@@ -29,10 +29,6 @@ struct Converted {
     size_t used;
     uint64_t unmapped = 0;
     size_t fault = REF_NO_FAULT;
-    bool operator==(const Converted &c) const
-    {
-        return status == c.status && out == c.out && used == c.used && unmapped == c.unmapped && fault == c.fault;
-    }
 };
 Converted ref_convert(bool reverse, bool ucs2, const std::string &in);
 

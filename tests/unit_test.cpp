@@ -20,20 +20,13 @@ using namespace std::string_literals;
 
 /* What an unbuffered stream of the writers' test took, how much it takes
  * before it fails, and whether it fails for one write only. */
-std::string sink;
-size_t room;
-bool recovers;
+struct { std::string taken; size_t room; bool recovers; } sink;
 
 TEST(Codec, StreamFunctions)
 {
     /* The writers, into a stream that holds only `room` bytes, at every
      * room up to their whole output: the bytes before a failed write stay. */
-    const struct {
-        bool gsm;
-        uint32_t value;
-        std::string out;
-        int status;
-    } writes[] = {{true, 0x40, "\0"s, 0}, {true, 0x20AC, "\x1b\x65", 0}, {true, 0xE7, "", 1}, {true, 0x1B, "\x1b", 0},
+    const struct { bool gsm; uint32_t value; std::string out; int status; } writes[] = {{true, 0x40, "\0"s, 0}, {true, 0x20AC, "\x1b\x65", 0}, {true, 0xE7, "", 1}, {true, 0x1B, "\x1b", 0},
                   {false, 0x7F, "\x7f", UTF_OK}, {false, 0x7FF, "\xdf\xbf", UTF_OK}, {false, 0xFFFD, "\xef\xbf\xbd", UTF_OK},
                   {false, 0x10000, "\xf0\x90\x80\x80", UTF_OK}, {false, 0x1FFFFE, "\xf7\xbf\xbf\xbe", UTF_OK},
                   {false, 0x200000, "\xf8\x88\x80\x80\x80", UTF_OK}, {false, 0x3FFFFFF, "\xfb\xbf\xbf\xbf\xbf", UTF_OK},
@@ -42,18 +35,17 @@ TEST(Codec, StreamFunctions)
                   {false, 0x80000000, "", UTF_NONCHAR}};
     for (const auto &w : writes) {
         for (size_t at = 0; at <= 2 * w.out.size() + 1; ++at) {
-            sink.clear();
-            room = at / 2, recovers = at % 2;
+            sink = {"", at / 2, at % 2 == 1};
             FILE *f = fopencookie(nullptr, "w", {nullptr, [](void *, const char *buf, size_t size) -> ssize_t {
-                                                     const size_t n = std::min(size, room - sink.size());
-                                                     room = n == 0 && recovers ? SIZE_MAX : room;
-                                                     sink.append(buf, n);
+                                                     const size_t n = std::min(size, sink.room - sink.taken.size());
+                                                     sink.room = n == 0 && sink.recovers ? SIZE_MAX : sink.room;
+                                                     sink.taken.append(buf, n);
                                                      return static_cast<ssize_t>(n); /* 0: the write failed */
                                                  }, nullptr, nullptr});
             setvbuf(f, nullptr, _IONBF, 0);
             const int status = w.gsm ? gsm_put(f, static_cast<uint16_t>(w.value)) : utf8_put(f, w.value);
             const int want = at / 2 < w.out.size() ? (w.gsm ? 1 : UTF_IO) : w.status;
-            EXPECT_EQ(std::make_pair(status, sink), std::make_pair(want, w.out.substr(0, at / 2))) << w.value << " " << at;
+            EXPECT_EQ(std::make_pair(status, sink.taken), std::make_pair(want, w.out.substr(0, at / 2))) << w.value << " " << at;
             fclose(f);
         }
     }
