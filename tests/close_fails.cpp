@@ -11,6 +11,8 @@ extern "C" int close(int fd)
     void *symbol = dlsym(RTLD_NEXT, "close");
     memcpy(&next, &symbol, sizeof next); /* a data pointer to a function pointer */
     const int status = next(fd);
-    errno = fd == 1 ? EIO : errno;
-    return fd == 1 ? -1 : status;
+    if (fd != 1)
+        return status;
+    errno = EIO;
+    return -1;
 }
