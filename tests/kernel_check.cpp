@@ -3,8 +3,9 @@
  * reference model: every byte alone and after an escape, every UCS-2 unit
  * in its three forms and in place of the mark, each kind of sequence at every
  * offset 0-70 of a window (each fed whole, by bytes and in random pieces;
- * random text is the fuzz target's). Plain C++ with no test framework, so that it also runs as a Windows program (where a 256-bit
- * value on a 16-byte-aligned stack would fault) and under qemu. */
+ * random text is the fuzz target's). Plain C++ with no test framework, so
+ * that it also runs as a Windows program (where a 256-bit value on a
+ * 16-byte-aligned stack would fault) and under qemu. */
 #include <cstdio>
 
 #include "kernels.h"

@@ -17,12 +17,14 @@ import tempfile
 def records(path):
     out = []
     for line in open(path, encoding="utf-8").read().splitlines():
+        if line.startswith("#") or not line.strip():
+            continue
         key, _, value = line.partition(":")
         if key == "id":
             out.append({"id": value[1:], "old": [], "new": []})
         elif key in ("old", "new"):
             out[-1][key] += [value[1:]] if value or key == "old" else []
-        elif out and key.isalpha():
+        else:
             out[-1][key] = value[1:]
     return out
 
