@@ -8,12 +8,16 @@
 #include "block.h"
 #include "septcvt.h"
 
-/* What septcvt_output_room gives, as a constant. */
-constexpr size_t interface_room(size_t in_len)
+/* What septcvt_output_room gives, as a constant; with a growth, what
+ * septcvt_output_room_pair gives. */
+constexpr size_t interface_room(size_t in_len, int growth = MAX_GROWTH)
 {
-    return 2 + output_room(in_len);
+    return 2 + output_room(in_len, growth);
 }
 
-int start_conversion(septcvt_state *state, int direction, int form, const kernel_set *kernels);
+/* septcvt_init_pair with the kernels given; they serve the default pair
+ * only, and any other pair runs on the scalar core. */
+int start_conversion(septcvt_state *state, int direction, int form, int locking, int single,
+                     const kernel_set *kernels);
 
 #endif

@@ -6,6 +6,7 @@
 
 #include "conversion.h"
 #include "kernels.h"
+#include "national.h"
 
 namespace {
 
@@ -77,30 +78,42 @@ const char *septcvt_strerror(int status)
     case SEPTCVT_NO_ROOM: return "a buffer too short";
     case SEPTCVT_NOT_SEPTET: return "a code above 0x7F";
     case SEPTCVT_BAD_FILL_BITS: return "fill bits outside 0-6";
-    case SEPTCVT_BAD_ARGUMENT: return "an unknown direction or form, or a state never initialised";
+    case SEPTCVT_BAD_ARGUMENT: return "an unknown direction, form or language, or a state never initialised";
     default: return "an unknown status";
     }
 }
 
-int septcvt_init(septcvt_state *state, int direction, int form)
+static bool known_language(int id)
 {
-    return start_conversion(state, direction, form, chosen_kernels());
+    return id >= 0 && id < LANGUAGES;
 }
 
-int start_conversion(septcvt_state *state, int direction, int form, const kernel_set *kernels)
+int septcvt_init(septcvt_state *state, int direction, int form)
+{
+    return start_conversion(state, direction, form, SEPTCVT_DEFAULT, SEPTCVT_DEFAULT, chosen_kernels());
+}
+
+int septcvt_init_pair(septcvt_state *state, int direction, int form, int locking, int single)
+{
+    return start_conversion(state, direction, form, locking, single, chosen_kernels());
+}
+
+int start_conversion(septcvt_state *state, int direction, int form, int locking, int single,
+                     const kernel_set *kernels)
 {
     if (state == nullptr)
         return SEPTCVT_NULL_POINTER;
     if ((direction != SEPTCVT_TO_UNICODE && direction != SEPTCVT_TO_GSM) ||
-        (form != SEPTCVT_UTF8 && form != SEPTCVT_UCS2))
+        (form != SEPTCVT_UTF8 && form != SEPTCVT_UCS2) || !known_language(locking) || !known_language(single))
         return SEPTCVT_BAD_ARGUMENT;
     conversion c{};
     c.direction = direction;
     const bool ucs2 = form == SEPTCVT_UCS2;
+    locking = locking_table_of(locking);
     if (direction == SEPTCVT_TO_UNICODE) {
-        c.mark_length = static_cast<uint8_t>(forward_start(c.core, ucs2, kernels, c.mark));
+        c.mark_length = static_cast<uint8_t>(forward_start(c.core, ucs2, locking, single, kernels, c.mark));
     } else {
-        reverse_start(c.core, ucs2, kernels);
+        reverse_start(c.core, ucs2, locking, single, kernels);
     }
     memset(state, 0, sizeof *state);
     store(state, c);
@@ -110,6 +123,14 @@ int start_conversion(septcvt_state *state, int direction, int form, const kernel
 size_t septcvt_output_room(size_t in_len)
 {
     return interface_room(in_len);
+}
+
+size_t septcvt_output_room_pair(size_t in_len, int locking, int single)
+{
+    /* An unknown pair, which septcvt_init_pair refuses, gets the most any
+     * pair needs. */
+    const bool known = known_language(locking) && known_language(single);
+    return interface_room(in_len, known ? national_growth(locking_table_of(locking)) : MOST_GROWTH);
 }
 
 int septcvt_convert(septcvt_state *state, const void *in, size_t in_len, size_t *in_used, void *out,
@@ -125,14 +146,15 @@ int septcvt_convert(septcvt_state *state, const void *in, size_t in_len, size_t 
     if (so_far != SEPTCVT_OK)
         return so_far;
     const size_t mark = c.mark_length;
-    if (out_size < mark || (in_len > 0 && out_size < mark + output_room(1)))
+    const int growth = national_growth(c.core.locking);
+    if (out_size < mark || (in_len > 0 && out_size < mark + output_room(1, growth)))
         return SEPTCVT_NO_ROOM;
     uint8_t *o = static_cast<uint8_t *>(out);
     if (mark > 0)
         memcpy(o, c.mark, mark);
     c.mark_length = 0;
     /* As much input as the room is sure to hold. */
-    const size_t fits = out_size >= mark + output_room(0) ? (out_size - mark - output_room(0)) / MAX_GROWTH : 0;
+    const size_t fits = out_size >= mark + output_room(0) ? (out_size - mark - output_room(0)) / growth : 0;
     const size_t take = in_len < fits ? in_len : fits;
     size_t used = 0, n = 0;
     if (take > 0) {
@@ -171,22 +193,23 @@ int septcvt_finish(septcvt_state *state)
  * piece of input, else through a small buffer of its own, so out needs no
  * more room than the output itself; past the end of out it is only
  * counted, and unless only the count is wanted that is SEPTCVT_NO_ROOM. */
-static int convert_whole(int direction, int form, const void *in, size_t in_len, void *out, size_t out_size,
-                         size_t *out_len, uint64_t *unmapped, uint64_t *error_offset, bool count_only = false)
+static int convert_whole(int direction, int form, int locking, int single, const void *in, size_t in_len, void *out,
+                         size_t out_size, size_t *out_len, uint64_t *unmapped, uint64_t *error_offset,
+                         bool count_only = false)
 {
     if (out_len == nullptr || (in == nullptr && in_len > 0) || (out == nullptr && out_size > 0))
         return SEPTCVT_NULL_POINTER;
     septcvt_state st;
-    int status = septcvt_init(&st, direction, form);
+    int status = septcvt_init_pair(&st, direction, form, locking, single);
     if (status != SEPTCVT_OK)
         return status;
     const uint8_t *from = static_cast<const uint8_t *>(in);
     uint8_t *to = static_cast<uint8_t *>(out);
-    uint8_t spare[interface_room(1024)];
+    uint8_t spare[interface_room(1024, MOST_GROWTH)];
     size_t left = in_len, written = 0;
     do {
         const size_t room = written < out_size ? out_size - written : 0;
-        const bool direct = room >= septcvt_output_room(left < 64 ? left : 64);
+        const bool direct = room >= septcvt_output_room_pair(left < 64 ? left : 64, locking, single);
         size_t used = 0, n = 0;
         status = septcvt_convert(&st, from, left, &used, direct ? to + written : spare,
                                  direct ? room : sizeof spare, &n);
@@ -210,20 +233,43 @@ static int convert_whole(int direction, int form, const void *in, size_t in_len,
 int septcvt_to_unicode(int form, const void *gsm, size_t gsm_len, void *out, size_t out_size, size_t *out_len,
                        uint64_t *unmapped)
 {
-    return convert_whole(SEPTCVT_TO_UNICODE, form, gsm, gsm_len, out, out_size, out_len, unmapped, nullptr);
+    return septcvt_to_unicode_pair(form, SEPTCVT_DEFAULT, SEPTCVT_DEFAULT, gsm, gsm_len, out, out_size, out_len,
+                                   unmapped);
 }
 
 int septcvt_to_gsm(int form, const void *text, size_t text_len, void *out, size_t out_size, size_t *out_len,
                    uint64_t *unmapped, uint64_t *error_offset)
 {
-    return convert_whole(SEPTCVT_TO_GSM, form, text, text_len, out, out_size, out_len, unmapped, error_offset);
+    return septcvt_to_gsm_pair(form, SEPTCVT_DEFAULT, SEPTCVT_DEFAULT, text, text_len, out, out_size, out_len,
+                               unmapped, error_offset);
 }
 
 int septcvt_count_septets(int form, const void *text, size_t text_len, size_t *septets, uint64_t *error_offset)
+{
+    return septcvt_count_septets_pair(form, SEPTCVT_DEFAULT, SEPTCVT_DEFAULT, text, text_len, septets, error_offset);
+}
+
+int septcvt_to_unicode_pair(int form, int locking, int single, const void *gsm, size_t gsm_len, void *out,
+                            size_t out_size, size_t *out_len, uint64_t *unmapped)
+{
+    return convert_whole(SEPTCVT_TO_UNICODE, form, locking, single, gsm, gsm_len, out, out_size, out_len, unmapped,
+                         nullptr);
+}
+
+int septcvt_to_gsm_pair(int form, int locking, int single, const void *text, size_t text_len, void *out,
+                        size_t out_size, size_t *out_len, uint64_t *unmapped, uint64_t *error_offset)
+{
+    return convert_whole(SEPTCVT_TO_GSM, form, locking, single, text, text_len, out, out_size, out_len, unmapped,
+                         error_offset);
+}
+
+int septcvt_count_septets_pair(int form, int locking, int single, const void *text, size_t text_len,
+                               size_t *septets, uint64_t *error_offset)
 {
     if (septets == nullptr)
         return SEPTCVT_NULL_POINTER;
     /* GSM text takes a septet a byte: its length, counted without a place
      * to put it. */
-    return convert_whole(SEPTCVT_TO_GSM, form, text, text_len, nullptr, 0, septets, nullptr, error_offset, true);
+    return convert_whole(SEPTCVT_TO_GSM, form, locking, single, text, text_len, nullptr, 0, septets, nullptr,
+                         error_offset, true);
 }

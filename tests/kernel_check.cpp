@@ -10,8 +10,61 @@
 
 #include "kernels.h"
 #include "reference.h"
+#include "septcvt.h"
 
-int main()
+/* Every pair of a locking and a single table, against the data file read
+ * afresh: every code, alone and after an escape; every character the pair
+ * holds and the code points on either side of it, in both Unicode forms;
+ * and each of those characters to GSM and back again. Returns the pairs
+ * that failed. */
+static int check_pairs(const char *data, int &passed)
+{
+    std::vector<RefTables> languages;
+    if (!ref_read_languages(data, languages)) {
+        printf("FAIL: cannot read the tables in %s\n", data);
+        return 1;
+    }
+    int failed = 0;
+    for (int locking = 0; locking < 14; ++locking) {
+        for (int single = 0; single < 14; ++single) {
+            const RefTables pair = ref_pair(languages, locking, single);
+            std::string gsm, escaped, around, held;
+            for (char code = 0; code < 0x7F + 1 && code >= 0; ++code)
+                gsm += code == 0x1B ? "" : std::string(1, code), escaped += std::string{'\x1b', code};
+            for (const uint32_t *table : {pair.locking, pair.single}) {
+                for (int code = 0; code < 128; ++code) {
+                    const uint32_t cp = table[code];
+                    if (cp == REF_NONE)
+                        continue;
+                    for (uint32_t near = cp > 0 ? cp - 1 : cp; near <= cp + 1; ++near)
+                        around += ref_utf8(near);
+                    held += cp == 0x1B ? "" : ref_utf8(cp); /* the escape would take the next code with it */
+                }
+            }
+            std::string around_ucs2 = "\xff\xfe";
+            for (size_t at = 0; at < around.size();) {
+                const RefDecoded d = ref_decode(around, at);
+                around_ucs2 += std::string{static_cast<char>(d.value & 0xFF), static_cast<char>(d.value >> 8)};
+                at = d.next;
+            }
+            bool good = core_agrees(false, false, gsm + escaped + "\x1b", 1, &pair) && core_agrees(false, true, gsm + escaped, 2, &pair) &&
+                        core_agrees(true, false, around, 3, &pair) && core_agrees(true, true, around_ucs2, 4, &pair);
+            /* Unicode to GSM and back gives every character again; so GSM
+             * text of the codes the encoder writes comes back too. */
+            std::string to_gsm(2 * held.size(), '\0'), back(3 * held.size(), '\0');
+            size_t n = 0, m = 0;
+            good = good && septcvt_to_gsm_pair(SEPTCVT_UTF8, locking, single, held.data(), held.size(), &to_gsm[0], to_gsm.size(), &n, nullptr, nullptr) == SEPTCVT_OK &&
+                   septcvt_to_unicode_pair(SEPTCVT_UTF8, locking, single, to_gsm.data(), n, &back[0], back.size(), &m, nullptr) == SEPTCVT_OK &&
+                   back.substr(0, m) == held;
+            passed += good;
+            if (!good && ++failed <= 20)
+                printf("FAIL: locking table %d, single table %d\n", locking, single);
+        }
+    }
+    return failed;
+}
+
+int main(int argc, char **argv)
 {
     using namespace std::string_literals;
     printf("kernels:");
@@ -63,6 +116,7 @@ int main()
             }
         }
     }
+    failed += check_pairs(argc > 1 ? argv[1] : NATIONAL_DATA, passed);
     printf("%d passed, %d failed\n", passed, failed);
     return failed == 0 ? 0 : 1;
 }

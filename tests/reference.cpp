@@ -1,6 +1,8 @@
 #include "reference.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <random>
 
 #include "conversion.h"
@@ -22,27 +24,76 @@ std::vector<uint32_t> decoded(const std::string &s)
     return cps;
 }
 
-/* The code point of a code 0x00-0x7F, or of code - 0x80 after an escape; none
- * above. */
-constexpr uint32_t NONE = 0xFFFFFFFF;
-uint32_t code_point(uint32_t code)
+/* The code point of a code 0x00-0x7F, or of code - 0x80 after an escape;
+ * REF_NONE where the table has none, and above. */
+uint32_t code_point(const RefTables &t, uint32_t code)
 {
-    static const std::vector<uint32_t> base = decoded(ALPHABET), pairs = decoded(ESCAPES);
-    for (size_t i = 0; code >= 0x80 && i < pairs.size(); i += 2)
-        if (pairs[i] == code - 0x80)
-            return pairs[i + 1];
-    return code < 0x80 ? base[code] : NONE;
+    return code < 0x80 ? t.locking[code] : code < 0x100 ? t.single[code - 0x80] : REF_NONE;
 }
 
-std::string ref_gsm(uint32_t unit) /* the first base code, else the first escape code */
+std::string ref_gsm(const RefTables &t, uint32_t unit) /* the first locking code, else the first single code */
 {
     for (uint32_t code = 0; code < 0x100; ++code)
-        if (code_point(code) == unit)
+        if (code_point(t, code) == unit)
             return code < 0x80 ? std::string(1, static_cast<char>(code)) : std::string{'\x1b', static_cast<char>(code - 0x80)};
     return "";
 }
 
 } // namespace
+
+const RefTables &ref_default_tables()
+{
+    static const RefTables tables = [] {
+        RefTables t;
+        const std::vector<uint32_t> base = decoded(ALPHABET), pairs = decoded(ESCAPES);
+        for (int code = 0; code < 128; ++code)
+            t.locking[code] = base[static_cast<size_t>(code)], t.single[code] = REF_NONE;
+        for (size_t i = 0; i < pairs.size(); i += 2)
+            t.single[pairs[i]] = pairs[i + 1];
+        return t;
+    }();
+    return tables;
+}
+
+bool ref_read_languages(const char *path, std::vector<RefTables> &languages)
+{
+    FILE *f = fopen(path, "rb");
+    if (f == nullptr)
+        return false;
+    languages.assign(14, RefTables{});
+    for (int id = 0; id < 14; ++id) {
+        RefTables &language = languages[static_cast<size_t>(id)];
+        language.locking_id = language.single_id = id;
+        std::fill(std::begin(language.locking), std::end(language.locking), REF_NONE);
+        std::fill(std::begin(language.single), std::end(language.single), REF_NONE);
+    }
+    char line[256], name[32], kind[16];
+    int rows = 0, id = 0;
+    unsigned code = 0, cp = 0;
+    while (fgets(line, sizeof line, f) != nullptr) {
+        if (line[0] == '#' || strncmp(line, "language_id\t", 12) == 0)
+            continue;
+        if (sscanf(line, "%d %31s %15s %x U+%x", &id, name, kind, &code, &cp) != 5 || id < 0 || id > 13 || code > 0x7F)
+            break;
+        RefTables &language = languages[static_cast<size_t>(id)];
+        (strcmp(kind, "locking") == 0 ? language.locking : language.single)[code] = cp;
+        ++rows;
+    }
+    const bool whole = feof(f) != 0 && rows > 0;
+    fclose(f);
+    return whole;
+}
+
+RefTables ref_pair(const std::vector<RefTables> &languages, int locking, int single)
+{
+    RefTables pair = languages[static_cast<size_t>(locking)];
+    /* A language without a locking table leaves the default alphabet. */
+    if (std::count(std::begin(pair.locking), std::end(pair.locking), REF_NONE) == 128)
+        std::copy(std::begin(languages[0].locking), std::end(languages[0].locking), pair.locking);
+    std::copy(std::begin(languages[static_cast<size_t>(single)].single), std::end(languages[static_cast<size_t>(single)].single), pair.single);
+    pair.single_id = single;
+    return pair;
+}
 
 std::string ref_utf8(uint32_t cp) /* the count of continuation bytes by range */
 {
@@ -72,23 +123,23 @@ RefDecoded ref_decode(const std::string &s, size_t pos)
     return {value >= 0xD800 && value <= 0xDFFF ? 3 : value == 0xFFFE || value == 0xFFFF ? 4 : 0, value, pos + len};
 }
 
-Converted ref_convert(bool reverse, bool ucs2, const std::string &in)
+Converted ref_convert(bool reverse, bool ucs2, const std::string &in, const RefTables &t)
 {
     Converted r{0, !reverse && ucs2 ? "\xff\xfe" : "", in.size()};
     auto byte = [&in](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(in[i])); };
     auto put = [&r](const std::string &bytes) { r.unmapped += bytes.empty(), r.status |= bytes.empty(), r.out += bytes; };
     for (size_t i = 0; !reverse && i < in.size(); ++i) {
-        uint32_t cp = byte(i) < 0x80 ? code_point(byte(i)) : NONE;
+        uint32_t cp = byte(i) < 0x80 ? code_point(t, byte(i)) : REF_NONE;
         if (cp == 0x1B && ++i == in.size())
             break;
-        cp = cp == 0x1B ? code_point(0x80 + byte(i)) : cp;
-        put(cp == NONE ? "" : ucs2 ? std::string{static_cast<char>(cp), static_cast<char>(cp >> 8)} : ref_utf8(cp));
+        cp = cp == 0x1B ? code_point(t, 0x80 + byte(i)) : cp;
+        put(cp == REF_NONE ? "" : ucs2 ? std::string{static_cast<char>(cp), static_cast<char>(cp >> 8)} : ref_utf8(cp));
     }
     const bool little = in.size() >= 2 && byte(0) == 0xFF && byte(1) == 0xFE;
     if (reverse && ucs2 && !little && !(in.size() >= 2 && byte(0) == 0xFE && byte(1) == 0xFF))
         return {SEPTCVT_NO_MARK, "", in.size() < 2 ? in.size() : 2, 0, in.size() < 2 ? REF_NO_FAULT : 0};
     for (size_t i = 2; reverse && ucs2 && i + 1 < in.size(); i += 2)
-        put(ref_gsm(little ? byte(i) | byte(i + 1) << 8 : byte(i) << 8 | byte(i + 1)));
+        put(ref_gsm(t, little ? byte(i) | byte(i + 1) << 8 : byte(i) << 8 | byte(i + 1)));
     for (size_t at = 0; reverse && !ucs2 && at < in.size();) {
         const RefDecoded d = ref_decode(in, at);
         if (d.status == 1)
@@ -96,7 +147,7 @@ Converted ref_convert(bool reverse, bool ucs2, const std::string &in)
         if (d.status != 0)
             return {SEPTCVT_MALFORMED, r.out, d.next, r.unmapped, at};
         at = d.next;
-        put(d.value > 0xFFFF ? "" : ref_gsm(d.value));
+        put(d.value > 0xFFFF ? "" : ref_gsm(t, d.value));
     }
     return r;
 }
@@ -108,16 +159,17 @@ Converted ref_convert(bool reverse, bool ucs2, const std::string &in)
  * bytes past the room that must stay. A refusal stays: one more call gives
  * it again and takes nothing. */
 static bool through_interface(bool reverse, bool ucs2, const std::string &in, const std::vector<size_t> &cuts,
-                              bool tight, const kernel_set *k, std::mt19937 &rng, const Converted &want)
+                              bool tight, const kernel_set *k, std::mt19937 &rng, const Converted &want, const RefTables &t)
 {
     septcvt_state st;
-    start_conversion(&st, reverse ? SEPTCVT_TO_GSM : SEPTCVT_TO_UNICODE, ucs2 ? SEPTCVT_UCS2 : SEPTCVT_UTF8, k);
+    start_conversion(&st, reverse ? SEPTCVT_TO_GSM : SEPTCVT_TO_UNICODE, ucs2 ? SEPTCVT_UCS2 : SEPTCVT_UTF8, t.locking_id, t.single_id, k);
     std::string out;
     int status = SEPTCVT_OK;
     for (size_t pos = 0, i = 0; i < cuts.size() && status <= SEPTCVT_UNMAPPED; i += pos == cuts[i]) {
         const std::vector<uint8_t> piece(in.begin() + static_cast<long>(pos), in.begin() + static_cast<long>(cuts[i]));
         const size_t mark = !reverse && ucs2 && st.total_out == 0 ? 2 : 0;
-        const size_t room = tight ? septcvt_output_room(1) + rng() % 8 : mark + output_room(piece.size());
+        const size_t room = tight ? septcvt_output_room_pair(1, t.locking_id, t.single_id) + rng() % 8
+                                  : septcvt_output_room_pair(piece.size(), t.locking_id, t.single_id) - 2 + mark;
         std::vector<uint8_t> buf(room + 8, 0xA5);
         size_t used = 0, n = 0;
         status = septcvt_convert(&st, piece.data(), piece.size(), &used, buf.data(), room, &n);
@@ -138,7 +190,7 @@ static bool through_interface(bool reverse, bool ucs2, const std::string &in, co
 
 /* The whole input at once, into exactly the room of its output and into a
  * byte less, and (to GSM) its septets counted. */
-static bool whole_agrees(bool reverse, bool ucs2, const std::string &in, const Converted &want)
+static bool whole_agrees(bool reverse, bool ucs2, const std::string &in, const Converted &want, const RefTables *t)
 {
     const int form = ucs2 ? SEPTCVT_UCS2 : SEPTCVT_UTF8;
     const size_t need = want.out.size();
@@ -146,8 +198,13 @@ static bool whole_agrees(bool reverse, bool ucs2, const std::string &in, const C
         std::string out(room + 8, '\xa5');
         size_t len = 0;
         uint64_t unmapped = 0, fault = 7;
-        const int status = reverse ? septcvt_to_gsm(form, in.data(), in.size(), &out[0], room, &len, &unmapped, &fault)
-                                   : septcvt_to_unicode(form, in.data(), in.size(), &out[0], room, &len, &unmapped);
+        int status;
+        if (t != nullptr)
+            status = reverse ? septcvt_to_gsm_pair(form, t->locking_id, t->single_id, in.data(), in.size(), &out[0], room, &len, &unmapped, &fault)
+                             : septcvt_to_unicode_pair(form, t->locking_id, t->single_id, in.data(), in.size(), &out[0], room, &len, &unmapped);
+        else
+            status = reverse ? septcvt_to_gsm(form, in.data(), in.size(), &out[0], room, &len, &unmapped, &fault)
+                             : septcvt_to_unicode(form, in.data(), in.size(), &out[0], room, &len, &unmapped);
         const bool short_room = room < need && want.status <= SEPTCVT_UNMAPPED;
         if (status != (short_room ? SEPTCVT_NO_ROOM : want.status) || len != need || unmapped != want.unmapped ||
             out.compare(0, room < need ? room : need, want.out, 0, room) != 0 || out.substr(room) != std::string(8, '\xa5') ||
@@ -155,12 +212,17 @@ static bool whole_agrees(bool reverse, bool ucs2, const std::string &in, const C
             return false;
     }
     size_t septets = 0;
-    return !reverse || (septcvt_count_septets(form, in.data(), in.size(), &septets, nullptr) == want.status && septets == need);
+    const int counted = t != nullptr ? septcvt_count_septets_pair(form, t->locking_id, t->single_id, in.data(), in.size(), &septets, nullptr)
+                                     : septcvt_count_septets(form, in.data(), in.size(), &septets, nullptr);
+    return !reverse || (counted == want.status && septets == need);
 }
 
-bool core_agrees(bool reverse, bool ucs2, const std::string &in, unsigned seed)
+static const kernel_set *const NO_KERNELS = nullptr;
+
+bool core_agrees(bool reverse, bool ucs2, const std::string &in, unsigned seed, const RefTables *tables)
 {
-    const Converted want = ref_convert(reverse, ucs2, in);
+    const RefTables &t = tables != nullptr ? *tables : ref_default_tables();
+    const Converted want = ref_convert(reverse, ucs2, in, t);
     std::vector<std::vector<size_t>> feeds = {{in.size()}, {}, {}};
     std::mt19937 rng(seed);
     for (size_t i = 1; i <= in.size(); ++i) {
@@ -168,11 +230,12 @@ bool core_agrees(bool reverse, bool ucs2, const std::string &in, unsigned seed)
         if (i == in.size() || rng() % 8 == 0)
             feeds[2].push_back(i);
     }
-    for (const kernel_set *const *k = runnable_kernels();; ++k) { /* ends with none: the scalar core alone */
+    /* Only the default pair has kernels: a pair of tables runs on the scalar core alone. */
+    for (const kernel_set *const *k = tables != nullptr ? &NO_KERNELS : runnable_kernels();; ++k) { /* ends with none */
         for (size_t f = 0; f < 4; ++f)
-            if (!through_interface(reverse, ucs2, in, feeds[f % 3], f == 3, *k, rng, want))
+            if (!through_interface(reverse, ucs2, in, feeds[f % 3], f == 3, *k, rng, want, t))
                 return false;
         if (*k == nullptr)
-            return whole_agrees(reverse, ucs2, in, want);
+            return whole_agrees(reverse, ucs2, in, want, tables);
     }
 }

@@ -30,23 +30,35 @@ struct block_state {
     uint8_t pending[6];   /* reverse: the start of a mark, unit or sequence */
     size_t pending_len;
     const kernel_set *kernels; /* the vector kernels, or none: the scalar core alone */
+    uint8_t locking;           /* the tables in force, by language id: the locking */
+    uint8_t single;            /* table as locking_table_of gives it, and the single */
 };
 
-/* Room for the output of len bytes of input: the slack takes the rest of a
- * character begun in an earlier block and the unconditional 4-byte stores. */
-constexpr size_t output_room(size_t len)
+/* The default pair: the tables the vector kernels know. */
+inline bool default_pair(const block_state &st)
 {
-    return MAX_GROWTH * len + 8;
+    return st.locking == 0 && st.single == 0;
 }
 
-/* Starts a conversion with the vector kernels given (chosen_kernels(), or
- * none for the scalar core alone). forward_start writes the preamble (the
+/* Room for the output of len bytes of input, where one byte gives at most
+ * growth bytes (national_growth of the locking table): the slack takes the
+ * rest of a character begun in an earlier block and the unconditional
+ * 4-byte stores. */
+constexpr size_t output_room(size_t len, int growth = MAX_GROWTH)
+{
+    return static_cast<size_t>(growth) * len + 8;
+}
+
+/* Starts a conversion with the locking and single tables given by language
+ * id (the locking one as locking_table_of gives it) and the vector kernels
+ * given (chosen_kernels(), or none for the scalar core alone); only the
+ * default pair has kernels. forward_start writes the preamble (the
  * byte-order mark of UCS-2 output, 2 bytes at most) into out and returns
  * its length. */
-size_t forward_start(block_state &st, bool ucs2, const kernel_set *kernels, uint8_t *out);
-void reverse_start(block_state &st, bool ucs2, const kernel_set *kernels);
+size_t forward_start(block_state &st, bool ucs2, int locking, int single, const kernel_set *kernels, uint8_t *out);
+void reverse_start(block_state &st, bool ucs2, int locking, int single, const kernel_set *kernels);
 
-/* Converts in[0..len) into out, which has output_room(len) bytes, and returns
+/* Converts in[0..len) into out, which has output_room(len, growth) bytes, and returns
  * the bytes written. *used is the input used up: all of it, unless st.stop
  * was set, when it ends with the faulty sequence. */
 size_t forward_block(block_state &st, const uint8_t *in, size_t len, size_t *used, uint8_t *out);

@@ -4,14 +4,17 @@
 
 #include "gsm_tables.h"
 #include "kernels.h"
+#include "national.h"
 #include "tables.h"
 
-size_t forward_start(block_state &st, bool ucs2, const kernel_set *kernels, uint8_t *out)
+size_t forward_start(block_state &st, bool ucs2, int locking, int single, const kernel_set *kernels, uint8_t *out)
 {
     st = block_state{};
     st.ucs2 = ucs2;
     st.byte_order = BO_AS_READ;
-    st.kernels = kernels;
+    st.locking = static_cast<uint8_t>(locking);
+    st.single = static_cast<uint8_t>(single);
+    st.kernels = default_pair(st) ? kernels : nullptr;
     if (!ucs2)
         return 0;
     /* The byte-order mark goes out before anything is read, also when the
@@ -29,12 +32,19 @@ static inline uint8_t *put(uint8_t *o, const unicode_form &form, uint64_t &unmap
     return o + form.count;
 }
 
+/* The forms of the tables in force: by byte in the locking (or base) table,
+ * and by the byte after an escape in the single (or escape) table. */
+struct forward_rows {
+    const unicode_form *base;
+    const unicode_form *escaped;
+};
+
 /* Converts the code at in[i], or the escape pair it begins; returns where the
  * next code starts. */
-static size_t convert_one(const forward_table &table, const uint8_t *in, size_t len, size_t i, uint8_t *&o,
+static size_t convert_one(const forward_rows &rows, const uint8_t *in, size_t len, size_t i, uint8_t *&o,
                           uint64_t &unmapped, block_state &st)
 {
-    const unicode_form &form = table.entries[in[i]];
+    const unicode_form &form = rows.base[in[i]];
     if ((form.flags & FORM_ESCAPE) == 0) {
         o = put(o, form, unmapped);
         return i + 1;
@@ -43,13 +53,13 @@ static size_t convert_one(const forward_table &table, const uint8_t *in, size_t 
         st.escape_pending = true; /* dropped if the input ends here */
         return len;
     }
-    o = put(o, table.entries[FORWARD_ESCAPED + in[i + 1]], unmapped);
+    o = put(o, rows.escaped[in[i + 1]], unmapped);
     return i + 2;
 }
 
 /* The scalar core from in[i] until at least `until`, ending on a character
  * boundary; returns where it ended. */
-static size_t forward_scalar(const forward_table &table, const uint8_t *in, size_t len, size_t i, size_t until,
+static size_t forward_scalar(const forward_rows &rows, const uint8_t *in, size_t len, size_t i, size_t until,
                              uint8_t *&out_at, uint64_t &unmapped_at, block_state &st)
 {
     /* Local copies: a store through a byte pointer could change the pointer
@@ -57,8 +67,9 @@ static size_t forward_scalar(const forward_table &table, const uint8_t *in, size
     uint8_t *o = out_at;
     uint64_t unmapped = unmapped_at;
     /* Eight codes at a time while none of them is special: an escape, or a
-     * byte above 0x7F; those take the careful path below. Every other code
-     * has a mapping, so the count stays as it is. The test treats each
+     * byte above 0x7F; those take the careful path below. In the default
+     * alphabet every other code has a mapping; a locking table may lack
+     * some, which are counted where a word has any. The test treats each
      * byte of the word alike, so the host's byte order does not matter. */
     const uint64_t ones = 0x0101010101010101u, highs = 0x8080808080808080u;
     while (i + 8 <= until) {
@@ -66,18 +77,23 @@ static size_t forward_scalar(const forward_table &table, const uint8_t *in, size
         memcpy(&word, in + i, sizeof word);
         const uint64_t escapes = word ^ (ones * GSM_ESCAPE); /* zero bytes where the escapes are */
         if (((word | ((escapes - ones) & ~escapes)) & highs) != 0) {
-            i = convert_one(table, in, len, i, o, unmapped, st);
+            i = convert_one(rows, in, len, i, o, unmapped, st);
             continue;
         }
+        unsigned flags = 0;
         for (int k = 0; k < 8; ++k) {
-            const unicode_form &form = table.entries[in[i + k]];
+            const unicode_form &form = rows.base[in[i + k]];
             memcpy(o, form.bytes, 4);
             o += form.count;
+            flags |= form.flags;
         }
+        if (flags != 0)
+            for (int k = 0; k < 8; ++k)
+                unmapped += rows.base[in[i + k]].flags & FORM_UNMAPPED;
         i += 8;
     }
     while (i < until)
-        i = convert_one(table, in, len, i, o, unmapped, st);
+        i = convert_one(rows, in, len, i, o, unmapped, st);
     out_at = o;
     unmapped_at = unmapped;
     return i;
@@ -85,19 +101,23 @@ static size_t forward_scalar(const forward_table &table, const uint8_t *in, size
 
 size_t forward_block(block_state &st, const uint8_t *in, size_t len, size_t *used, uint8_t *out)
 {
-    const forward_table &table = st.ucs2 ? forward_ucs2 : forward_utf8;
+    const forward_table &table = !default_pair(st) ? national_forms[st.locking][st.ucs2]
+                                 : st.ucs2                ? forward_ucs2
+                                                          : forward_utf8;
+    const forward_table &single = default_pair(st) ? table : national_forms[st.single][st.ucs2];
+    const forward_rows rows = {table.entries, single.entries + FORWARD_ESCAPED};
     uint8_t *o = out;
     uint64_t unmapped = st.unmapped;
     size_t i = 0;
     /* An escape covers exactly one byte, so a second 0x1B is looked up in
      * the escape table, where it has no mapping. */
     if (st.escape_pending && len > 0) {
-        o = put(o, table.entries[FORWARD_ESCAPED + in[0]], unmapped);
+        o = put(o, rows.escaped[in[0]], unmapped);
         st.escape_pending = false;
         i = 1;
     }
     if (st.kernels == nullptr) {
-        i = forward_scalar(table, in, len, i, len, o, unmapped, st);
+        i = forward_scalar(rows, in, len, i, len, o, unmapped, st);
     } else {
         /* The kernel converts the windows it handles; the scalar core takes
          * each window it leaves, and the tail. */
@@ -105,7 +125,7 @@ size_t forward_block(block_state &st, const uint8_t *in, size_t len, size_t *use
         const size_t window = st.kernels->window;
         while (i < len) {
             i = kernel(table.entries, in, len, i, o, unmapped);
-            i = forward_scalar(table, in, len, i, i + window < len ? i + window : len, o, unmapped, st);
+            i = forward_scalar(rows, in, len, i, i + window < len ? i + window : len, o, unmapped, st);
         }
     }
     st.unmapped = unmapped;

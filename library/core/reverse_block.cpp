@@ -1,24 +1,44 @@
 #include "block.h"
 
 #include <cstring>
+#include <type_traits>
 
 #include "kernels.h"
+#include "national.h"
 #include "tables.h"
 #include "utf8.h"
 
-void reverse_start(block_state &st, bool ucs2, const kernel_set *kernels)
+void reverse_start(block_state &st, bool ucs2, int locking, int single, const kernel_set *kernels)
 {
     st = block_state{};
     st.ucs2 = ucs2;
     st.byte_order = ucs2 ? BO_UNKNOWN : BO_AS_READ;
-    st.kernels = kernels;
+    st.locking = static_cast<uint8_t>(locking);
+    st.single = static_cast<uint8_t>(single);
+    st.kernels = default_pair(st) ? kernels : nullptr;
 }
+
+namespace {
+
+/* Where a unit's GSM form is found: the default pair's table of every
+ * unit, or a national pair's inverted tables. The loops below are built
+ * for each, so the default pair pays nothing for the other. */
+struct default_forms {
+    const gsm_form &operator()(uint16_t unit) const { return gsm_form_of(unit); }
+};
+struct pair_forms {
+    int locking, single;
+    gsm_form operator()(uint16_t unit) const { return national_gsm_form(locking, single, unit); }
+};
+
+} // namespace
 
 /* Stores both bytes and advances by the count: an escape pair, one code, or
  * nothing for a unit without mapping, which is left out. */
-static inline uint8_t *put_unit(uint8_t *o, uint16_t unit, uint64_t &unmapped)
+template <typename Forms>
+static inline uint8_t *put_unit(uint8_t *o, uint16_t unit, uint64_t &unmapped, const Forms &forms)
 {
-    const gsm_form &form = gsm_form_of(unit);
+    const gsm_form form = forms(unit);
     memcpy(o, form.bytes, sizeof form.bytes);
     unmapped += form.unmapped;
     return o + form.count;
@@ -26,13 +46,14 @@ static inline uint8_t *put_unit(uint8_t *o, uint16_t unit, uint64_t &unmapped)
 
 /* Nothing above U+FFFF is in the tables; cutting it to 16 bits would turn it
  * into some unrelated character. */
-static inline uint8_t *put_code_point(uint8_t *o, uint32_t code_point, uint64_t &unmapped)
+template <typename Forms>
+static inline uint8_t *put_code_point(uint8_t *o, uint32_t code_point, uint64_t &unmapped, const Forms &forms)
 {
     if (code_point > 0xFFFF) {
         ++unmapped;
         return o;
     }
-    return put_unit(o, static_cast<uint16_t>(code_point), unmapped);
+    return put_unit(o, static_cast<uint16_t>(code_point), unmapped, forms);
 }
 
 /* Units are taken as they come: surrogates are not paired. */
@@ -43,7 +64,8 @@ static inline uint16_t load_unit(const uint8_t *p, int byte_order)
 }
 
 /* Converts the mark, unit or sequence gathered whole in st.pending. */
-static uint8_t *finish_pending(block_state &st, uint8_t *o, uint64_t &unmapped)
+template <typename Forms>
+static uint8_t *finish_pending(block_state &st, uint8_t *o, uint64_t &unmapped, const Forms &forms)
 {
     const size_t len = st.pending_len;
     st.pending_len = 0;
@@ -60,7 +82,7 @@ static uint8_t *finish_pending(block_state &st, uint8_t *o, uint64_t &unmapped)
         return o;
     }
     if (st.ucs2)
-        return put_unit(o, load_unit(st.pending, st.byte_order), unmapped);
+        return put_unit(o, load_unit(st.pending, st.byte_order), unmapped, forms);
     uint32_t code_point;
     size_t used;
     if (utf8_decode(st.pending, len, &code_point, &used) != UTF_OK) {
@@ -68,14 +90,14 @@ static uint8_t *finish_pending(block_state &st, uint8_t *o, uint64_t &unmapped)
         st.fault_length = static_cast<uint8_t>(len);
         return o;
     }
-    return put_code_point(o, code_point, unmapped);
+    return put_code_point(o, code_point, unmapped, forms);
 }
 
 /* UCS-2 from in[i] to the block end, in one byte order: a loop for each, so
  * that no unit waits for a choice of order. */
-template <int BYTE_ORDER>
+template <int BYTE_ORDER, typename Forms>
 static size_t convert_ucs2_as(block_state &st, const uint8_t *in, size_t len, size_t i, uint8_t *&out_at,
-                              uint64_t &unmapped_at)
+                              uint64_t &unmapped_at, const Forms &forms)
 {
     /* Local copies: a store through a byte pointer could change the pointer
      * or the count, as far as the compiler knows, so it would reload them. */
@@ -84,22 +106,22 @@ static size_t convert_ucs2_as(block_state &st, const uint8_t *in, size_t len, si
     /* Eight units at a time, each code stored at its own place, while every
      * unit has a form of one code: in text, most units do, and the stores
      * then wait for no count. Otherwise the eight go again one by one. */
-    for (; i + 16 <= len; i += 16) {
-        unsigned forms = 0;
+    for (; std::is_same<Forms, default_forms>::value && i + 16 <= len; i += 16) {
+        unsigned all = 0;
         for (int k = 0; k < 8; ++k) {
             const uint8_t form = gsm_unit_form[load_unit(in + i + 2 * k, BYTE_ORDER)];
             o[k] = form;
-            forms |= form;
+            all |= form;
         }
-        if ((forms & GSM_ESCAPED) == 0) {
+        if ((all & GSM_ESCAPED) == 0) {
             o += 8;
             continue;
         }
         for (int k = 0; k < 8; ++k)
-            o = put_unit(o, load_unit(in + i + 2 * k, BYTE_ORDER), unmapped);
+            o = put_unit(o, load_unit(in + i + 2 * k, BYTE_ORDER), unmapped, forms);
     }
     for (; i + 1 < len; i += 2)
-        o = put_unit(o, load_unit(in + i, BYTE_ORDER), unmapped);
+        o = put_unit(o, load_unit(in + i, BYTE_ORDER), unmapped, forms);
     if (i + 1 == len) /* half a unit waits for the next block, or is dropped */
         st.pending[st.pending_len++] = in[i++];
     out_at = o;
@@ -107,30 +129,33 @@ static size_t convert_ucs2_as(block_state &st, const uint8_t *in, size_t len, si
     return i;
 }
 
-static size_t convert_ucs2(block_state &st, const uint8_t *in, size_t len, size_t i, uint8_t *&o, uint64_t &unmapped)
+template <typename Forms>
+static size_t convert_ucs2(block_state &st, const uint8_t *in, size_t len, size_t i, uint8_t *&o, uint64_t &unmapped,
+                           const Forms &forms)
 {
-    return st.byte_order == BO_SWAPPED ? convert_ucs2_as<BO_SWAPPED>(st, in, len, i, o, unmapped)
-                                       : convert_ucs2_as<BO_AS_READ>(st, in, len, i, o, unmapped);
+    return st.byte_order == BO_SWAPPED ? convert_ucs2_as<BO_SWAPPED>(st, in, len, i, o, unmapped, forms)
+                                       : convert_ucs2_as<BO_AS_READ>(st, in, len, i, o, unmapped, forms);
 }
 
 /* UTF-8 from in[i] until at least `until`; returns where it ended, which is
  * len once a block end cut a sequence off. */
+template <typename Forms>
 static size_t convert_utf8(block_state &st, const uint8_t *in, size_t len, size_t i, size_t until, uint8_t *&out_at,
-                           uint64_t &unmapped_at)
+                           uint64_t &unmapped_at, const Forms &forms)
 {
     uint8_t *o = out_at; /* local copies, as in convert_ucs2 */
     uint64_t unmapped = unmapped_at;
     while (i < until) {
         const uint8_t lead = in[i];
         if (lead < 0x80) {
-            o = put_unit(o, lead, unmapped);
+            o = put_unit(o, lead, unmapped, forms);
             ++i;
             continue;
         }
         /* A well-formed two-byte form needs no further check: it holds
          * neither an overlong value nor a surrogate or noncharacter. */
         if (lead >= 0xC2 && lead <= 0xDF && i + 1 < len && (in[i + 1] & 0xC0) == 0x80) {
-            o = put_unit(o, static_cast<uint16_t>((lead & 0x1F) << 6 | (in[i + 1] & 0x3F)), unmapped);
+            o = put_unit(o, static_cast<uint16_t>((lead & 0x1F) << 6 | (in[i + 1] & 0x3F)), unmapped, forms);
             i += 2;
             continue;
         }
@@ -150,14 +175,16 @@ static size_t convert_utf8(block_state &st, const uint8_t *in, size_t len, size_
             st.fault_length = static_cast<uint8_t>(used);
             break;
         }
-        o = put_code_point(o, code_point, unmapped);
+        o = put_code_point(o, code_point, unmapped, forms);
     }
     out_at = o;
     unmapped_at = unmapped;
     return i;
 }
 
-size_t reverse_block(block_state &st, const uint8_t *in, size_t len, size_t *used, uint8_t *out)
+template <typename Forms>
+static size_t reverse_with(block_state &st, const uint8_t *in, size_t len, size_t *used, uint8_t *out,
+                           const Forms &forms)
 {
     uint8_t *o = out;
     uint64_t unmapped = st.unmapped;
@@ -169,21 +196,29 @@ size_t reverse_block(block_state &st, const uint8_t *in, size_t len, size_t *use
         while (st.pending_len < need && i < len)
             st.pending[st.pending_len++] = in[i++];
         if (st.pending_len == need)
-            o = finish_pending(st, o, unmapped);
+            o = finish_pending(st, o, unmapped, forms);
     }
     if (st.ucs2 || st.kernels == nullptr) {
         if (!st.stop && st.pending_len == 0)
-            i = st.ucs2 ? convert_ucs2(st, in, len, i, o, unmapped) : convert_utf8(st, in, len, i, len, o, unmapped);
+            i = st.ucs2 ? convert_ucs2(st, in, len, i, o, unmapped, forms)
+                        : convert_utf8(st, in, len, i, len, o, unmapped, forms);
     } else {
         /* The kernel converts the windows it handles; the scalar core takes
          * each window it leaves, and the tail. */
         const kernel_set &k = *st.kernels;
         while (i < len && !st.stop && st.pending_len == 0) {
             i = k.reverse_utf8(in, len, i, o, unmapped);
-            i = convert_utf8(st, in, len, i, i + k.window < len ? i + k.window : len, o, unmapped);
+            i = convert_utf8(st, in, len, i, i + k.window < len ? i + k.window : len, o, unmapped, forms);
         }
     }
     st.unmapped = unmapped;
     *used = i;
     return static_cast<size_t>(o - out);
+}
+
+size_t reverse_block(block_state &st, const uint8_t *in, size_t len, size_t *used, uint8_t *out)
+{
+    if (default_pair(st))
+        return reverse_with(st, in, len, used, out, default_forms{});
+    return reverse_with(st, in, len, used, out, pair_forms{st.locking, st.single});
 }

@@ -37,13 +37,35 @@ extern "C" {
 #define SEPTCVT_NO_ROOM 5        /* a buffer is shorter than the data needs */
 #define SEPTCVT_NOT_SEPTET 6     /* a code above 0x7F where septets are packed or split */
 #define SEPTCVT_BAD_FILL_BITS 7  /* fill bits outside 0-6 */
-#define SEPTCVT_BAD_ARGUMENT 8   /* an unknown direction or form, or a state never initialised */
+#define SEPTCVT_BAD_ARGUMENT 8   /* an unknown direction, form or language, or a state never initialised */
 
 /* Directions and Unicode forms. */
 #define SEPTCVT_TO_UNICODE 1 /* GSM text to Unicode */
 #define SEPTCVT_TO_GSM 2     /* Unicode to GSM text */
 #define SEPTCVT_UTF8 1
 #define SEPTCVT_UCS2 2 /* written little-endian behind FF FE; read in the order its mark gives */
+
+/* Language ids of the national language tables. Each language has a
+ * locking shift table, which replaces the default alphabet for a whole
+ * message, and a single shift table, which replaces the escape extension
+ * (the code after 0x1B); a message names each in its user-data header, and
+ * the two are chosen each on its own. SEPTCVT_DEFAULT is the default
+ * alphabet or its escape extension. Spanish has no locking table: as a
+ * locking id it is the default alphabet, as a receiver treats it. */
+#define SEPTCVT_DEFAULT 0
+#define SEPTCVT_TURKISH 1
+#define SEPTCVT_SPANISH 2
+#define SEPTCVT_PORTUGUESE 3
+#define SEPTCVT_BENGALI 4
+#define SEPTCVT_GUJARATI 5
+#define SEPTCVT_HINDI 6
+#define SEPTCVT_KANNADA 7
+#define SEPTCVT_MALAYALAM 8
+#define SEPTCVT_ORIYA 9
+#define SEPTCVT_PUNJABI 10
+#define SEPTCVT_TAMIL 11
+#define SEPTCVT_TELUGU 12
+#define SEPTCVT_URDU 13
 
 /* A streaming conversion, owned by the caller. The counters are for reading;
  * the rest is private. */
@@ -55,25 +77,47 @@ typedef struct septcvt_state {
     uint64_t internal[8];
 } septcvt_state;
 
-/* The library's version as text, such as "1.1.0". */
+/* The library's version as text, such as "1.2.0". */
 SEPTCVT_API const char *septcvt_version(void);
 
 /* A short English text for a status, never null. */
 SEPTCVT_API const char *septcvt_strerror(int status);
 
-/* Starts a conversion in a direction and form. */
+/* Starts a conversion in a direction and form, with the default alphabet
+ * and its escape extension. */
 SEPTCVT_API int septcvt_init(septcvt_state *state, int direction, int form);
+
+/* Starts a conversion with the locking table and the single shift table of
+ * the languages given (SEPTCVT_DEFAULT for the default tables; an id above
+ * 13 is SEPTCVT_BAD_ARGUMENT). GSM text reads a code through the locking
+ * table and 0x1B plus a code through the single table; a code with no
+ * character there is counted as unmapped and left out, with the byte after
+ * an escape. A Unicode character becomes one code where the locking table
+ * has it, else an escape and its code in the single table (the lower code
+ * where the table has it twice), else it is counted as unmapped and left
+ * out; U+001B becomes the code 0x1B. Where a single table has no character
+ * for a code, a receiver may show the locking table's character instead;
+ * this library counts the pair as unmapped, so a verdict never rests on a
+ * guess. With (SEPTCVT_DEFAULT, SEPTCVT_DEFAULT) it is septcvt_init. */
+SEPTCVT_API int septcvt_init_pair(septcvt_state *state, int direction, int form, int locking, int single);
 
 /* The output room that septcvt_convert needs to take in_len bytes of input
  * whole: twice the input and 10 bytes. */
 SEPTCVT_API size_t septcvt_output_room(size_t in_len);
 
+/* The same for a conversion with a pair of tables: three times the input
+ * and 10 bytes where the locking table holds characters of three UTF-8
+ * bytes (Turkish, Portuguese and the Indian languages), else what
+ * septcvt_output_room gives. It holds for either direction and form; an
+ * unknown id gets the room of the largest pair. */
+SEPTCVT_API size_t septcvt_output_room_pair(size_t in_len, int locking, int single);
+
 /* Converts in[0..in_len) into out[0..out_size). *in_used is the input taken
  * and *out_written the output written. With less room than
- * septcvt_output_room(in_len) it takes only as much input as the room is
- * sure to hold, so a loop that hands the rest over again converts it all;
- * room too small for one byte is SEPTCVT_NO_ROOM (septcvt_output_room(1)
- * is always enough). The state holds no pointers into the caller's memory,
+ * septcvt_output_room(in_len) (septcvt_output_room_pair for a pair) it
+ * takes only as much input as the room is sure to hold, so a loop that
+ * hands the rest over again converts it all; room too small for one byte is
+ * SEPTCVT_NO_ROOM (the room for 1 byte is always enough). The state holds no pointers into the caller's memory,
  * so it may be copied to resume the conversion from there. A character that
  * spans two calls is carried in the state. The first call writes the UCS-2
  * mark, also one with no input.
@@ -100,6 +144,12 @@ SEPTCVT_API int septcvt_to_unicode(int form, const void *gsm, size_t gsm_len, vo
                                    size_t *out_len, uint64_t *unmapped);
 SEPTCVT_API int septcvt_to_gsm(int form, const void *text, size_t text_len, void *out, size_t out_size,
                                size_t *out_len, uint64_t *unmapped, uint64_t *error_offset);
+/* The same with a pair of tables, as septcvt_init_pair takes them. */
+SEPTCVT_API int septcvt_to_unicode_pair(int form, int locking, int single, const void *gsm, size_t gsm_len,
+                                        void *out, size_t out_size, size_t *out_len, uint64_t *unmapped);
+SEPTCVT_API int septcvt_to_gsm_pair(int form, int locking, int single, const void *text, size_t text_len,
+                                    void *out, size_t out_size, size_t *out_len, uint64_t *unmapped,
+                                    uint64_t *error_offset);
 
 /* Packed septets, the form of SMS user data: codes 0x00-0x7F, seven bits
  * each, low bits first, behind fill_bits (0-6) zero bits that align them
@@ -140,6 +190,10 @@ SEPTCVT_API int septcvt_unpack_octets(const uint8_t *octets, size_t octet_len, u
  * SEPTCVT_NO_MARK as for septcvt_to_gsm, with *error_offset where not null. */
 SEPTCVT_API int septcvt_count_septets(int form, const void *text, size_t text_len, size_t *septets,
                                       uint64_t *error_offset);
+/* The same with a pair of tables: a character of the locking table counts
+ * one, of the single table two. */
+SEPTCVT_API int septcvt_count_septets_pair(int form, int locking, int single, const void *text, size_t text_len,
+                                           size_t *septets, uint64_t *error_offset);
 
 /* Where GSM text gsm[0..len) is split into messages: one when it has
  * SEPTCVT_SINGLE_SEPTETS codes or fewer, else parts of at most

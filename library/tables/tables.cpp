@@ -3,40 +3,8 @@
 #include "gsm_tables.h"
 #include "utf8.h"
 
-static constexpr unicode_form unicode_form_of(uint16_t code_point, bool ucs2)
-{
-    unicode_form form{};
-    if (code_point == NO_MAPPING) {
-        form.flags = FORM_UNMAPPED;
-    } else if (ucs2) {
-        form.bytes[0] = static_cast<uint8_t>(code_point & 0xFF);
-        form.bytes[1] = static_cast<uint8_t>(code_point >> 8);
-        form.count = 2;
-    } else {
-        uint8_t bytes[UTF8_MAX_LENGTH] = {};
-        form.count = static_cast<uint8_t>(utf8_encode(code_point, bytes));
-        for (int i = 0; i < 4; ++i)
-            form.bytes[i] = bytes[i];
-    }
-    return form;
-}
-
-static constexpr forward_table derive_forward(bool ucs2)
-{
-    forward_table table{};
-    for (int byte = 0; byte < 256; ++byte) {
-        /* The tables end at 0x7F; a higher byte is a code without mapping. */
-        unicode_form &base = table.entries[byte], &escaped = table.entries[FORWARD_ESCAPED + byte];
-        base = unicode_form_of(byte < 0x80 ? gsm_base_table[byte] : NO_MAPPING, ucs2);
-        escaped = unicode_form_of(byte < 0x80 ? gsm_escape_table[byte] : NO_MAPPING, ucs2);
-        if (byte < 0x80 && gsm_base_table[byte] == GSM_ESCAPE)
-            base = unicode_form{{0, 0, 0, 0}, 0, FORM_ESCAPE, {0, 0}};
-    }
-    return table;
-}
-
-constexpr forward_table forward_utf8 = derive_forward(false);
-constexpr forward_table forward_ucs2 = derive_forward(true);
+constexpr forward_table forward_utf8 = derive_forward(gsm_base_table, gsm_escape_table, false);
+constexpr forward_table forward_ucs2 = derive_forward(gsm_base_table, gsm_escape_table, true);
 
 static constexpr std::array<uint8_t, 0x10000> invert_tables()
 {

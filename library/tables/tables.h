@@ -8,6 +8,9 @@
 #include <array>
 #include <cstdint>
 
+#include "gsm_tables.h"
+#include "utf8.h"
+
 /* What one GSM code becomes. The conversion stores all four bytes and
  * advances by count, so a table lookup costs no branch on the length. */
 struct unicode_form {
@@ -19,6 +22,25 @@ struct unicode_form {
 constexpr uint8_t FORM_UNMAPPED = 1; /* no character; count is 0 */
 constexpr uint8_t FORM_ESCAPE = 2;   /* the escape: the next byte is read in `escaped` */
 
+/* The form of a table's entry: NO_MAPPING is none. */
+constexpr unicode_form unicode_form_of(uint16_t code_point, bool ucs2)
+{
+    unicode_form form{};
+    if (code_point == NO_MAPPING) {
+        form.flags = FORM_UNMAPPED;
+    } else if (ucs2) {
+        form.bytes[0] = static_cast<uint8_t>(code_point & 0xFF);
+        form.bytes[1] = static_cast<uint8_t>(code_point >> 8);
+        form.count = 2;
+    } else {
+        uint8_t bytes[UTF8_MAX_LENGTH] = {};
+        form.count = static_cast<uint8_t>(utf8_encode(code_point, bytes));
+        for (int i = 0; i < 4; ++i)
+            form.bytes[i] = bytes[i];
+    }
+    return form;
+}
+
 /* By byte, 0x80-0xFF lying outside the alphabet; from FORWARD_ESCAPED on, by
  * the byte after an escape. One row, so that a byte's index is its value
  * plus FORWARD_ESCAPED where it follows an escape. */
@@ -28,6 +50,23 @@ struct forward_table {
 };
 extern const forward_table forward_utf8;
 extern const forward_table forward_ucs2; /* least significant byte first */
+
+/* The forward table of a base (or locking) table and an escape (or single
+ * shift) table; the base table's escape code reads the next byte in the
+ * escape table. */
+constexpr forward_table derive_forward(const uint16_t (&base_table)[128], const uint16_t (&escape_table)[128], bool ucs2)
+{
+    forward_table table{};
+    for (int byte = 0; byte < 256; ++byte) {
+        /* The tables end at 0x7F; a higher byte is a code without mapping. */
+        unicode_form &base = table.entries[byte], &escaped = table.entries[FORWARD_ESCAPED + byte];
+        base = unicode_form_of(byte < 0x80 ? base_table[byte] : NO_MAPPING, ucs2);
+        escaped = unicode_form_of(byte < 0x80 ? escape_table[byte] : NO_MAPPING, ucs2);
+        if (byte < 0x80 && base_table[byte] == GSM_ESCAPE)
+            base = unicode_form{{0, 0, 0, 0}, 0, FORM_ESCAPE, {0, 0}};
+    }
+    return table;
+}
 
 /* The GSM form of every 16-bit unit: a base code 0x00-0x7F, GSM_ESCAPED plus
  * a code of the escape table, or GSM_NO_FORM. Where a unit stood in both

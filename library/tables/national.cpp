@@ -1,0 +1,147 @@
+#include "national.h"
+
+#include "gsm_tables.h"
+
+namespace {
+
+#define NM NO_MAPPING
+#include "national_table_rows.inc"
+#undef NM
+
+constexpr bool has_rows(int language, int kind)
+{
+    for (uint16_t code_point : national_table_rows[language][kind])
+        if (code_point != NO_MAPPING)
+            return true;
+    return false;
+}
+
+/* The default pair of the data file is the one the default path converts
+ * with; the two must never drift apart. */
+constexpr bool default_rows_agree()
+{
+    for (int code = 0; code < 128; ++code)
+        if (national_table_rows[0][LOCKING][code] != gsm_base_table[code] ||
+            national_table_rows[0][SINGLE][code] != gsm_escape_table[code])
+            return false;
+    return true;
+}
+static_assert(default_rows_agree(), "the data file's default tables are those of gsm_tables.h");
+
+/* The escape stands at 0x1B of every locking table and nowhere else, so the
+ * conversions find it as they do in the default alphabet; a single table
+ * holds no escape. */
+constexpr bool escapes_in_place()
+{
+    for (int language = 0; language < LANGUAGES; ++language)
+        for (int code = 0; code < 128; ++code)
+            for (int kind : {LOCKING, SINGLE})
+                if ((national_table_rows[language][kind][code] == GSM_ESCAPE) !=
+                    (kind == LOCKING && code == GSM_ESCAPE && has_rows(language, LOCKING)))
+                    return false;
+    return true;
+}
+static_assert(escapes_in_place(), "0x1B is the escape in every locking table, and only there");
+
+constexpr int locking_tables[LANGUAGES] = {0,
+                                           has_rows(1, LOCKING) ? 1 : 0,
+                                           has_rows(2, LOCKING) ? 2 : 0,
+                                           has_rows(3, LOCKING) ? 3 : 0,
+                                           has_rows(4, LOCKING) ? 4 : 0,
+                                           has_rows(5, LOCKING) ? 5 : 0,
+                                           has_rows(6, LOCKING) ? 6 : 0,
+                                           has_rows(7, LOCKING) ? 7 : 0,
+                                           has_rows(8, LOCKING) ? 8 : 0,
+                                           has_rows(9, LOCKING) ? 9 : 0,
+                                           has_rows(10, LOCKING) ? 10 : 0,
+                                           has_rows(11, LOCKING) ? 11 : 0,
+                                           has_rows(12, LOCKING) ? 12 : 0,
+                                           has_rows(13, LOCKING) ? 13 : 0};
+static_assert(locking_tables[2] == 0, "Spanish has no locking table");
+
+constexpr std::array<std::array<forward_table, 2>, LANGUAGES> derive_forms()
+{
+    std::array<std::array<forward_table, 2>, LANGUAGES> forms{};
+    for (int language = 0; language < LANGUAGES; ++language)
+        for (int ucs2 = 0; ucs2 < 2; ++ucs2)
+            forms[language][ucs2] =
+                derive_forward(national_table_rows[language][LOCKING], national_table_rows[language][SINGLE], ucs2);
+    return forms;
+}
+
+constexpr national_inverse invert()
+{
+    national_inverse inverse{};
+    int pages = 1; /* page 0 stays empty */
+    for (int language = 0; language < LANGUAGES; ++language) {
+        for (int kind : {LOCKING, SINGLE}) {
+            /* Downward, so that of two codes of one character the lower
+             * is written last and wins. */
+            for (int code = 127; code >= 0; --code) {
+                const uint16_t unit = national_table_rows[language][kind][code];
+                if (unit == NO_MAPPING)
+                    continue;
+                uint8_t &page = inverse.page_of[language][kind][unit >> 8];
+                if (page == 0)
+                    page = static_cast<uint8_t>(pages++);
+                inverse.code_plus_one[page][unit & 0xFF] = static_cast<uint8_t>(code + 1);
+            }
+        }
+    }
+    return inverse;
+}
+
+constexpr int pages_needed()
+{
+    int pages = 1;
+    for (int language = 0; language < LANGUAGES; ++language) {
+        for (int kind : {LOCKING, SINGLE}) {
+            bool seen[256] = {};
+            for (uint16_t unit : national_table_rows[language][kind])
+                if (unit != NO_MAPPING && !seen[unit >> 8]) {
+                    seen[unit >> 8] = true;
+                    ++pages;
+                }
+        }
+    }
+    return pages;
+}
+static_assert(pages_needed() <= NATIONAL_PAGES, "room for every page of the inverted tables");
+
+constexpr std::array<int, LANGUAGES> derive_growth()
+{
+    std::array<int, LANGUAGES> growth{};
+    for (int language = 0; language < LANGUAGES; ++language) {
+        growth[language] = MAX_GROWTH;
+        for (uint16_t code_point : national_table_rows[locking_tables[language]][LOCKING]) {
+            const int bytes = unicode_form_of(code_point, false).count;
+            growth[language] = bytes > growth[language] ? bytes : growth[language];
+        }
+    }
+    return growth;
+}
+constexpr std::array<int, LANGUAGES> growth = derive_growth();
+
+constexpr bool growth_bounded()
+{
+    for (int g : growth)
+        if (g > MOST_GROWTH)
+            return false;
+    return true;
+}
+static_assert(growth_bounded(), "MOST_GROWTH is the largest growth");
+
+} // namespace
+
+constexpr std::array<std::array<forward_table, 2>, LANGUAGES> national_forms = derive_forms();
+constexpr national_inverse national_codes = invert();
+
+int locking_table_of(int id)
+{
+    return locking_tables[id];
+}
+
+int national_growth(int locking)
+{
+    return growth[locking];
+}
