@@ -29,8 +29,10 @@ static int check_pairs(const char *data, int &passed)
         for (int single = 0; single < 14; ++single) {
             const RefTables pair = ref_pair(languages, locking, single);
             std::string gsm, escaped, around, held;
-            for (char code = 0; code < 0x7F + 1 && code >= 0; ++code)
-                gsm += code == 0x1B ? "" : std::string(1, code), escaped += std::string{'\x1b', code};
+            for (int code = 0; code < 0x80; ++code) {
+                gsm += code == 0x1B ? "" : std::string(1, static_cast<char>(code));
+                escaped += std::string{'\x1b', static_cast<char>(code)};
+            }
             for (const uint32_t *table : {pair.locking, pair.single}) {
                 for (int code = 0; code < 128; ++code) {
                     const uint32_t cp = table[code];

@@ -95,6 +95,13 @@ TEST(Library, ArgumentsThatCannotBeRight)
     size_t n = 0, used = 0;
     EXPECT_EQ(septcvt_init(nullptr, SEPTCVT_TO_GSM, SEPTCVT_UTF8), SEPTCVT_NULL_POINTER);
     EXPECT_EQ(septcvt_init(&st, 0, SEPTCVT_UTF8), SEPTCVT_BAD_ARGUMENT);
+    EXPECT_EQ(septcvt_init_pair(&st, SEPTCVT_TO_GSM, SEPTCVT_UTF8, SEPTCVT_URDU + 1, 0), SEPTCVT_BAD_ARGUMENT);
+    EXPECT_EQ(septcvt_init_pair(&st, SEPTCVT_TO_GSM, SEPTCVT_UTF8, 0, -1), SEPTCVT_BAD_ARGUMENT);
+    EXPECT_EQ(septcvt_to_unicode_pair(SEPTCVT_UTF8, 0, SEPTCVT_URDU + 1, "A", 1, out, 16, &n, nullptr), SEPTCVT_BAD_ARGUMENT);
+    /* Three bytes a code only where a locking table has such characters;
+     * an unknown pair gets the most. */
+    for (int id = 0; id <= SEPTCVT_URDU + 1; ++id)
+        EXPECT_EQ(septcvt_output_room_pair(100, id, 0), id == 0 || id == SEPTCVT_SPANISH || id == SEPTCVT_URDU ? 210u : 310u) << id;
     EXPECT_EQ(septcvt_convert(&zeroed, "A", 1, &used, out, 16, &n), SEPTCVT_BAD_ARGUMENT);
     EXPECT_EQ(septcvt_init(&st, SEPTCVT_TO_UNICODE, SEPTCVT_UCS2), SEPTCVT_OK);
     EXPECT_EQ(septcvt_convert(&st, nullptr, 1, &used, out, 16, &n), SEPTCVT_NULL_POINTER);
