@@ -154,7 +154,9 @@ Converted ref_convert(bool reverse, bool ucs2, const std::string &in, const RefT
 
 /* The C interface with the kernels k, fed the pieces that end at cuts,
  * each with exactly the room the core needs for it (and the mark), or
- * (tight) with as little as it takes: what it left is given again. Buffers
+ * (tight) with as little as it takes and up to 63 bytes more, which must
+ * not tempt it to take more input than that room holds: what it left is
+ * given again. Buffers
  * of exactly the piece, so that a sanitizer sees a read past it, and guard
  * bytes past the room that must stay. A refusal stays: one more call gives
  * it again and takes nothing. */
@@ -168,7 +170,7 @@ static bool through_interface(bool reverse, bool ucs2, const std::string &in, co
     for (size_t pos = 0, i = 0; i < cuts.size() && status <= SEPTCVT_UNMAPPED; i += pos == cuts[i]) {
         const std::vector<uint8_t> piece(in.begin() + static_cast<long>(pos), in.begin() + static_cast<long>(cuts[i]));
         const size_t mark = !reverse && ucs2 && st.total_out == 0 ? 2 : 0;
-        const size_t room = tight ? septcvt_output_room_pair(1, t.locking_id, t.single_id) + rng() % 8
+        const size_t room = tight ? septcvt_output_room_pair(1, t.locking_id, t.single_id) + rng() % 64
                                   : septcvt_output_room_pair(piece.size(), t.locking_id, t.single_id) - 2 + mark;
         std::vector<uint8_t> buf(room + 8, 0xA5);
         size_t used = 0, n = 0;
