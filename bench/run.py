@@ -11,7 +11,10 @@ median MB/s of each direction, the ratio septcvt/peer in time, septcvt's
 time against cat's on the same file (the cost of moving the bytes at all),
 and septcvt's peak resident memory on a small and the full input. With
 --baseline, another build of septcvt (an earlier release, say) runs in the
-same rounds, and its time is compared too. Never fails on timing.
+same rounds, and its time is compared too. Then runs the in-process
+benchmark of the national language tables (bench/pairs.cpp, built beside
+septcvt) with the same size and rounds, and prints its table. Never fails on
+timing.
 """
 import argparse
 import os
@@ -97,6 +100,8 @@ def main():
     ap.add_argument("--mb", type=float, default=100, help="size of the GSM input in MB")
     ap.add_argument("--rounds", type=int, default=5)
     ap.add_argument("--baseline", help="another septcvt binary to run beside it")
+    ap.add_argument("--pairs", default="build/bench/septcvt_pairs",
+                    help="the benchmark of the national language tables")
     args = ap.parse_args()
     iconv = shutil.which("iconv")
     if not iconv:
@@ -167,6 +172,17 @@ def main():
         for name, ours, src, *_ in cases[:4]:
             small_src = path("small" if src == "gsm" else "small." + src)
             print(f"{name:<14} {peak_rss_kib(timer, ours, small_src):>9} {peak_rss_kib(timer, ours, path(src)):>9}")
+
+    # The national language tables, which the program cannot choose: timed
+    # in memory through the library by a driver of their own.
+    print()
+    if not os.access(args.pairs, os.X_OK):
+        print(f"{args.pairs} not found: the national language tables are not measured")
+        return
+    sys.stdout.flush()
+    status = subprocess.run([args.pairs, "--mb", str(args.mb), "--rounds", str(args.rounds)]).returncode
+    if status != 0:
+        sys.exit(f"{args.pairs} failed with status {status}")
 
 
 if __name__ == "__main__":
