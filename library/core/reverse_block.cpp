@@ -1,7 +1,6 @@
 #include "block.h"
 
 #include <cstring>
-#include <type_traits>
 
 #include "kernels.h"
 #include "national.h"
@@ -22,13 +21,26 @@ namespace {
 
 /* Where a unit's GSM form is found: the default pair's table of every
  * unit, or a national pair's inverted tables. The loops below are built
- * for each, so the default pair pays nothing for the other. */
+ * for each, so the default pair pays nothing for the other; they hold it
+ * by value, so that no store through a byte pointer makes them load it
+ * again. one_code is a unit's code where it takes one code, else a value
+ * with GSM_ESCAPED set. */
 struct default_forms {
     const gsm_form &operator()(uint16_t unit) const { return gsm_form_of(unit); }
+    uint8_t one_code(uint16_t unit) const { return gsm_unit_form[unit]; }
+    /* Eight forms again cost less than finding the one that differs. */
+    static constexpr bool REDO_ALL = true;
 };
 struct pair_forms {
-    int locking, single;
-    gsm_form operator()(uint16_t unit) const { return national_gsm_form(locking, single, unit); }
+    national_table locking, single;
+    const gsm_form &operator()(uint16_t unit) const { return national_gsm_form(locking, single, unit); }
+    /* A unit past the direct codes is left to operator(): rare in text,
+     * and the loop over eight units then needs no branch. */
+    uint8_t one_code(uint16_t unit) const
+    {
+        return locking.direct[unit < NATIONAL_DIRECT ? unit : NATIONAL_DIRECT];
+    }
+    static constexpr bool REDO_ALL = false;
 };
 
 } // namespace
@@ -36,7 +48,7 @@ struct pair_forms {
 /* Stores both bytes and advances by the count: an escape pair, one code, or
  * nothing for a unit without mapping, which is left out. */
 template <typename Forms>
-static inline uint8_t *put_unit(uint8_t *o, uint16_t unit, uint64_t &unmapped, const Forms &forms)
+static inline uint8_t *put_unit(uint8_t *o, uint16_t unit, uint64_t &unmapped, Forms forms)
 {
     const gsm_form form = forms(unit);
     memcpy(o, form.bytes, sizeof form.bytes);
@@ -47,7 +59,7 @@ static inline uint8_t *put_unit(uint8_t *o, uint16_t unit, uint64_t &unmapped, c
 /* Nothing above U+FFFF is in the tables; cutting it to 16 bits would turn it
  * into some unrelated character. */
 template <typename Forms>
-static inline uint8_t *put_code_point(uint8_t *o, uint32_t code_point, uint64_t &unmapped, const Forms &forms)
+static inline uint8_t *put_code_point(uint8_t *o, uint32_t code_point, uint64_t &unmapped, Forms forms)
 {
     if (code_point > 0xFFFF) {
         ++unmapped;
@@ -65,7 +77,7 @@ static inline uint16_t load_unit(const uint8_t *p, int byte_order)
 
 /* Converts the mark, unit or sequence gathered whole in st.pending. */
 template <typename Forms>
-static uint8_t *finish_pending(block_state &st, uint8_t *o, uint64_t &unmapped, const Forms &forms)
+static uint8_t *finish_pending(block_state &st, uint8_t *o, uint64_t &unmapped, Forms forms)
 {
     const size_t len = st.pending_len;
     st.pending_len = 0;
@@ -97,7 +109,7 @@ static uint8_t *finish_pending(block_state &st, uint8_t *o, uint64_t &unmapped, 
  * that no unit waits for a choice of order. */
 template <int BYTE_ORDER, typename Forms>
 static size_t convert_ucs2_as(block_state &st, const uint8_t *in, size_t len, size_t i, uint8_t *&out_at,
-                              uint64_t &unmapped_at, const Forms &forms)
+                              uint64_t &unmapped_at, Forms forms)
 {
     /* Local copies: a store through a byte pointer could change the pointer
      * or the count, as far as the compiler knows, so it would reload them. */
@@ -106,19 +118,30 @@ static size_t convert_ucs2_as(block_state &st, const uint8_t *in, size_t len, si
     /* Eight units at a time, each code stored at its own place, while every
      * unit has a form of one code: in text, most units do, and the stores
      * then wait for no count. Otherwise the eight go again one by one. */
-    for (; std::is_same<Forms, default_forms>::value && i + 16 <= len; i += 16) {
+    for (; i + 16 <= len; i += 16) {
         unsigned all = 0;
         for (int k = 0; k < 8; ++k) {
-            const uint8_t form = gsm_unit_form[load_unit(in + i + 2 * k, BYTE_ORDER)];
-            o[k] = form;
-            all |= form;
+            const uint8_t code = forms.one_code(load_unit(in + i + 2 * k, BYTE_ORDER));
+            o[k] = code;
+            all |= code;
         }
         if ((all & GSM_ESCAPED) == 0) {
             o += 8;
             continue;
         }
-        for (int k = 0; k < 8; ++k)
-            o = put_unit(o, load_unit(in + i + 2 * k, BYTE_ORDER), unmapped, forms);
+        if (Forms::REDO_ALL) {
+            for (int k = 0; k < 8; ++k)
+                o = put_unit(o, load_unit(in + i + 2 * k, BYTE_ORDER), unmapped, forms);
+            continue;
+        }
+        /* The codes before the first unit of another form stand; that unit
+         * goes on its own, and the next eight start after it. */
+        unsigned others = 0;
+        for (unsigned k = 0; k < 8; ++k)
+            others |= static_cast<unsigned>(o[k] >> 7) << k;
+        const unsigned first = static_cast<unsigned>(__builtin_ctz(others));
+        o = put_unit(o + first, load_unit(in + i + 2 * first, BYTE_ORDER), unmapped, forms);
+        i = i + 2 * first + 2 - 16; /* the loop adds 16 */
     }
     for (; i + 1 < len; i += 2)
         o = put_unit(o, load_unit(in + i, BYTE_ORDER), unmapped, forms);
@@ -131,7 +154,7 @@ static size_t convert_ucs2_as(block_state &st, const uint8_t *in, size_t len, si
 
 template <typename Forms>
 static size_t convert_ucs2(block_state &st, const uint8_t *in, size_t len, size_t i, uint8_t *&o, uint64_t &unmapped,
-                           const Forms &forms)
+                           Forms forms)
 {
     return st.byte_order == BO_SWAPPED ? convert_ucs2_as<BO_SWAPPED>(st, in, len, i, o, unmapped, forms)
                                        : convert_ucs2_as<BO_AS_READ>(st, in, len, i, o, unmapped, forms);
@@ -141,7 +164,7 @@ static size_t convert_ucs2(block_state &st, const uint8_t *in, size_t len, size_
  * len once a block end cut a sequence off. */
 template <typename Forms>
 static size_t convert_utf8(block_state &st, const uint8_t *in, size_t len, size_t i, size_t until, uint8_t *&out_at,
-                           uint64_t &unmapped_at, const Forms &forms)
+                           uint64_t &unmapped_at, Forms forms)
 {
     uint8_t *o = out_at; /* local copies, as in convert_ucs2 */
     uint64_t unmapped = unmapped_at;
@@ -158,6 +181,17 @@ static size_t convert_utf8(block_state &st, const uint8_t *in, size_t len, size_
             o = put_unit(o, static_cast<uint16_t>((lead & 0x1F) << 6 | (in[i + 1] & 0x3F)), unmapped, forms);
             i += 2;
             continue;
+        }
+        /* Three bytes, the form of the Indian scripts and the euro sign: a
+         * value from U+0800 that is no surrogate and below U+FFFE; the
+         * decoder below judges every other. */
+        if ((lead & 0xF0) == 0xE0 && i + 2 < len && (in[i + 1] & 0xC0) == 0x80 && (in[i + 2] & 0xC0) == 0x80) {
+            const uint32_t value = (lead & 0x0Fu) << 12 | (in[i + 1] & 0x3Fu) << 6 | (in[i + 2] & 0x3Fu);
+            if (value >= 0x800 && (value < 0xD800 || value > 0xDFFF) && value < 0xFFFE) {
+                o = put_unit(o, static_cast<uint16_t>(value), unmapped, forms);
+                i += 3;
+                continue;
+            }
         }
         uint32_t code_point;
         size_t used;
@@ -184,7 +218,7 @@ static size_t convert_utf8(block_state &st, const uint8_t *in, size_t len, size_
 
 template <typename Forms>
 static size_t reverse_with(block_state &st, const uint8_t *in, size_t len, size_t *used, uint8_t *out,
-                           const Forms &forms)
+                           Forms forms)
 {
     uint8_t *o = out;
     uint64_t unmapped = st.unmapped;
@@ -220,5 +254,6 @@ size_t reverse_block(block_state &st, const uint8_t *in, size_t len, size_t *use
 {
     if (default_pair(st))
         return reverse_with(st, in, len, used, out, default_forms{});
-    return reverse_with(st, in, len, used, out, pair_forms{st.locking, st.single});
+    return reverse_with(st, in, len, used, out,
+                        pair_forms{national_table_of(st.locking, LOCKING), national_table_of(st.single, SINGLE)});
 }

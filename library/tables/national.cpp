@@ -72,7 +72,14 @@ constexpr std::array<std::array<forward_table, 2>, LANGUAGES> derive_forms()
 constexpr national_inverse invert()
 {
     national_inverse inverse{};
-    int pages = 1; /* page 0 stays empty */
+    for (auto &by_kind : inverse.direct)
+        for (auto &codes : by_kind)
+            for (uint8_t &code : codes)
+                code = NATIONAL_NONE;
+    for (auto &page : inverse.pages)
+        for (uint8_t &code : page)
+            code = NATIONAL_NONE;
+    int pages = 1; /* page 0 holds nothing */
     for (int language = 0; language < LANGUAGES; ++language) {
         for (int kind : {LOCKING, SINGLE}) {
             /* Downward, so that of two codes of one character the lower
@@ -81,10 +88,14 @@ constexpr national_inverse invert()
                 const uint16_t unit = national_table_rows[language][kind][code];
                 if (unit == NO_MAPPING)
                     continue;
+                if (unit < NATIONAL_DIRECT) {
+                    inverse.direct[language][kind][unit] = static_cast<uint8_t>(code);
+                    continue;
+                }
                 uint8_t &page = inverse.page_of[language][kind][unit >> 8];
                 if (page == 0)
                     page = static_cast<uint8_t>(pages++);
-                inverse.code_plus_one[page][unit & 0xFF] = static_cast<uint8_t>(code + 1);
+                inverse.pages[page][unit & 0xFF] = static_cast<uint8_t>(code);
             }
         }
     }
@@ -98,7 +109,7 @@ constexpr int pages_needed()
         for (int kind : {LOCKING, SINGLE}) {
             bool seen[256] = {};
             for (uint16_t unit : national_table_rows[language][kind])
-                if (unit != NO_MAPPING && !seen[unit >> 8]) {
+                if (unit != NO_MAPPING && unit >= NATIONAL_DIRECT && !seen[unit >> 8]) {
                     seen[unit >> 8] = true;
                     ++pages;
                 }
@@ -107,6 +118,17 @@ constexpr int pages_needed()
     return pages;
 }
 static_assert(pages_needed() <= NATIONAL_PAGES, "room for every page of the inverted tables");
+
+constexpr std::array<gsm_form, NATIONAL_NO_FORM + 1> derive_pair_forms()
+{
+    std::array<gsm_form, NATIONAL_NO_FORM + 1> forms{};
+    for (unsigned code = 0; code < 0x80; ++code) {
+        forms[code] = gsm_form{{static_cast<uint8_t>(code), 0}, 1, 0};
+        forms[0x80 + code] = gsm_form{{static_cast<uint8_t>(GSM_ESCAPE), static_cast<uint8_t>(code)}, 2, 0};
+    }
+    forms[NATIONAL_NO_FORM] = gsm_form{{0, 0}, 0, 1};
+    return forms;
+}
 
 constexpr std::array<int, LANGUAGES> derive_growth()
 {
@@ -135,6 +157,7 @@ static_assert(growth_bounded(), "MOST_GROWTH is the largest growth");
 
 constexpr std::array<std::array<forward_table, 2>, LANGUAGES> national_forms = derive_forms();
 constexpr national_inverse national_codes = invert();
+constexpr std::array<gsm_form, NATIONAL_NO_FORM + 1> national_gsm_forms = derive_pair_forms();
 
 int locking_table_of(int id)
 {

@@ -28,33 +28,51 @@ int locking_table_of(int id);
  * table's, as in forward_table. */
 extern const std::array<std::array<forward_table, 2>, LANGUAGES> national_forms;
 
-/* Each table inverted: by language and kind, the unit's high byte picks a
- * page (0 is empty), and the unit's low byte there holds its code plus 1,
- * or 0 where the table lacks it. */
-constexpr int NATIONAL_PAGES = 96;
+/* Each table inverted: a unit's code in the table, or NATIONAL_NONE. Below
+ * NATIONAL_DIRECT, where every character of the tables lies but a few signs
+ * (the euro among them), by unit, so that text costs one load a character;
+ * the entry at NATIONAL_DIRECT is NATIONAL_NONE. Above, the unit's high
+ * byte picks a page (0 holds nothing), where its low byte finds the code. */
+constexpr uint8_t NATIONAL_NONE = 0xFF;
+constexpr unsigned NATIONAL_DIRECT = 0xE00;
+constexpr int NATIONAL_PAGES = 32;
 struct national_inverse {
+    uint8_t direct[LANGUAGES][2][NATIONAL_DIRECT + 1];
     uint8_t page_of[LANGUAGES][2][256];
-    uint8_t code_plus_one[NATIONAL_PAGES][256];
+    uint8_t pages[NATIONAL_PAGES][256];
 };
 extern const national_inverse national_codes;
 
-/* The code plus 1 of a unit in one table, or 0. */
-inline unsigned national_code(int language, int kind, uint16_t unit)
+/* One table, by language and kind. */
+struct national_table {
+    const uint8_t *direct;
+    const uint8_t *page_of;
+};
+inline national_table national_table_of(int language, int kind)
 {
-    return national_codes.code_plus_one[national_codes.page_of[language][kind][unit >> 8]][unit & 0xFF];
+    return national_table{national_codes.direct[language][kind], national_codes.page_of[language][kind]};
 }
 
-/* The GSM form of a unit with the locking table `locking` (as
- * locking_table_of gives it) and the single table `single`: one code where
- * the locking table holds it, else an escape pair where the single table
- * does (the lower code where it holds it twice), else none. */
-inline gsm_form national_gsm_form(int locking, int single, uint16_t unit)
+/* The code of a unit in a table, or NATIONAL_NONE. */
+inline unsigned national_code(national_table table, uint16_t unit)
 {
-    if (const unsigned code = national_code(locking, LOCKING, unit))
-        return gsm_form{{static_cast<uint8_t>(code - 1), 0}, 1, 0};
-    if (const unsigned code = national_code(single, SINGLE, unit))
-        return gsm_form{{static_cast<uint8_t>(GSM_ESCAPE), static_cast<uint8_t>(code - 1)}, 2, 0};
-    return gsm_form{{0, 0}, 0, 1};
+    return unit < NATIONAL_DIRECT ? table.direct[unit] : national_codes.pages[table.page_of[unit >> 8]][unit & 0xFF];
+}
+
+/* The forms a pair writes: one code 0x00-0x7F, an escape pair at 0x80 plus
+ * the code, and none at NATIONAL_NO_FORM. */
+constexpr unsigned NATIONAL_NO_FORM = 0x100;
+extern const std::array<gsm_form, NATIONAL_NO_FORM + 1> national_gsm_forms;
+
+/* The GSM form of a unit with a locking table (as locking_table_of gives
+ * it) and a single table: one code where the locking table holds it, else
+ * an escape pair where the single table does (the lower code where it
+ * holds it twice), else none. */
+inline const gsm_form &national_gsm_form(national_table locking, national_table single, uint16_t unit)
+{
+    const unsigned in_locking = national_code(locking, unit), in_single = national_code(single, unit);
+    const unsigned escaped = in_single != NATIONAL_NONE ? 0x80 + in_single : NATIONAL_NO_FORM;
+    return national_gsm_forms[in_locking != NATIONAL_NONE ? in_locking : escaped];
 }
 
 /* The most output one byte of GSM text gives through the locking table
