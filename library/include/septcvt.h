@@ -38,6 +38,9 @@ extern "C" {
 #define SEPTCVT_NOT_SEPTET 6     /* a code above 0x7F where septets are packed or split */
 #define SEPTCVT_BAD_FILL_BITS 7  /* fill bits outside 0-6 */
 #define SEPTCVT_BAD_ARGUMENT 8   /* an unknown direction, form or language, or a state never initialised */
+#define SEPTCVT_TOO_MANY_PARTS 9 /* a text takes more than SEPTCVT_MOST_PARTS parts in every encoding */
+#define SEPTCVT_BAD_USER_DATA 10 /* a part's user data does not hold together */
+#define SEPTCVT_NOT_TEXT 11      /* a part holds 8-bit or compressed data, not text */
 
 /* Directions and Unicode forms. */
 #define SEPTCVT_TO_UNICODE 1 /* GSM text to Unicode */
@@ -203,6 +206,147 @@ SEPTCVT_API int septcvt_count_septets_pair(int form, int locking, int single, co
  * (ends may then be null with max_parts 0), SEPTCVT_NO_ROOM and *parts the
  * number needed. */
 SEPTCVT_API int septcvt_split(const uint8_t *gsm, size_t len, size_t *ends, size_t max_parts, size_t *parts);
+
+/* How a text goes out as SMS.
+ *
+ * septcvt_plan_text chooses the encoding of a Unicode text: the default
+ * alphabet, a pair of national tables among those the caller allows, or
+ * UCS-2, whichever takes the fewest parts (on a tie the default alphabet,
+ * then UCS-2, which every handset reads, then the national pairs: the
+ * smaller header, the most septets left in the last part, the lower locking
+ * id, the lower single id). It says where each part begins and ends in the
+ * input; septcvt_user_data gives each part's TP-DCS, TP-UDHI, TP-UDL and
+ * TP-UD. septcvt_read_part reads a received part back. Nothing is
+ * allocated; the text is read a fixed number of times.
+ *
+ * A part holds SEPTCVT_USER_DATA_OCTETS octets of user data; the room for
+ * text is what its header leaves: 7-bit text behind the header's fill bits
+ * in whole septets, UCS-2 in whole UTF-16 units. No part ends inside an
+ * escape pair, a surrogate pair or a grapheme cluster (a letter with its
+ * combining marks, an emoji sequence, a flag, CR LF); a cluster longer than
+ * a part is cut between code points.
+ *
+ * Look-alike replacement, where the caller asks for it, touches only
+ * characters that are the same thing in another typographic form, and
+ * only where it saves parts (the 7-bit encodings are judged on the
+ * replaced text, UCS-2 on the original, and the replaced text goes out
+ * only when it takes fewer parts than the original's best plan):
+ *   U+2018 U+2019 U+201A U+201B U+2032 U+2035 U+00B4 U+0060   become '
+ *   U+201C U+201D U+201E U+201F U+2033 U+2036 U+00AB U+00BB   become "
+ *   U+2010-U+2015, U+2212 (dashes, the minus sign)            become -
+ *   U+2026 (the ellipsis)                                     becomes ...
+ *   U+00A0, U+2000-U+200A, U+202F, U+205F, U+3000 (spaces)    become a space
+ *   U+200B, U+2060, U+FEFF, U+00AD                            are dropped
+ *   U+FF01-U+FF5E (full-width forms)                          become U+0021-U+007E
+ *                                                             (U+FF40 becomes ')
+ * ZWNJ and ZWJ stay: they shape Indian scripts.
+ *
+ * U+001B is no character of the alphabet here, since it would turn the
+ * next character into one of the escape extension: a text with it goes out
+ * in UCS-2. (septcvt_count_septets counts it as one septet, as the program
+ * writes it.) */
+
+#define SEPTCVT_MOST_PARTS 255       /* an 8-bit sequence number counts no further */
+#define SEPTCVT_USER_DATA_OCTETS 140 /* the user data of one part */
+#define SEPTCVT_PART_TEXT_BYTES 480  /* the most UTF-8 one part's text gives: 160 septets of three bytes */
+#define SEPTCVT_DCS_7BIT 0x00        /* TP-DCS of the default alphabet, national tables included */
+#define SEPTCVT_DCS_UCS2 0x08        /* TP-DCS of UCS-2 */
+#define SEPTCVT_NO_OFFSET UINT64_MAX /* no such place in the text */
+
+/* What the caller allows. All zero is the default alphabet alone (and
+ * UCS-2), no replacement, an 8-bit reference and no elements of its own. */
+typedef struct septcvt_plan_options {
+    uint16_t locking_languages; /* bit n allows the locking table of language n, 1-13 */
+    uint16_t single_languages;  /* bit n allows the single shift table of language n, 1-13 */
+    int replace_lookalikes;     /* nonzero: look-alikes may be replaced, as above */
+    int reference_bits;         /* 16 for a 16-bit concatenation reference; 0 or 8 for 8 bits */
+    const uint8_t *elements;    /* the caller's header elements (IEI, length, data, ...), in every part */
+    size_t elements_len;
+} septcvt_plan_options;
+
+/* Where a part lies in the input (the mark of UCS-2 input not included,
+ * the parts one after the other covering all the rest) and its length in
+ * the encoding's own unit: septets, or UTF-16 units. */
+typedef struct septcvt_part {
+    size_t begin, end;
+    size_t length;
+} septcvt_part;
+
+/* The plan of a text. */
+typedef struct septcvt_plan {
+    int dcs;            /* SEPTCVT_DCS_7BIT or SEPTCVT_DCS_UCS2 */
+    int locking;        /* 7-bit: the language id of the locking table, 0 the default alphabet */
+    int single;         /* 7-bit: of the single shift table, 0 the default escape extension */
+    size_t parts;       /* the parts it takes */
+    size_t room_left;   /* septets or units still free in the last part */
+    size_t replaced;    /* characters replaced or dropped; 0 when the original text goes out */
+    uint64_t ran_out;   /* the offset of the first character at which no allowed pair holds all
+                         * the text up to it (after replacement, where it is on), or SEPTCVT_NO_OFFSET */
+    int form;           /* for septcvt_user_data: the form of the text planned */
+    int reference_bits; /* 8 or 16 */
+} septcvt_plan;
+
+/* Plans text[0..text_len), UTF-8 or UCS-2 behind its mark (form), as
+ * options allow (null: all zero), into *plan and parts[0..max_parts).
+ * SEPTCVT_MALFORMED or SEPTCVT_NO_MARK with *error_offset (where not null)
+ * for input that septcvt_to_gsm refuses, and also for UTF-8 of five or six
+ * bytes or above U+10FFFF, and for UCS-2 with a lone surrogate or an odd
+ * final byte; SEPTCVT_BAD_ARGUMENT for a language bit outside 1-13, a
+ * reference size other than 0, 8 and 16, or elements that do not hold
+ * together or that the library writes itself (IEIs 00, 08, 24 and 25);
+ * SEPTCVT_NO_ROOM when the header leaves too little room in every encoding,
+ * or when the parts are more than max_parts (parts may then be null with
+ * max_parts 0; plan->parts is the count), as with septcvt_split;
+ * SEPTCVT_TOO_MANY_PARTS, with plan->parts what the best encoding needs,
+ * when every encoding needs more than SEPTCVT_MOST_PARTS. An empty text is
+ * one part in the default alphabet. */
+SEPTCVT_API int septcvt_plan_text(int form, const void *text, size_t text_len, const septcvt_plan_options *options,
+                                  septcvt_plan *plan, septcvt_part *parts, size_t max_parts, uint64_t *error_offset);
+
+/* The user data of one part. */
+typedef struct septcvt_user_data {
+    int dcs;        /* TP-DCS */
+    int udhi;       /* TP-UDHI: 1 when the user data begins with a header */
+    int udl;        /* TP-UDL: septets, header included, for 7-bit; octets for UCS-2 */
+    size_t length;  /* the octets of ud */
+    uint8_t ud[SEPTCVT_USER_DATA_OCTETS]; /* TP-UD */
+} septcvt_user_data;
+
+/* Part k of plan (the parts septcvt_plan_text gave, and the same text and
+ * options): its header holds, in this order, the concatenation element
+ * where there is more than one part (with reference, total and k + 1), the
+ * caller's elements, and the single and locking shift elements of a
+ * national pair; then 7-bit text behind the fill bits, packed, or UCS-2 as
+ * UTF-16 big-endian. A part with no element has no header. A reference
+ * above 255 with an 8-bit size is SEPTCVT_BAD_ARGUMENT. */
+SEPTCVT_API int septcvt_user_data(const void *text, size_t text_len, const septcvt_plan_options *options,
+                                  const septcvt_plan *plan, const septcvt_part *parts, size_t k, unsigned reference,
+                                  septcvt_user_data *out);
+
+/* A received part, read back. */
+typedef struct septcvt_received {
+    int concatenated;   /* 1 when the header held a valid concatenation element */
+    unsigned reference; /* its reference, total and sequence number, 0 where none */
+    unsigned total;
+    unsigned sequence;
+    int locking;        /* the language ids its header named, 0 where none; an unknown id */
+    int single;         /* is read as the default table, and reported as it stands */
+    uint64_t unmapped;  /* characters without a mapping, each left out */
+    size_t text_len;
+    uint8_t text[SEPTCVT_PART_TEXT_BYTES]; /* the text as UTF-8 */
+} septcvt_received;
+
+/* Reads a part from its TP-DCS, TP-UDHI, TP-UDL and TP-UD (ud[0..ud_len)).
+ * 7-bit text is unpacked by TP-UDL. Elements the reader does not know, or
+ * known ones of the wrong length, are skipped; of repeated ones the last
+ * valid one counts. SEPTCVT_UNMAPPED when characters had no mapping
+ * (an odd final octet and a lone surrogate of UCS-2 among them);
+ * SEPTCVT_NOT_TEXT for 8-bit or compressed data, with nothing else
+ * reported; SEPTCVT_BAD_USER_DATA for a header longer than TP-UDL allows,
+ * an element running past the header, a TP-UDL the octets cannot hold, or
+ * one above 160 septets or 140 octets. */
+SEPTCVT_API int septcvt_read_part(int dcs, int udhi, int udl, const uint8_t *ud, size_t ud_len,
+                                  septcvt_received *out);
 
 #ifdef __cplusplus
 }
