@@ -303,14 +303,16 @@ typedef struct septcvt_plan {
 SEPTCVT_API int septcvt_plan_text(int form, const void *text, size_t text_len, const septcvt_plan_options *options,
                                   septcvt_plan *plan, septcvt_part *parts, size_t max_parts, uint64_t *error_offset);
 
-/* The user data of one part. */
-typedef struct septcvt_user_data {
+/* The user data of one part. Its tag is the name of the call below that
+ * fills it, as with struct stat and stat(): a typedef of the same name
+ * cannot stand beside the call in C or in C++. */
+struct septcvt_user_data {
     int dcs;        /* TP-DCS */
     int udhi;       /* TP-UDHI: 1 when the user data begins with a header */
     int udl;        /* TP-UDL: septets, header included, for 7-bit; octets for UCS-2 */
     size_t length;  /* the octets of ud */
     uint8_t ud[SEPTCVT_USER_DATA_OCTETS]; /* TP-UD */
-} septcvt_user_data;
+};
 
 /* Part k of plan (the parts septcvt_plan_text gave, and the same text and
  * options): its header holds, in this order, the concatenation element
@@ -321,7 +323,7 @@ typedef struct septcvt_user_data {
  * above 255 with an 8-bit size is SEPTCVT_BAD_ARGUMENT. */
 SEPTCVT_API int septcvt_user_data(const void *text, size_t text_len, const septcvt_plan_options *options,
                                   const septcvt_plan *plan, const septcvt_part *parts, size_t k, unsigned reference,
-                                  septcvt_user_data *out);
+                                  struct septcvt_user_data *out);
 
 /* A received part, read back. */
 typedef struct septcvt_received {
