@@ -79,6 +79,9 @@ const char *septcvt_strerror(int status)
     case SEPTCVT_NOT_SEPTET: return "a code above 0x7F";
     case SEPTCVT_BAD_FILL_BITS: return "fill bits outside 0-6";
     case SEPTCVT_BAD_ARGUMENT: return "an unknown direction, form or language, or a state never initialised";
+    case SEPTCVT_TOO_MANY_PARTS: return "a text that takes more than 255 parts";
+    case SEPTCVT_BAD_USER_DATA: return "user data that does not hold together";
+    case SEPTCVT_NOT_TEXT: return "8-bit or compressed data, not text";
     default: return "an unknown status";
     }
 }
@@ -220,6 +223,21 @@ static int convert_whole(int direction, int form, int locking, int single, const
         left -= used;
     } while (left > 0 && !refused(status));
     status = septcvt_finish(&st);
+    /* A whole buffer is the whole text, so what its end cut off waits for
+     * nothing: a cut UTF-8 sequence or half a UCS-2 unit is refused where
+     * it begins, and an escape with no code after it had no mapping. A
+     * stream's end drops them, as the program does. */
+    if (!refused(status)) {
+        conversion c;
+        memcpy(&c, st.internal, sizeof c);
+        if (c.core.pending_len > 0) {
+            status = SEPTCVT_MALFORMED;
+            st.error_offset = st.total_in - c.core.pending_len;
+        } else if (c.core.escape_pending) {
+            ++st.unmapped;
+            status = SEPTCVT_UNMAPPED;
+        }
+    }
     *out_len = written;
     if (unmapped != nullptr)
         *unmapped = st.unmapped;

@@ -28,7 +28,15 @@ uint64_t bits_of(size_t count, unsigned fill_bits)
 
 size_t septcvt_packed_size(size_t count, unsigned fill_bits)
 {
-    return count == 0 ? 0 : static_cast<size_t>((bits_of(count, fill_bits) + 7) / 8);
+    if (count == 0)
+        return 0;
+    /* Eight septets fill seven octets; only the rest and the fill bits are
+     * reckoned in bits, so no count overflows the bits, and a size that
+     * size_t cannot hold stays at its largest rather than wrapping to a
+     * small one. */
+    const size_t whole = count / 8 * 7;
+    const uint64_t rest = (bits_of(count % 8, fill_bits) + 7) / 8;
+    return rest > SIZE_MAX - whole ? SIZE_MAX : whole + static_cast<size_t>(rest);
 }
 
 int septcvt_pack(const uint8_t *codes, size_t count, unsigned fill_bits, uint8_t *out, size_t out_size,

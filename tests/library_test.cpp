@@ -36,6 +36,9 @@ TEST(Library, PackedSeptets)
     EXPECT_EQ(ref_pack(of("hellohello"), 0), bytes({0xE8, 0x32, 0x9B, 0xFD, 0x46, 0x97, 0xD9, 0xEC, 0x37}));
     EXPECT_EQ(ref_pack(of("A"), 1), bytes({0x82}));
     EXPECT_EQ(ref_pack(of("1234567"), 0), bytes({0x31, 0xD9, 0x8C, 0x56, 0xB3, 0xDD, 0x1A}));
+    /* The most septets there can be: seven octets for every eight, not a
+     * count of bits that wrapped. */
+    EXPECT_EQ(septcvt_packed_size(SIZE_MAX, 0), SIZE_MAX / 8 * 7 + 7);
     /* Every fill-bit count, every length up to three octets' worth and more,
      * random codes with many carriage returns: the library gives the
      * reference's octets, and back again with the septet count and with only

@@ -130,8 +130,10 @@ Converted ref_convert(bool reverse, bool ucs2, const std::string &in, const RefT
     auto put = [&r](const std::string &bytes) { r.unmapped += bytes.empty(), r.status |= bytes.empty(), r.out += bytes; };
     for (size_t i = 0; !reverse && i < in.size(); ++i) {
         uint32_t cp = byte(i) < 0x80 ? code_point(t, byte(i)) : REF_NONE;
-        if (cp == 0x1B && ++i == in.size())
+        if (cp == 0x1B && ++i == in.size()) {
+            r.cut = i - 1;
             break;
+        }
         cp = cp == 0x1B ? code_point(t, 0x80 + byte(i)) : cp;
         put(cp == REF_NONE ? "" : ucs2 ? std::string{static_cast<char>(cp), static_cast<char>(cp >> 8)} : ref_utf8(cp));
     }
@@ -140,10 +142,14 @@ Converted ref_convert(bool reverse, bool ucs2, const std::string &in, const RefT
         return {SEPTCVT_NO_MARK, "", in.size() < 2 ? in.size() : 2, 0, in.size() < 2 ? REF_NO_FAULT : 0};
     for (size_t i = 2; reverse && ucs2 && i + 1 < in.size(); i += 2)
         put(ref_gsm(t, little ? byte(i) | byte(i + 1) << 8 : byte(i) << 8 | byte(i + 1)));
+    if (reverse && ucs2 && in.size() % 2 == 1)
+        r.cut = in.size() - 1;
     for (size_t at = 0; reverse && !ucs2 && at < in.size();) {
         const RefDecoded d = ref_decode(in, at);
-        if (d.status == 1)
+        if (d.status == 1) {
+            r.cut = at;
             break;
+        }
         if (d.status != 0)
             return {SEPTCVT_MALFORMED, r.out, d.next, r.unmapped, at};
         at = d.next;
@@ -191,9 +197,15 @@ static bool through_interface(bool reverse, bool ucs2, const std::string &in, co
 }
 
 /* The whole input at once, into exactly the room of its output and into a
- * byte less, and (to GSM) its septets counted. */
-static bool whole_agrees(bool reverse, bool ucs2, const std::string &in, const Converted &want, const RefTables *t)
+ * byte less, and (to GSM) its septets counted. A whole buffer is a complete
+ * text: what a stream's end drops is refused where it begins, and an
+ * escape at the end had no mapping. */
+static bool whole_agrees(bool reverse, bool ucs2, const std::string &in, Converted want, const RefTables *t)
 {
+    if (want.cut != REF_NO_FAULT && reverse)
+        want.status = SEPTCVT_MALFORMED, want.fault = want.cut;
+    else if (want.cut != REF_NO_FAULT)
+        want.status = SEPTCVT_UNMAPPED, ++want.unmapped;
     const int form = ucs2 ? SEPTCVT_UCS2 : SEPTCVT_UTF8;
     const size_t need = want.out.size();
     for (const size_t room : {need, need > 0 ? need - 1 : 0}) {

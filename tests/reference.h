@@ -42,7 +42,9 @@ RefTables ref_pair(const std::vector<RefTables> &languages, int locking, int sin
 
 /* The library's status (OK, UNMAPPED, MALFORMED or NO_MARK), output, the
  * input used up (all, unless it stopped), the characters left out for want of
- * a mapping, and where refused input begins. */
+ * a mapping, and where refused input begins; as a stream ends, so with cut
+ * where an escape, a UTF-8 sequence or half a UCS-2 unit that the end cut
+ * off begins. */
 constexpr size_t REF_NO_FAULT = SIZE_MAX;
 struct Converted {
     int status;
@@ -50,6 +52,7 @@ struct Converted {
     size_t used;
     uint64_t unmapped = 0;
     size_t fault = REF_NO_FAULT;
+    size_t cut = REF_NO_FAULT;
 };
 Converted ref_convert(bool reverse, bool ucs2, const std::string &in, const RefTables &tables = ref_default_tables());
 

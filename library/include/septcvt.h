@@ -80,7 +80,7 @@ typedef struct septcvt_state {
     uint64_t internal[8];
 } septcvt_state;
 
-/* The library's version as text, such as "1.2.0". */
+/* The library's version as text, such as "1.3.0". */
 SEPTCVT_API const char *septcvt_version(void);
 
 /* A short English text for a status, never null. */
@@ -135,14 +135,21 @@ SEPTCVT_API int septcvt_convert(septcvt_state *state, const void *in, size_t in_
 
 /* The conversion's status at the end of the input. An escape, a UTF-8
  * sequence or half a UCS-2 unit that the end cut off is dropped without
- * changing it; UCS-2 input that ends before its mark is SEPTCVT_NO_MARK. */
+ * changing it; UCS-2 input that ends before its mark is SEPTCVT_NO_MARK.
+ * That is the program's rule for the end of a stream, which may stop at
+ * any byte; the whole-buffer calls below are handed a complete text and
+ * judge such an end. */
 SEPTCVT_API int septcvt_finish(septcvt_state *state);
 
 /* A whole buffer converted at once, into out[0..out_size); *out_len is the
  * output's length. When it is longer than the room (out may then be null
- * with out_size 0), nothing more is written, *out_len is the length it
- * needs and the status is SEPTCVT_NO_ROOM. unmapped and error_offset, where
- * not null, receive the state's counters. */
+ * with out_size 0), its first out_size bytes are written (the last
+ * character may be cut), *out_len is the length it needs and the status is
+ * SEPTCVT_NO_ROOM. unmapped and error_offset, where not null, receive the
+ * state's counters. The buffer is a complete text: a UTF-8 sequence that
+ * its end cuts, or an odd final byte of UCS-2 (behind its mark), is
+ * SEPTCVT_MALFORMED with error_offset where it begins, and a final escape
+ * with no code after it is counted as unmapped. */
 SEPTCVT_API int septcvt_to_unicode(int form, const void *gsm, size_t gsm_len, void *out, size_t out_size,
                                    size_t *out_len, uint64_t *unmapped);
 SEPTCVT_API int septcvt_to_gsm(int form, const void *text, size_t text_len, void *out, size_t out_size,
@@ -158,7 +165,8 @@ SEPTCVT_API int septcvt_to_gsm_pair(int form, int locking, int single, const voi
  * each, low bits first, behind fill_bits (0-6) zero bits that align them
  * after a user-data header. */
 
-/* The octets count septets take behind fill_bits (none for no septets). */
+/* The octets count septets take behind fill_bits (none for no septets);
+ * SIZE_MAX where size_t cannot hold them. */
 SEPTCVT_API size_t septcvt_packed_size(size_t count, unsigned fill_bits);
 
 /* Packs codes[0..count) into out; *out_len = septcvt_packed_size(count,
@@ -190,7 +198,8 @@ SEPTCVT_API int septcvt_unpack_octets(const uint8_t *octets, size_t octet_len, u
 /* The septets a Unicode text takes as GSM text: an escape pair counts two.
  * SEPTCVT_UNMAPPED when a character has no mapping: the text does not fit
  * the alphabet (*septets then counts the rest); SEPTCVT_MALFORMED or
- * SEPTCVT_NO_MARK as for septcvt_to_gsm, with *error_offset where not null. */
+ * SEPTCVT_NO_MARK as for septcvt_to_gsm (a cut last character among them),
+ * with *error_offset where not null. */
 SEPTCVT_API int septcvt_count_septets(int form, const void *text, size_t text_len, size_t *septets,
                                       uint64_t *error_offset);
 /* The same with a pair of tables: a character of the locking table counts
