@@ -224,7 +224,7 @@ SEPTCVT_API int septcvt_split(const uint8_t *gsm, size_t len, size_t *ends, size
  * then UCS-2, which every handset reads, then the national pairs: the
  * smaller header, the most septets left in the last part, the lower locking
  * id, the lower single id). It says where each part begins and ends in the
- * input; septcvt_user_data gives each part's TP-DCS, TP-UDHI, TP-UDL and
+ * input; septcvt_part_user_data gives each part's TP-DCS, TP-UDHI, TP-UDL and
  * TP-UD. septcvt_read_part reads a received part back. Nothing is
  * allocated; the text is read a fixed number of times.
  *
@@ -291,7 +291,7 @@ typedef struct septcvt_plan {
     size_t replaced;    /* characters replaced or dropped; 0 when the original text goes out */
     uint64_t ran_out;   /* the offset of the first character at which no allowed pair holds all
                          * the text up to it (after replacement, where it is on), or SEPTCVT_NO_OFFSET */
-    int form;           /* for septcvt_user_data: the form of the text planned */
+    int form;           /* for septcvt_part_user_data: the form of the text planned */
     int reference_bits; /* 8 or 16 */
 } septcvt_plan;
 
@@ -312,16 +312,14 @@ typedef struct septcvt_plan {
 SEPTCVT_API int septcvt_plan_text(int form, const void *text, size_t text_len, const septcvt_plan_options *options,
                                   septcvt_plan *plan, septcvt_part *parts, size_t max_parts, uint64_t *error_offset);
 
-/* The user data of one part. Its tag is the name of the call below that
- * fills it, as with struct stat and stat(): a typedef of the same name
- * cannot stand beside the call in C or in C++. */
-struct septcvt_user_data {
+/* The user data of one part. */
+typedef struct septcvt_user_data {
     int dcs;        /* TP-DCS */
     int udhi;       /* TP-UDHI: 1 when the user data begins with a header */
     int udl;        /* TP-UDL: septets, header included, for 7-bit; octets for UCS-2 */
     size_t length;  /* the octets of ud */
     uint8_t ud[SEPTCVT_USER_DATA_OCTETS]; /* TP-UD */
-};
+} septcvt_user_data;
 
 /* Part k of plan (the parts septcvt_plan_text gave, and the same text and
  * options): its header holds, in this order, the concatenation element
@@ -330,9 +328,9 @@ struct septcvt_user_data {
  * national pair; then 7-bit text behind the fill bits, packed, or UCS-2 as
  * UTF-16 big-endian. A part with no element has no header. A reference
  * above 255 with an 8-bit size is SEPTCVT_BAD_ARGUMENT. */
-SEPTCVT_API int septcvt_user_data(const void *text, size_t text_len, const septcvt_plan_options *options,
-                                  const septcvt_plan *plan, const septcvt_part *parts, size_t k, unsigned reference,
-                                  struct septcvt_user_data *out);
+SEPTCVT_API int septcvt_part_user_data(const void *text, size_t text_len, const septcvt_plan_options *options,
+                                       const septcvt_plan *plan, const septcvt_part *parts, size_t k,
+                                       unsigned reference, septcvt_user_data *out);
 
 /* A received part, read back. */
 typedef struct septcvt_received {

@@ -119,6 +119,17 @@ constexpr int pages_needed()
 }
 static_assert(pages_needed() <= NATIONAL_PAGES, "room for every page of the inverted tables");
 
+constexpr std::array<std::array<uint16_t, NATIONAL_DIRECT>, 2> derive_holders()
+{
+    std::array<std::array<uint16_t, NATIONAL_DIRECT>, 2> holders{};
+    for (int language = 0; language < LANGUAGES; ++language)
+        for (int kind : {LOCKING, SINGLE})
+            for (uint16_t unit : national_table_rows[language][kind])
+                if (unit < NATIONAL_DIRECT)
+                    holders[kind][unit] = static_cast<uint16_t>(holders[kind][unit] | 1u << language);
+    return holders;
+}
+
 constexpr std::array<gsm_form, NATIONAL_NO_FORM + 1> derive_pair_forms()
 {
     std::array<gsm_form, NATIONAL_NO_FORM + 1> forms{};
@@ -157,6 +168,7 @@ static_assert(growth_bounded(), "MOST_GROWTH is the largest growth");
 
 constexpr std::array<std::array<forward_table, 2>, LANGUAGES> national_forms = derive_forms();
 constexpr national_inverse national_codes = invert();
+constexpr std::array<std::array<uint16_t, NATIONAL_DIRECT>, 2> national_holders_direct = derive_holders();
 constexpr std::array<gsm_form, NATIONAL_NO_FORM + 1> national_gsm_forms = derive_pair_forms();
 
 int locking_table_of(int id)

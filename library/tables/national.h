@@ -59,6 +59,20 @@ inline unsigned national_code(national_table table, uint16_t unit)
     return unit < NATIONAL_DIRECT ? table.direct[unit] : national_codes.pages[table.page_of[unit >> 8]][unit & 0xFF];
 }
 
+/* Which languages' tables of a kind hold a unit, bit n for language n; by
+ * unit below NATIONAL_DIRECT, as the codes are. */
+extern const std::array<std::array<uint16_t, NATIONAL_DIRECT>, 2> national_holders_direct;
+inline uint16_t national_holders(int kind, uint16_t unit)
+{
+    if (unit < NATIONAL_DIRECT)
+        return national_holders_direct[kind][unit];
+    uint16_t holders = 0;
+    for (int language = 0; language < LANGUAGES; ++language)
+        if (national_code(national_table_of(language, kind), unit) != NATIONAL_NONE)
+            holders = static_cast<uint16_t>(holders | 1u << language);
+    return holders;
+}
+
 /* The forms a pair writes: one code 0x00-0x7F, an escape pair at 0x80 plus
  * the code, and none at NATIONAL_NO_FORM. */
 constexpr unsigned NATIONAL_NO_FORM = 0x100;

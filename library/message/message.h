@@ -1,0 +1,75 @@
+/* What the planner and the writer of a part's user data share: a text read
+ * a character at a time with the place of its bytes, look-alike
+ * replacement, and the room a header leaves. */
+#ifndef SEPTCVT_MESSAGE_H
+#define SEPTCVT_MESSAGE_H
+
+#include <cstddef>
+#include <cstdint>
+
+#include "septcvt.h"
+
+/* A character of the input, and where its bytes lie. */
+struct text_char {
+    uint32_t code_point;
+    size_t begin, end;
+};
+
+/* A text read a character at a time: UTF-8 up to U+10FFFF in at most four
+ * bytes, or UCS-2 in the order its mark gave, surrogates paired. */
+struct text_reader {
+    const uint8_t *in;
+    size_t end, pos;
+    bool ucs2, swapped;
+};
+
+/* Starts before the first character, after the mark of UCS-2 (whose order
+ * r.swapped keeps): SEPTCVT_OK, or SEPTCVT_NO_MARK where it has none. */
+int reader_start(text_reader &r, int form, const void *text, size_t len);
+
+/* The next character: 1 with *c; 0 at the end; -1 when the bytes at r.pos
+ * are refused (malformed, a lone surrogate, a cut last character). */
+int reader_next(text_reader &r, text_char &c);
+
+/* The plain form of a look-alike: -1 where the character stays as it is,
+ * else how many code points (0 to 3) replace it, in out. */
+int lookalike(uint32_t code_point, uint32_t out[3]);
+
+/* Octets of elements a header holds: the concatenation element, by the
+ * size of its reference, and a language element. */
+constexpr size_t concatenation_octets(int reference_bits)
+{
+    return reference_bits == 16 ? 6 : 5;
+}
+constexpr size_t LANGUAGE_OCTETS = 3;
+constexpr size_t USER_DATA_BITS = 8 * SEPTCVT_USER_DATA_OCTETS;
+
+/* The octets of a header with elements of that many octets: its length
+ * octet and theirs, none without elements. */
+constexpr size_t header_octets(size_t elements)
+{
+    return elements == 0 ? 0 : elements + 1;
+}
+
+/* The fill bits that align septets after a header of h octets. */
+constexpr unsigned fill_bits_after(size_t h)
+{
+    return static_cast<unsigned>((7 - 8 * h % 7) % 7);
+}
+
+/* The septets, or the UTF-16 units, behind a header of h octets; 0 where
+ * the header leaves none. */
+constexpr size_t septet_room(size_t h)
+{
+    return 8 * h + fill_bits_after(h) >= USER_DATA_BITS ? 0 : (USER_DATA_BITS - 8 * h - fill_bits_after(h)) / 7;
+}
+constexpr size_t unit_room(size_t h)
+{
+    return h >= SEPTCVT_USER_DATA_OCTETS ? 0 : (SEPTCVT_USER_DATA_OCTETS - h) / 2;
+}
+
+/* The caller's elements hold together (each IEI with its length and data
+ * inside the bytes) and none is one the library writes. */
+bool elements_hold(const septcvt_plan_options &options);
+
+#endif

@@ -1,0 +1,134 @@
+/* The user data of one part of a plan: its header, then its text packed
+ * behind the fill bits, or as UTF-16 big-endian. */
+#include "septcvt.h"
+
+#include <cstring>
+
+#include "message.h"
+#include "national.h"
+
+namespace {
+
+/* Information element identifiers the library writes itself. */
+constexpr uint8_t CONCATENATION_8 = 0x00, CONCATENATION_16 = 0x08, SINGLE_SHIFT = 0x24, LOCKING_SHIFT = 0x25;
+
+} // namespace
+
+bool elements_hold(const septcvt_plan_options &options)
+{
+    if (options.elements == nullptr)
+        return options.elements_len == 0;
+    for (size_t at = 0; at < options.elements_len;) {
+        const uint8_t iei = options.elements[at];
+        if (iei == CONCATENATION_8 || iei == CONCATENATION_16 || iei == SINGLE_SHIFT || iei == LOCKING_SHIFT ||
+            options.elements_len - at < 2 || options.elements_len - at - 2 < options.elements[at + 1])
+            return false;
+        at += 2 + options.elements[at + 1];
+    }
+    return true;
+}
+
+int septcvt_part_user_data(const void *text, size_t text_len, const septcvt_plan_options *options,
+                           const septcvt_plan *plan, const septcvt_part *parts, size_t k, unsigned reference,
+                           septcvt_user_data *out)
+{
+    if (plan == nullptr || parts == nullptr || out == nullptr || (text == nullptr && text_len > 0))
+        return SEPTCVT_NULL_POINTER;
+    const septcvt_plan_options o = options != nullptr ? *options : septcvt_plan_options{};
+    const bool seven_bit = plan->dcs == SEPTCVT_DCS_7BIT;
+    if (k >= plan->parts || plan->parts > SEPTCVT_MOST_PARTS || reference > (plan->reference_bits == 16 ? 0xFFFFu : 0xFFu) ||
+        parts[k].begin > parts[k].end || parts[k].end > text_len || !elements_hold(o) ||
+        (!seven_bit && plan->dcs != SEPTCVT_DCS_UCS2) || plan->locking < 0 || plan->locking >= LANGUAGES ||
+        plan->single < 0 || plan->single >= LANGUAGES)
+        return SEPTCVT_BAD_ARGUMENT;
+    text_reader r;
+    if (reader_start(r, plan->form, text, text_len) != SEPTCVT_OK)
+        return SEPTCVT_NO_MARK;
+    r.pos = parts[k].begin;
+    r.end = parts[k].end;
+
+    /* The header: concatenation, the caller's elements, the single and the
+     * locking shift; none without an element. */
+    const bool concatenated = plan->parts > 1, single_shift = seven_bit && plan->single != 0,
+               locking_shift = seven_bit && plan->locking != 0;
+    const size_t elements = (concatenated ? concatenation_octets(plan->reference_bits) : 0) + o.elements_len +
+                            LANGUAGE_OCTETS * (single_shift + locking_shift);
+    const size_t h = header_octets(elements);
+    if (h >= SEPTCVT_USER_DATA_OCTETS)
+        return SEPTCVT_BAD_ARGUMENT; /* no plan leaves such a header */
+    uint8_t *ud = out->ud;
+    uint8_t *at = ud + 1;
+    if (concatenated) {
+        const uint8_t total = static_cast<uint8_t>(plan->parts), sequence = static_cast<uint8_t>(k + 1);
+        const uint8_t hi = static_cast<uint8_t>(reference >> 8), lo = static_cast<uint8_t>(reference);
+        const uint8_t by_8[] = {CONCATENATION_8, 3, lo, total, sequence};
+        const uint8_t by_16[] = {CONCATENATION_16, 4, hi, lo, total, sequence};
+        memcpy(at, plan->reference_bits == 16 ? by_16 : by_8, plan->reference_bits == 16 ? sizeof by_16 : sizeof by_8);
+        at += plan->reference_bits == 16 ? sizeof by_16 : sizeof by_8;
+    }
+    if (o.elements_len > 0)
+        memcpy(at, o.elements, o.elements_len);
+    at += o.elements_len;
+    const uint8_t shifts[] = {SINGLE_SHIFT, 1, static_cast<uint8_t>(plan->single),
+                              LOCKING_SHIFT, 1, static_cast<uint8_t>(plan->locking)};
+    if (single_shift)
+        at = static_cast<uint8_t *>(memcpy(at, shifts, LANGUAGE_OCTETS)) + LANGUAGE_OCTETS;
+    if (locking_shift)
+        memcpy(at, shifts + LANGUAGE_OCTETS, LANGUAGE_OCTETS);
+    if (h > 0)
+        ud[0] = static_cast<uint8_t>(elements);
+    out->dcs = plan->dcs;
+    out->udhi = h > 0;
+
+    text_char c;
+    int got;
+    if (!seven_bit) {
+        size_t at = h;
+        while ((got = reader_next(r, c)) > 0) {
+            const uint32_t cp = c.code_point;
+            const size_t units = cp > 0xFFFF ? 2 : 1;
+            if (at + 2 * units > SEPTCVT_USER_DATA_OCTETS)
+                return SEPTCVT_BAD_ARGUMENT; /* not the text the plan was made of */
+            const uint32_t first = cp > 0xFFFF ? 0xD800 + ((cp - 0x10000) >> 10) : cp;
+            ud[at++] = static_cast<uint8_t>(first >> 8);
+            ud[at++] = static_cast<uint8_t>(first);
+            if (units == 2) {
+                const uint32_t second = 0xDC00 + ((cp - 0x10000) & 0x3FF);
+                ud[at++] = static_cast<uint8_t>(second >> 8);
+                ud[at++] = static_cast<uint8_t>(second);
+            }
+        }
+        out->length = at;
+        out->udl = static_cast<int>(at);
+        return got < 0 ? SEPTCVT_MALFORMED : SEPTCVT_OK;
+    }
+
+    /* 7-bit: the codes of the part through the plan's tables, each piece
+     * replaced where the plan replaced look-alikes. */
+    const national_table locking = national_table_of(locking_table_of(plan->locking), LOCKING);
+    const national_table single = national_table_of(plan->single, SINGLE);
+    uint8_t codes[SEPTCVT_SINGLE_SEPTETS];
+    size_t n = 0;
+    while ((got = reader_next(r, c)) > 0) {
+        uint32_t pieces[3] = {c.code_point};
+        int count = plan->replaced > 0 ? lookalike(c.code_point, pieces) : -1;
+        count = count < 0 ? 1 : count;
+        for (int i = 0; i < count; ++i) {
+            const gsm_form &form = national_gsm_form(locking, single, static_cast<uint16_t>(pieces[i]));
+            if (pieces[i] > 0xFFFF || pieces[i] == GSM_ESCAPE || form.count == 0 || n + form.count > sizeof codes)
+                return SEPTCVT_BAD_ARGUMENT; /* not the text the plan was made of */
+            memcpy(codes + n, form.bytes, form.count);
+            n += form.count;
+        }
+    }
+    if (got < 0)
+        return SEPTCVT_MALFORMED;
+    const unsigned fill = fill_bits_after(h);
+    size_t packed = 0;
+    const int status = septcvt_pack(codes, n, fill, ud + h, SEPTCVT_USER_DATA_OCTETS - h, &packed);
+    if (status != SEPTCVT_OK)
+        return status == SEPTCVT_NO_ROOM ? SEPTCVT_BAD_ARGUMENT : status;
+    out->length = h + packed;
+    out->udl = static_cast<int>((8 * h + 6) / 7 + n);
+    return SEPTCVT_OK;
+}
