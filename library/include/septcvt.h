@@ -353,7 +353,9 @@ typedef struct septcvt_received {
  * SEPTCVT_NOT_TEXT for 8-bit or compressed data, with nothing else
  * reported; SEPTCVT_BAD_USER_DATA for a header longer than TP-UDL allows,
  * an element running past the header, a TP-UDL the octets cannot hold, or
- * one above 160 septets or 140 octets. */
+ * one above 160 septets or 140 octets (or below 0), with nothing else
+ * reported either. 7-bit text that is only a header needs no octet for the
+ * header's fill bits. A TP-DCS outside 0-255 is SEPTCVT_BAD_ARGUMENT. */
 SEPTCVT_API int septcvt_read_part(int dcs, int udhi, int udl, const uint8_t *ud, size_t ud_len,
                                   septcvt_received *out);
 
