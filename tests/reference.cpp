@@ -16,19 +16,21 @@ const std::string ALPHABET = "@£$¥èéùìòÇ\nØø\rÅåΔ_ΦΓΛΩΠΨΣΘ�
                              "¡ABCDEFGHIJKLMNOPQRSTUVWXYZÄÖÑÜ§¿abcdefghijklmnopqrstuvwxyzäöñüà",
                   ESCAPES = "\x0a\f\x14^\x28{\x29}\x2f\\\x3c[\x3d~\x3e]\x40|\x65€";
 
-std::vector<uint32_t> decoded(const std::string &s)
-{
-    std::vector<uint32_t> cps;
-    for (RefDecoded d = ref_decode(s, 0); d.status != 1; d = ref_decode(s, d.next))
-        cps.push_back(d.value);
-    return cps;
-}
-
 /* The code point of a code 0x00-0x7F, or of code - 0x80 after an escape;
  * REF_NONE where the table has none, and above. */
 uint32_t code_point(const RefTables &t, uint32_t code)
 {
     return code < 0x80 ? t.locking[code] : code < 0x100 ? t.single[code - 0x80] : REF_NONE;
+}
+
+} // namespace
+
+std::vector<uint32_t> ref_code_points(const std::string &s)
+{
+    std::vector<uint32_t> cps;
+    for (RefDecoded d = ref_decode(s, 0); d.status != 1; d = ref_decode(s, d.next))
+        cps.push_back(d.value);
+    return cps;
 }
 
 std::string ref_gsm(const RefTables &t, uint32_t unit) /* the first locking code, else the first single code */
@@ -39,13 +41,11 @@ std::string ref_gsm(const RefTables &t, uint32_t unit) /* the first locking code
     return "";
 }
 
-} // namespace
-
 const RefTables &ref_default_tables()
 {
     static const RefTables tables = [] {
         RefTables t;
-        const std::vector<uint32_t> base = decoded(ALPHABET), pairs = decoded(ESCAPES);
+        const std::vector<uint32_t> base = ref_code_points(ALPHABET), pairs = ref_code_points(ESCAPES);
         for (int code = 0; code < 128; ++code)
             t.locking[code] = base[static_cast<size_t>(code)], t.single[code] = REF_NONE;
         for (size_t i = 0; i < pairs.size(); i += 2)

@@ -28,6 +28,13 @@ struct RefTables {
     uint32_t locking[128], single[128];
 };
 
+/* The code points of well-formed UTF-8. */
+std::vector<uint32_t> ref_code_points(const std::string &s);
+
+/* The GSM form of a unit with tables t: its first locking code, else an
+ * escape and its first single code, else none. */
+std::string ref_gsm(const RefTables &t, uint32_t unit);
+
 /* The default pair, from the alphabet as printed. */
 const RefTables &ref_default_tables();
 

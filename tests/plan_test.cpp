@@ -1,0 +1,270 @@
+/* The planner and the user data of its parts: the room a header leaves, the
+ * choices the rules settle, what it refuses, and random texts whose parts
+ * hold together, read back as the text that went out, and are as few as a
+ * plain search of every pair finds. */
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <tuple>
+#include <utf8proc.h>
+
+#include "message.h"
+#include "reference.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+TEST(Plan, RoomsLeftByTheHeader)
+{
+    /* Octets of the elements: language elements 3 each, concatenation 5
+     * (8-bit reference) or 6 (16-bit). */
+    const struct { size_t elements, septets, units; } rows[] = {
+        {0, 160, 70}, {3, 155, 0}, {6, 152, 0}, {5, 153, 67}, {8, 149, 0}, {11, 146, 0}, {6, 152, 66}, {9, 148, 0}, {12, 145, 0}};
+    for (const auto &r : rows) {
+        EXPECT_EQ(septet_room(header_octets(r.elements)), r.septets) << r.elements;
+        EXPECT_TRUE(r.units == 0 || unit_room(header_octets(r.elements)) == r.units) << r.elements;
+    }
+}
+
+struct Planned { int status, dcs, locking, single; size_t parts, replaced; };
+
+Planned plan_of(const std::string &text, uint16_t locking, uint16_t single, bool replace, int form = SEPTCVT_UTF8)
+{
+    septcvt_plan_options o{locking, single, replace, 0, nullptr, 0};
+    septcvt_plan p{};
+    septcvt_part parts[4];
+    const int status = septcvt_plan_text(form, text.data(), text.size(), &o, &p, parts, 4, nullptr);
+    return {status, p.dcs, p.locking, p.single, p.parts, p.replaced};
+}
+
+bool operator==(const Planned &a, const Planned &b)
+{
+    return a.status == b.status && a.dcs == b.dcs && a.locking == b.locking && a.single == b.single && a.parts == b.parts && a.replaced == b.replaced;
+}
+
+std::string times(const std::string &s, int n)
+{
+    std::string out;
+    while (n-- > 0)
+        out += s;
+    return out;
+}
+
+TEST(Plan, ChoosesAsTheRulesSay)
+{
+    const int U = SEPTCVT_DCS_UCS2, G = SEPTCVT_DCS_7BIT, OK = SEPTCVT_OK;
+    const struct { const char *name; std::string text; uint16_t locking, single; bool replace; Planned want; } cases[] = {
+        {"a tie in one part goes to UCS-2", "Ağaç", 2, 2, false, {OK, U, 0, 0, 1, 0}},
+        {"the smaller header wins a tie", times("ç", 70) + "ê", 2, 8, false, {OK, G, 0, 3, 1, 0}},
+        {"Turkish fits one part, UCS-2 two", times("Şişli'de ağaç", 8), 2, 2, false, {OK, G, 1, 0, 1, 0}},
+        {"a Spanish locking id is never chosen", times("á", 60) + times("a", 30), 4, 4, false, {OK, G, 0, 2, 1, 0}},
+        {"an empty text is one part", "", 0, 0, false, {OK, G, 0, 0, 1, 0}},
+        {"the escape is no character", "a\x1b" "b", 0x3FFE, 0x3FFE, false, {OK, U, 0, 0, 1, 0}},
+        {"replaced where it saves a part", times("a", 99) + "\xe2\x80\x99", 0, 0, true, {OK, G, 0, 0, 1, 1}},
+        {"not replaced without asking", times("a", 99) + "\xe2\x80\x99", 0, 0, false, {OK, U, 0, 0, 2, 0}},
+        {"ellipses fit UCS-2 but not 7-bit", times("\xe2\x80\xa6", 70), 0, 0, true, {OK, U, 0, 0, 1, 0}},
+        {"a mark dropped saves nothing", "\xef\xbb\xbfhello", 0, 0, true, {OK, U, 0, 0, 1, 0}},
+        /* 33 of them a part: a surrogate pair is never cut */
+        {"too many parts", times("\xf0\x9f\x98\x80", 33 * 255 + 1), 0, 0, false, {SEPTCVT_TOO_MANY_PARTS, U, 0, 0, 256, 0}},
+    };
+    for (const auto &c : cases)
+        EXPECT_TRUE(plan_of(c.text, c.locking, c.single, c.replace) == c.want) << c.name;
+}
+
+TEST(Plan, RefusesWhatItCannotPlan)
+{
+    /* An element of 138 octets leaves a header with room for one septet. */
+    static const std::string big = "\x70\x88" + std::string(136, '\0');
+    const struct { std::string text; int form; septcvt_plan_options o; int status; uint64_t at; } cases[] = {
+        {"ab\xf8\x88\x80\x80\x80", SEPTCVT_UTF8, {}, SEPTCVT_MALFORMED, 2}, /* five bytes */
+        {"a\xf4\x90\x80\x80", SEPTCVT_UTF8, {}, SEPTCVT_MALFORMED, 1},      /* above U+10FFFF */
+        {"ab\xe2" "A", SEPTCVT_UTF8, {}, SEPTCVT_MALFORMED, 2},             /* a cut last character */
+        {"\xff\xfe" "A\0\x00\xd8"s, SEPTCVT_UCS2, {}, SEPTCVT_MALFORMED, 4}, /* a lone surrogate */
+        {"\xfe\xff\0A\0"s, SEPTCVT_UCS2, {}, SEPTCVT_MALFORMED, 4},         /* an odd final byte */
+        {"A\0"s, SEPTCVT_UCS2, {}, SEPTCVT_NO_MARK, 0},
+        {"a", SEPTCVT_UTF8, {1, 0, 0, 0, nullptr, 0}, SEPTCVT_BAD_ARGUMENT, SEPTCVT_NO_OFFSET},
+        {"a", SEPTCVT_UTF8, {0, 0x4000, 0, 0, nullptr, 0}, SEPTCVT_BAD_ARGUMENT, SEPTCVT_NO_OFFSET},
+        {"a", SEPTCVT_UTF8, {0, 0, 0, 12, nullptr, 0}, SEPTCVT_BAD_ARGUMENT, SEPTCVT_NO_OFFSET},
+        {"a", SEPTCVT_UTF8, {0, 0, 0, 0, reinterpret_cast<const uint8_t *>("\x24\x01\x01"), 3}, SEPTCVT_BAD_ARGUMENT, SEPTCVT_NO_OFFSET},
+        {"a", SEPTCVT_UTF8, {0, 0, 0, 0, reinterpret_cast<const uint8_t *>("\x05\x04\x0b"), 3}, SEPTCVT_BAD_ARGUMENT, SEPTCVT_NO_OFFSET},
+        {"a", SEPTCVT_UTF8, {0, 0, 0, 0, reinterpret_cast<const uint8_t *>(big.data()), big.size()}, SEPTCVT_NO_ROOM, SEPTCVT_NO_OFFSET},
+    };
+    for (const auto &c : cases) {
+        septcvt_plan p;
+        uint64_t at = 7;
+        EXPECT_EQ(septcvt_plan_text(c.form, c.text.data(), c.text.size(), &c.o, &p, nullptr, 0, &at), c.status) << c.text;
+        EXPECT_EQ(at, c.at) << c.text;
+    }
+}
+
+
+/* The plain form of a look-alike, written from the table in the header. */
+std::vector<uint32_t> ref_replaced(uint32_t c)
+{
+    const std::string quote = "\u2018\u2019\u201a\u201b\u2032\u2035\u00b4\u0060", quotes = "\u201c\u201d\u201e\u201f\u2033\u2036\u00ab\u00bb";
+    const std::vector<uint32_t> q = ref_code_points(quote), qq = ref_code_points(quotes), drop = {0x200B, 0x2060, 0xFEFF, 0x00AD};
+    if (std::count(q.begin(), q.end(), c) || c == 0xFF40) return {'\''};
+    if (std::count(qq.begin(), qq.end(), c)) return {'"'};
+    if ((c >= 0x2010 && c <= 0x2015) || c == 0x2212) return {'-'};
+    if (c == 0x2026) return {'.', '.', '.'};
+    if (c == 0xA0 || (c >= 0x2000 && c <= 0x200A) || c == 0x202F || c == 0x205F || c == 0x3000) return {' '};
+    if (std::count(drop.begin(), drop.end(), c)) return {};
+    if (c >= 0xFF01 && c <= 0xFF5E) return {c - 0xFF01 + 0x21};
+    return {c};
+}
+
+/* What one character of the input becomes, its units in an encoding (0
+ * where the encoding lacks it), and whether a cluster starts with it. */
+struct Piece { std::vector<uint32_t> cps; size_t units; bool starts; };
+
+/* The parts a sequence of pieces takes, and the units in the last:
+ * clusters while they fit, a cluster that does not fit to the next part,
+ * one longer than a part cut between pieces. */
+std::pair<size_t, size_t> ref_parts(const std::vector<Piece> &pieces, size_t room)
+{
+    size_t parts = 1, fill = 0;
+    for (size_t i = 0; i < pieces.size();) {
+        size_t end = i + 1, cluster = pieces[i].units;
+        while (end < pieces.size() && !pieces[end].starts)
+            cluster += pieces[end++].units;
+        if (fill + cluster <= room || (fill > 0 && cluster <= room)) {
+            parts += fill + cluster > room;
+            fill = fill + cluster > room ? cluster : fill + cluster;
+            i = end;
+            continue;
+        }
+        for (; i < end; ++i) { /* cut between pieces */
+            parts += fill + pieces[i].units > room;
+            fill = fill + pieces[i].units > room ? pieces[i].units : fill + pieces[i].units;
+        }
+    }
+    return {parts, fill};
+}
+
+struct Choice { int rank, locking, single; size_t elements, parts, left; bool replaced; };
+bool operator<(const Choice &a, const Choice &b)
+{
+    return std::make_tuple(a.parts, a.rank, a.elements, SIZE_MAX - a.left, a.locking, a.single) <
+           std::make_tuple(b.parts, b.rank, b.elements, SIZE_MAX - b.left, b.locking, b.single);
+}
+
+/* Every encoding tried on its own: the default alphabet, each allowed pair
+ * (locking id 2 is the default table), UCS-2. */
+Choice ref_plan(const std::vector<uint32_t> &text, bool replace, uint16_t locking, uint16_t single, size_t extra)
+{
+    static std::vector<RefTables> languages;
+    if (languages.empty()) {
+        EXPECT_TRUE(ref_read_languages(NATIONAL_DATA, languages));
+    }
+    std::vector<Choice> choices;
+    auto evaluate = [&](bool replaced, int l, int s) {
+        const RefTables pair = ref_pair(languages, l, s);
+        std::vector<Piece> pieces;
+        int32_t state = 0, last = -1;
+        size_t total = 0;
+        for (uint32_t c : text) {
+            Piece p{replaced ? ref_replaced(c) : std::vector<uint32_t>{c}, 0, false};
+            for (size_t k = 0; k < p.cps.size(); ++k) {
+                const bool starts = last < 0 || utf8proc_grapheme_break_stateful(last, static_cast<int32_t>(p.cps[k]), &state);
+                last = static_cast<int32_t>(p.cps[k]);
+                p.starts |= k == 0 && starts;
+                if (l < 0)
+                    p.units += p.cps[k] > 0xFFFF ? 2 : 1;
+                else if (ref_gsm(pair, p.cps[k]).empty() || p.cps[k] == 0x1B)
+                    return;
+                else
+                    p.units += ref_gsm(pair, p.cps[k]).size();
+            }
+            total += p.units;
+            if (!p.cps.empty())
+                pieces.push_back(p);
+        }
+        const size_t elements = l < 0 ? 0 : (l != 0) + (s != 0), concat = 5;
+        const size_t h1 = extra + 3 * elements, h2 = h1 + concat;
+        const size_t one = l < 0 ? unit_room(header_octets(h1)) : septet_room(header_octets(h1));
+        const size_t many = l < 0 ? unit_room(header_octets(h2)) : septet_room(header_octets(h2));
+        const size_t least = l < 0 ? 2 : replace ? 3 : 2;
+        Choice c{l < 0 ? 1 : l == 0 && s == 0 ? 0 : 2, l < 0 ? 0 : l, s, elements, 0, 0, replaced};
+        if (one >= least && total <= one)
+            c.parts = 1, c.left = one - total;
+        else if (many >= least)
+            c.parts = ref_parts(pieces, many).first, c.left = many - ref_parts(pieces, many).second;
+        else
+            return;
+        choices.push_back(c);
+    };
+    evaluate(false, -1, 0);
+    for (int l = 0; l < 14; ++l)
+        for (int s = 0; s < 14; ++s)
+            if ((l == 0 || (locking >> l & 1)) && l != 2 && (s == 0 || (single >> s & 1)))
+                evaluate(false, l, s);
+    Choice best = *std::min_element(choices.begin(), choices.end());
+    choices.clear();
+    for (int l = 0; replace && l < 14; ++l)
+        for (int s = 0; s < 14; ++s)
+            if ((l == 0 || (locking >> l & 1)) && l != 2 && (s == 0 || (single >> s & 1)))
+                evaluate(true, l, s);
+    if (!choices.empty() && std::min_element(choices.begin(), choices.end())->parts < best.parts)
+        best = *std::min_element(choices.begin(), choices.end());
+    return best;
+}
+
+TEST(Plan, RandomTextsHoldTogetherReadBackAndTakeTheFewestParts)
+{
+    /* Pieces that test every rule: escapes, national letters, marks and
+     * emoji sequences that make clusters, surrogates, look-alikes, CR LF. */
+    const std::vector<std::string> pieces = {"a", "b", " ", "\r\n", "{", "\u20ac", "\u0394", "\u015f", "\u011f", "\u0131", "\u00e7",
+        "\u00e3", "\u00ea", "e\u0301", "\u0915", "\u0915\u093f", "\u0905", "\U0001F600", "\U0001F469\u200d\U0001F4BB",
+        "\U0001F1E9\U0001F1EA", "\u2764\ufe0f", "\u2019", "\u2026", "\u00a0", "\u200b", "\ufeff", "\uff21", "\u201c", "\u0627"};
+    const uint16_t masks[] = {0, 0x0002, 0x000A, 0x0040, 0x3FFE};
+    const uint8_t port[] = {0x05, 0x04, 0x0B, 0x84, 0x23, 0xF0};
+    std::mt19937 rng(26);
+    for (int round = 0; round < 300; ++round) {
+        std::string text;
+        const size_t n = rng() % (round % 3 == 0 ? 400 : 120), spread = 3 + rng() % (pieces.size() - 2);
+        for (size_t i = 0; i < n; ++i)
+            text += pieces[rng() % 2 ? rng() % 3 : rng() % spread];
+        const bool with_port = rng() % 4 == 0;
+        septcvt_plan_options o{masks[rng() % 5], masks[rng() % 5], static_cast<int>(rng() % 2), 0, with_port ? port : nullptr, with_port ? sizeof port : 0u};
+        SCOPED_TRACE("round " + std::to_string(round) + ", " + std::to_string(text.size()) + " bytes");
+        septcvt_plan plan;
+        std::vector<septcvt_part> parts(255);
+        ASSERT_EQ(septcvt_plan_text(SEPTCVT_UTF8, text.data(), text.size(), &o, &plan, parts.data(), parts.size(), nullptr), SEPTCVT_OK);
+        const Choice want = ref_plan(ref_code_points(text), o.replace_lookalikes, o.locking_languages, o.single_languages, o.elements_len);
+        EXPECT_EQ(plan.parts, want.parts);
+        EXPECT_EQ(plan.dcs, want.rank == 1 ? SEPTCVT_DCS_UCS2 : SEPTCVT_DCS_7BIT);
+        EXPECT_EQ(std::make_pair(plan.locking, plan.single), std::make_pair(want.locking, want.single));
+        EXPECT_EQ(plan.replaced > 0, want.replaced);
+        EXPECT_EQ(plan.room_left, want.left);
+        /* Each part read back: in order, its header as written, the text as it went out. */
+        std::string back, sent;
+        for (uint32_t c : ref_code_points(text))
+            for (uint32_t r : plan.replaced > 0 ? ref_replaced(c) : std::vector<uint32_t>{c})
+                sent += ref_utf8(r);
+        /* Where a cluster of the text starts, and so may a part. */
+        std::vector<bool> starts(text.size() + 1, false);
+        int32_t state = 0, last = -1;
+        for (RefDecoded d = ref_decode(text, 0); d.status != 1; d = ref_decode(text, d.next)) {
+            starts[d.next - ref_utf8(d.value).size()] = last < 0 || utf8proc_grapheme_break_stateful(last, static_cast<int32_t>(d.value), &state);
+            last = static_cast<int32_t>(d.value);
+        }
+        for (size_t k = 0; k < plan.parts; ++k) {
+            EXPECT_EQ(parts[k].begin, k == 0 ? 0 : parts[k - 1].end);
+            EXPECT_TRUE(k == 0 || plan.replaced > 0 || starts[parts[k].begin]) << "part " << k << " begins inside a cluster";
+            septcvt_user_data ud;
+            septcvt_received got;
+            ASSERT_EQ(septcvt_part_user_data(text.data(), text.size(), &o, &plan, parts.data(), k, 77, &ud), SEPTCVT_OK);
+            ASSERT_EQ(septcvt_read_part(ud.dcs, ud.udhi, ud.udl, ud.ud, ud.length, &got), SEPTCVT_OK);
+            EXPECT_EQ(std::make_tuple(got.locking, got.single, got.total, got.sequence), std::make_tuple(plan.locking, plan.single, plan.parts > 1 ? unsigned(plan.parts) : 0u, plan.parts > 1 ? unsigned(k + 1) : 0u));
+            back.append(reinterpret_cast<char *>(got.text), got.text_len);
+            const size_t header = ud.udhi ? ud.ud[0] + 1u : 0u;
+            EXPECT_EQ(parts[k].length, plan.dcs == SEPTCVT_DCS_UCS2 ? (ud.length - header) / 2 : ud.udl - (8 * header + 6) / 7);
+        }
+        EXPECT_EQ(parts[plan.parts - 1].end, text.size());
+        EXPECT_EQ(back, sent);
+    }
+}
+
+} // namespace
