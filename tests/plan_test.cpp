@@ -100,6 +100,43 @@ TEST(Plan, RefusesWhatItCannotPlan)
 }
 
 
+std::string hex(const uint8_t *bytes, size_t n)
+{
+    std::string out;
+    char two[4];
+    for (size_t i = 0; i < n; ++i)
+        snprintf(two, sizeof two, i == 0 ? "%02X" : " %02X", bytes[i]), out += two;
+    return out;
+}
+
+/* The worked examples of the manual page, as it prints them. */
+TEST(Plan, WorkedExamplesOfTheManPage)
+{
+    const std::string turkish = "Yarın sabah 9'da Kadıköy'deki ofisimizde görüşmek üzere. Lütfen kimliğinizi "
+                                "yanınızda getirin ve şifrenizi değiştirmeyi unutmayın.";
+    EXPECT_TRUE(plan_of(turkish, 2, 2, false) == (Planned{SEPTCVT_OK, SEPTCVT_DCS_7BIT, 1, 0, 1, 0}));
+    EXPECT_TRUE(plan_of(turkish, 0, 0, false) == (Planned{SEPTCVT_OK, SEPTCVT_DCS_UCS2, 0, 0, 2, 0}));
+    const struct { std::string text; const char *second; } examples[] = {
+        {times("a", 152) + "\u20ac" + times("b", 10), "05 00 03 07 02 02 36 65 B1 58 2C 16 8B C5 62 B1 18"},
+        {times("a", 66) + "\U0001F600\U0001F1E9\U0001F1EA", "05 00 03 07 02 02 D8 3D DE 00 D8 3C DD E9 D8 3C DD EA"},
+        {"Hello world", "C8 32 9B FD 06 DD DF 72 36 19"}};
+    for (const auto &e : examples) {
+        septcvt_plan plan;
+        septcvt_part parts[2];
+        uint64_t ran_out = 0;
+        ASSERT_EQ(septcvt_plan_text(SEPTCVT_UTF8, e.text.data(), e.text.size(), nullptr, &plan, parts, 2, &ran_out), SEPTCVT_OK);
+        septcvt_user_data ud;
+        ASSERT_EQ(septcvt_part_user_data(e.text.data(), e.text.size(), nullptr, &plan, parts, plan.parts - 1, 7, &ud), SEPTCVT_OK);
+        EXPECT_EQ(hex(ud.ud, ud.length), e.second);
+        septcvt_received got;
+        EXPECT_EQ(septcvt_read_part(ud.dcs, ud.udhi, ud.udl, ud.ud, ud.length, &got), SEPTCVT_OK);
+        EXPECT_TRUE(plan.parts == 2 || std::string(got.text, got.text + got.text_len) == e.text);
+    }
+    septcvt_plan plan;
+    EXPECT_EQ(septcvt_plan_text(SEPTCVT_UTF8, turkish.data(), turkish.size(), nullptr, &plan, nullptr, 0, nullptr), SEPTCVT_NO_ROOM);
+    EXPECT_EQ(plan.ran_out, 3u);
+}
+
 /* The plain form of a look-alike, written from the table in the header. */
 std::vector<uint32_t> ref_replaced(uint32_t c)
 {
@@ -264,6 +301,22 @@ TEST(Plan, RandomTextsHoldTogetherReadBackAndTakeTheFewestParts)
         }
         EXPECT_EQ(parts[plan.parts - 1].end, text.size());
         EXPECT_EQ(back, sent);
+        /* The same text as UCS-2, big-endian behind its mark: the same plan and user data. */
+        std::string ucs2 = "\xfe\xff";
+        for (uint32_t c : ref_code_points(text))
+            for (uint32_t u : c > 0xFFFF ? std::vector<uint32_t>{0xD800 + ((c - 0x10000) >> 10), 0xDC00 + (c & 0x3FF)} : std::vector<uint32_t>{c})
+                ucs2 += std::string{static_cast<char>(u >> 8), static_cast<char>(u)};
+        septcvt_plan again;
+        std::vector<septcvt_part> again_parts(255);
+        ASSERT_EQ(septcvt_plan_text(SEPTCVT_UCS2, ucs2.data(), ucs2.size(), &o, &again, again_parts.data(), 255, nullptr), SEPTCVT_OK);
+        EXPECT_EQ(std::make_tuple(again.parts, again.dcs, again.locking, again.single, again.room_left, again.replaced),
+                  std::make_tuple(plan.parts, plan.dcs, plan.locking, plan.single, plan.room_left, plan.replaced));
+        for (size_t k = 0; k < plan.parts && again.parts == plan.parts; ++k) {
+            septcvt_user_data a, b;
+            septcvt_part_user_data(text.data(), text.size(), &o, &plan, parts.data(), k, 77, &a);
+            septcvt_part_user_data(ucs2.data(), ucs2.size(), &o, &again, again_parts.data(), k, 77, &b);
+            EXPECT_EQ(std::string(a.ud, a.ud + a.length), std::string(b.ud, b.ud + b.length)) << "part " << k;
+        }
     }
 }
 
