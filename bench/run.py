@@ -13,10 +13,18 @@ and septcvt's peak resident memory on a small and the full input. With
 --baseline, another build of septcvt (an earlier release, say) runs in the
 same rounds, and its time is compared too. Then runs the in-process
 benchmark of the national language tables (bench/pairs.cpp, built beside
-septcvt) with the same size and rounds, and prints its table. Never fails on
-timing.
+septcvt) with the same size and rounds, and prints its table. Last, where
+the library has the planner of SMS parts, times it per text in-process
+(bench/planner.cpp) on SMS texts of one to three parts with all 13
+languages allowed and on a 1 MB text with the default options, and beside
+it, in the same run, the npm segment calculators sms-segments-calculator and
+split-sms (bench/peers.js, installed with npm into a folder of the build
+directory, where npm is present) on the same texts. With --parts, prints
+instead the parts and encodings that the planner and the two calculators
+give for a set of tricky texts. Never fails on timing, nor for want of npm.
 """
 import argparse
+import json
 import os
 import random
 import shutil
@@ -94,6 +102,221 @@ def peak_rss_kib(timer, cmd, src):
     return int(p.stderr.strip().splitlines()[-1])
 
 
+# The npm peers of the planner, at the versions measured.
+PEERS = {"sms-segments-calculator": "1.3.0", "split-sms": "0.1.7"}
+PEERS_JS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "peers.js")
+
+# SMS texts of one to three parts, planned with all 13 languages allowed.
+SMS_TEXTS = {
+    "english-1": "Hi Sam, your table for 4 is booked for Friday at 7:30pm. Reply YES to confirm "
+                 "or call 020 7946 0321 to change it. See you soon!",
+    "english-3": "Dear customer, your parcel 48291734 left our depot this morning and will reach you "
+                 "tomorrow between 9am and 1pm. If nobody is in, the driver will leave a card and try "
+                 "again the next working day. You can also pick it up from the shop at 14 High Street "
+                 "(open 8am-6pm, Mon-Sat) with photo ID. To choose another day, reply with a date "
+                 "such as 24/05, or visit our site and enter your code. Reply STOP to opt out.",
+    "turkish-2": "Sayın müşterimiz, 12.05 tarihli siparişiniz kargoya verilmiştir. Takip numaranız: "
+                 "4829 1734 5521. Teslimat süresi 2-3 iş günüdür. Soru ve önerileriniz için çağrı "
+                 "merkezimizi arayabilirsiniz. İyi günler dileriz.",
+    "portuguese-1": "Olá! A sua encomenda 5821 já foi enviada e chegará amanhã entre as 9h e as 13h. "
+                    "Não se esqueça de ter o código de confirmação à mão.",
+    "hindi-2": "नमस्ते! आपका पार्सल 5821 भेज दिया गया है और कल सुबह 9 से 1 बजे के बीच पहुँचेगा। कृपया "
+               "डिलीवरी के समय अपना कोड 4471 तैयार रखें। धन्यवाद।",
+    "emoji-quotes-2": "\u201cHappy birthday!\u201d \U0001F389\U0001F382 Let\u2019s meet at the caf\u00e9 "
+                      "at 8 \u2014 don\u2019t be late \U0001F604",
+}
+
+# Texts where splitters go wrong, for --parts: escape pairs, surrogate pairs
+# and clusters at part boundaries, counts around the limits.
+TRICKY_TEXTS = {
+    "empty": "",
+    "160 septets": "a" * 160,
+    "161 septets": "a" * 161,
+    "euro at septet 153": "a" * 152 + "\u20ac" + "b" * 10,
+    "brace at septet 153": "a" * 152 + "{" + "b" * 10,
+    "euro ends 161 septets": "a" * 159 + "\u20ac",
+    "306 septets": "a" * 306,
+    "307 septets, euro last": "a" * 305 + "\u20ac",
+    "153 braces": "{" * 153,
+    "CR LF at septet 153": "a" * 152 + "\r\n" + "b" * 10,
+    "extension after UCS-2": "\u0436 " + "{}[]~\u20ac" * 12,
+    "emoji at unit 67": "\u0436" * 66 + "\U0001F600" + "x" * 10,
+    "flag at unit 67": "\u0436" * 65 + "\U0001F1EB\U0001F1F7" + "x" * 10,
+    "ZWJ family at unit 67": "\u0436" * 64 + "\U0001F468\u200d\U0001F469\u200d\U0001F467" + "x" * 10,
+    "combining mark at unit 67": "\u0436" * 66 + "e\u0301" + "x" * 10,
+    "cluster of 81 units": "e" + "\u0301" * 80,
+    "tab, outside the alphabet": "Name:\tSam\tAge:\t42",
+    "small c cedilla": "Fran\u00e7ois, \u00e7a va?",
+    "no-break space": "10\u00a0km",
+    "escape character": "a\u001bb",
+    "Turkish, 100 chars": ("\u015eimdi ba\u011flant\u0131 kuruldu, l\u00fctfen bekleyin; "
+                          "\u00e7a\u011fr\u0131 i\u015fleniyor. ") * 2,
+    "Portuguese, 100 chars": "P\u00e3o e feij\u00e3o \u00e0 mesa; \u00e0s 13h n\u00e3o h\u00e1 "
+                             "p\u00eassego nem lim\u00e3o. " * 2,
+}
+
+
+def make_big(size=1_000_000, seed=2001):
+    """About size bytes of UTF-8 words in the default alphabet, escape
+    characters among them, cut at a word's end."""
+    rng = random.Random(seed)
+    words = ("the and for you your order will be sent today tomorrow call reply stop code "
+             "caf\u00e9 \u00fcber \u00a320 \u20ac15 {ref} [ok] price: 9.99 Se\u00f1or \u00e5r "
+             "\u00d8re 100% #1 @home").split()
+    out, n = [], 0
+    while n < size:
+        w = rng.choice(words) + (" " if rng.random() < 0.9 else ".\n")
+        out.append(w)
+        n += len(w.encode())
+    return "".join(out).encode()[:size].rsplit(b" ", 1)[0]
+
+
+def install_peers(npm_dir):
+    """The node_modules folder with the peers at their versions, installing
+    them where they are not; None, with a note printed, where that fails."""
+    modules = os.path.join(npm_dir, "node_modules")
+
+    def installed():
+        for name, version in PEERS.items():
+            try:
+                with open(os.path.join(modules, name, "package.json")) as f:
+                    if json.load(f).get("version") != version:
+                        return False
+            except (OSError, ValueError):
+                return False
+        return True
+
+    if installed():
+        return modules
+    npm = shutil.which("npm")
+    if not npm or not shutil.which("node"):
+        print("npm or node not found: the npm peers are not measured")
+        return None
+    cmd = [npm, "install", "--prefix", npm_dir, "--no-save", "--no-audit", "--no-fund", "--loglevel=error"]
+    cmd += [f"{name}@{version}" for name, version in PEERS.items()]
+    try:
+        p = subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, timeout=300)
+    except (OSError, subprocess.TimeoutExpired) as e:
+        print(f"npm install failed ({e}): the npm peers are not measured")
+        return None
+    if p.returncode != 0 or not installed():
+        first = p.stdout.strip().splitlines()[:1] or [f"status {p.returncode}"]
+        print(f"npm install failed ({first[0]}): the npm peers are not measured")
+        return None
+    return modules
+
+
+def lines_of(cmd):
+    """The tab-separated lines a helper prints, split; None, with a note
+    printed, where it fails."""
+    try:
+        p = subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    except OSError as e:
+        print(f"{cmd[0]} did not run: {e}")
+        return None
+    if p.returncode != 0:
+        print(f"{' '.join(cmd[:2])} failed with status {p.returncode}: {p.stderr.strip()}")
+        return None
+    return [line.split("\t") for line in p.stdout.splitlines()]
+
+
+def write_texts(tmp, texts):
+    """Each text into a file of its own name; the paths, in order."""
+    paths = []
+    for name, data in texts.items():
+        paths.append(os.path.join(tmp, name))
+        with open(paths[-1], "wb") as f:
+            f.write(data if isinstance(data, bytes) else data.encode())
+    return paths
+
+
+def compare_parts(planner, modules):
+    """The parts and encoding of each tricky text: the planner's with no
+    language and with all 13 allowed, and each peer's."""
+    with tempfile.TemporaryDirectory() as tmp:
+        paths = write_texts(tmp, TRICKY_TEXTS)
+        ours = lines_of([planner, "--parts"] + paths) if os.access(planner, os.X_OK) else None
+        if ours is None:
+            print(f"{planner} not found or failed: build with the planner (-DSEPTCVT_PLANNER=ON)")
+        theirs = lines_of(["node", PEERS_JS, "--modules", modules, "--parts"] + paths) if modules else None
+    print("encoding, parts: septets or UTF-16 units of each part")
+    header = ["text", "planner", "planner, 13 languages"] + list(PEERS)
+    rows = [header]
+    for i, name in enumerate(TRICKY_TEXTS):
+        rows.append([name] + (ours[i][1:] if ours else ["-", "-"]) + (theirs[i][1:] if theirs else ["-", "-"]))
+    widths = [max(len(r[c]) for r in rows) for c in range(len(header))]
+    for r in rows:
+        print("  ".join(cell.ljust(w) for cell, w in zip(r, widths)).rstrip())
+
+
+def ratio(r):
+    """Two figures at least, without a long tail."""
+    return f"{r:.0f}" if r >= 10 else f"{r:.2g}"
+
+
+def planner_section(args, rounds):
+    """The planner's time per text beside the npm peers', in one run."""
+    planner = args.planner
+    if not os.access(planner, os.X_OK):
+        print(f"{planner} not found: the planner is not measured (it is built where the library has it)")
+        return
+    modules = install_peers(args.npm_dir)
+    with tempfile.TemporaryDirectory() as tmp:
+        sms = write_texts(tmp, SMS_TEXTS)
+        big = write_texts(tmp, {"1 MB": make_big()})
+        ours = [lines_of([planner, "--rounds", str(rounds), "--languages", "0x3FFE"] + sms),
+                lines_of([planner, "--rounds", str(rounds)] + big)]
+        if None in ours:
+            sys.exit(f"{planner} failed")  # a plan went wrong, which is no matter of timing
+        ours = ours[0] + ours[1]
+        theirs = lines_of(["node", "--expose-gc", PEERS_JS, "--modules", modules, "--rounds", str(rounds)]
+                          + sms + big) if modules else None
+    # peer -> text -> (bytes taken, microseconds, parts, encoding)
+    peer_times = {}
+    for peer, name, taken, us, parts, enc in theirs or []:
+        peer_times.setdefault(peer, {})[name] = (int(taken), float(us), parts, enc)
+    print(f"planner: {len(sms)} SMS texts with all 13 languages allowed, and a 1 MB text with the default "
+          f"options; {rounds} interleaved rounds, microseconds per text (median)")
+    cols = [f"{'text':<15} {'bytes':>7} {'planner':>9} {'parts, encoding':<28}"]
+    for peer in PEERS:
+        cols.append(f"{peer:>24} {'parts':>6} {'ratio':>7}")
+    print(" ".join(cols))
+    ratios = {peer: [] for peer in PEERS}
+    cut = []
+    for name, size, us, status, parts, enc in ours:
+        us = float(us)
+        plan = f"{parts} {enc}" if status == "SEPTCVT_OK" else f"{status}: {parts}"
+        row = [f"{name:<15} {int(size):>7} {us:>9.2f} {plan:<28}"]
+        for peer in PEERS:
+            got = peer_times.get(peer, {}).get(name)
+            if got is None:
+                row.append(f"{'-':>24} {'-':>6} {'-':>7}")
+                continue
+            taken, their_us, their_parts, their_enc = got
+            if taken < int(size):
+                cut.append(f"{peer} took {their_us / 1e6:.2f} s on the first {taken / 1000:.0f} kB of the "
+                           f"{name} text, {their_parts} parts; the whole would take far longer, as it slows "
+                           f"with the square of the text")
+                row.append(f"{'(cut, below)':>24} {'-':>6} {'-':>7}")
+                continue
+            ratios[peer].append((name, their_us / us))
+            row.append(f"{their_us:>24.2f} {their_parts:>6} {ratio(their_us / us):>7}")
+        print(" ".join(row))
+    for note in cut:
+        print(note)
+    if theirs is None:
+        return
+    # Targets: the peer's time over the planner's.
+    small = [r for n, r in ratios["sms-segments-calculator"] if n in SMS_TEXTS]
+    if small:
+        print(f"sms-segments-calculator/planner on the SMS texts: {ratio(min(small))} at least "
+              f"(target >= 100): {'met' if min(small) >= 100 else 'NOT met'}")
+    large = [r for n, r in ratios["split-sms"] if n not in SMS_TEXTS]
+    if large:
+        print(f"split-sms/planner on the 1 MB text: {ratio(large[0])} (target >= 20): "
+              f"{'met' if large[0] >= 20 else 'NOT met'}")
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     ap.add_argument("--septcvt", default="build/septcvt")
@@ -102,7 +325,18 @@ def main():
     ap.add_argument("--baseline", help="another septcvt binary to run beside it")
     ap.add_argument("--pairs", default="build/bench/septcvt_pairs",
                     help="the benchmark of the national language tables")
+    ap.add_argument("--planner", default="build/bench/septcvt_planner_bench",
+                    help="the benchmark of the planner of SMS parts")
+    ap.add_argument("--npm-dir", help="where npm installs the peers of the planner "
+                    "(default: bench-npm in the build directory of --septcvt)")
+    ap.add_argument("--parts", action="store_true",
+                    help="only compare the parts of tricky texts between the planner and its npm peers")
     args = ap.parse_args()
+    if args.npm_dir is None:
+        args.npm_dir = os.path.join(os.path.dirname(os.path.abspath(args.septcvt)), "bench-npm")
+    if args.parts:
+        compare_parts(args.planner, install_peers(args.npm_dir))
+        return
     iconv = shutil.which("iconv")
     if not iconv:
         sys.exit("iconv not found")
@@ -178,11 +412,16 @@ def main():
     print()
     if not os.access(args.pairs, os.X_OK):
         print(f"{args.pairs} not found: the national language tables are not measured")
-        return
-    sys.stdout.flush()
-    status = subprocess.run([args.pairs, "--mb", str(args.mb), "--rounds", str(args.rounds)]).returncode
-    if status != 0:
-        sys.exit(f"{args.pairs} failed with status {status}")
+    else:
+        sys.stdout.flush()
+        status = subprocess.run([args.pairs, "--mb", str(args.mb), "--rounds", str(args.rounds)]).returncode
+        if status != 0:
+            sys.exit(f"{args.pairs} failed with status {status}")
+
+    # The planner of SMS parts, which the program does not have either,
+    # beside the npm calculators.
+    print()
+    planner_section(args, args.rounds)
 
 
 if __name__ == "__main__":
