@@ -11,27 +11,21 @@
 
 namespace {
 
-using namespace std::string_literals;
 using bytes = std::vector<uint8_t>;
 
-/* What the header named. */
-struct Named {
-    int concatenated;
-    unsigned reference, total, sequence;
-    int locking, single;
-};
+/* What the header named: concatenated, reference, total, sequence,
+ * locking, single. */
+using Named = std::vector<long>;
+Named named_of(const septcvt_received &r)
+{
+    return {r.concatenated, r.reference, r.total, r.sequence, r.locking, r.single};
+}
 
 /* The reader's result, and a check that it wrote nothing past its struct. */
-struct Read {
-    int status;
-    septcvt_received r;
-};
+struct Read { int status; septcvt_received r; };
 Read read(int dcs, int udhi, int udl, const bytes &ud)
 {
-    struct {
-        septcvt_received r;
-        uint8_t guard[32];
-    } place;
+    struct { septcvt_received r; uint8_t guard[32]; } place;
     memset(&place, 0xA5, sizeof place);
     const int status = septcvt_read_part(dcs, udhi, udl, ud.data(), ud.size(), &place.r);
     EXPECT_EQ(std::string(reinterpret_cast<char *>(place.guard), sizeof place.guard), std::string(32, '\xa5'));
@@ -43,24 +37,11 @@ std::string text_of(const septcvt_received &r)
     return std::string(reinterpret_cast<const char *>(r.text), r.text_len);
 }
 
-Named named_of(const septcvt_received &r)
-{
-    return {r.concatenated, r.reference, r.total, r.sequence, r.locking, r.single};
-}
-
-bool operator==(const Named &a, const Named &b)
-{
-    return memcmp(&a, &b, sizeof a) == 0;
-}
-
 /* 7-bit user data: the header's octets (its length octet first, none
  * without a header), then the codes packed from the first septet boundary
  * after it. TP-UDL counts the septets the header takes and the codes; a
  * header alone goes without the octet of its fill bits. */
-struct UserData {
-    int udl;
-    bytes ud;
-};
+struct UserData { int udl; bytes ud; };
 UserData seven_bit(const bytes &header, const std::string &codes)
 {
     size_t header_septets = 0;
@@ -93,10 +74,7 @@ std::string codes_of(const std::string &text, int locking, int single)
 TEST(Reader, CodingGroups)
 {
     enum { SEVEN, UCS2, NOT_TEXT };
-    const struct {
-        const char *bits;
-        int coding;
-    } groups[] = {
+    const struct { const char *bits; int coding; } groups[] = {
         {"0x1xxxxx", NOT_TEXT}, /* compressed */
         {"0x0x00xx", SEVEN},    {"0x0x01xx", NOT_TEXT}, {"0x0x10xx", UCS2}, {"0x0x11xx", SEVEN}, /* reserved */
         {"10xxxxxx", SEVEN}, /* reserved groups */
@@ -123,7 +101,7 @@ TEST(Reader, CodingGroups)
     /* Data that is not text reports nothing, not even its header. */
     const Read data = read(0xF4, 1, 8, {5, 0x00, 3, 1, 2, 1, 0x41, 0x42});
     EXPECT_EQ(data.status, SEPTCVT_NOT_TEXT);
-    EXPECT_TRUE(named_of(data.r) == Named{});
+    EXPECT_EQ(named_of(data.r), Named(6, 0));
     EXPECT_EQ(read(256, 0, 0, {}).status, SEPTCVT_BAD_ARGUMENT);
     EXPECT_EQ(read(-1, 0, 0, {}).status, SEPTCVT_BAD_ARGUMENT);
     for (int status : {SEPTCVT_TOO_MANY_PARTS, SEPTCVT_BAD_USER_DATA, SEPTCVT_NOT_TEXT})
@@ -133,18 +111,13 @@ TEST(Reader, CodingGroups)
 /* Headers, each read in front of 7-bit text and of UCS-2 text. */
 TEST(Reader, Headers)
 {
-    const struct {
-        const char *name;
-        bytes elements;
-        Named want;
-    } cases[] = {
+    const struct { const char *name; bytes elements; Named want; } cases[] = {
         {"no elements", {}, {}},
         {"8-bit reference", {0x00, 3, 42, 3, 2}, {1, 42, 3, 2, 0, 0}},
-        {"16-bit reference", {0x08, 4, 0x12, 0x34, 2, 1}, {1, 0x1234, 2, 1, 0, 0}},
         {"unknown element passed over", {0x70, 3, 0, 3, 1, 0x00, 3, 7, 2, 2}, {1, 7, 2, 2, 0, 0}},
         {"wrong lengths passed over", {0x00, 4, 9, 9, 9, 9, 0x08, 3, 8, 8, 8, 0x24, 2, 1, 1}, {}},
         {"last valid copy counts", {0x00, 3, 1, 2, 1, 0x00, 3, 2, 3, 3}, {1, 2, 3, 3, 0, 0}},
-        {"16-bit replaces 8-bit", {0x00, 3, 1, 2, 1, 0x08, 4, 1, 2, 4, 4}, {1, 0x102, 4, 4, 0, 0}},
+        {"16-bit replaces 8-bit", {0x00, 3, 1, 2, 1, 0x08, 4, 0x12, 0x34, 4, 4}, {1, 0x1234, 4, 4, 0, 0}},
         {"8-bit replaces 16-bit", {0x08, 4, 1, 2, 4, 4, 0x00, 3, 9, 2, 1}, {1, 9, 2, 1, 0, 0}},
         {"invalid copy leaves the valid", {0x00, 3, 1, 2, 1, 0x00, 3, 2, 0, 0}, {1, 1, 2, 1, 0, 0}},
         {"total 0 ignored", {0x00, 3, 1, 0, 1}, {}},
@@ -153,23 +126,22 @@ TEST(Reader, Headers)
         {"sequence at the total", {0x00, 3, 0, 255, 255}, {1, 0, 255, 255, 0, 0}},
         {"both language elements", {0x24, 1, 3, 0x25, 1, 1}, {0, 0, 0, 0, 1, 3}},
         {"last language element counts", {0x25, 1, 1, 0x25, 2, 5, 5, 0x25, 1, 200}, {0, 0, 0, 0, 200, 0}},
-        {"a language element of the wrong length", {0x24, 1, 7, 0x24, 0, 0x24, 2, 5, 5}, {0, 0, 0, 0, 0, 7}},
+        {"language elements of the wrong length", {0x24, 1, 7, 0x24, 0, 0x24, 2, 5, 5, 0x25, 1, 1, 0x25, 2, 6, 6},
+         {0, 0, 0, 0, 1, 7}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         bytes header = c.elements;
         header.insert(header.begin(), static_cast<uint8_t>(header.size()));
-        const UserData seven = seven_bit(header, "");
+        const UserData seven = seven_bit(header, "Hi");
         bytes ucs2 = header;
         ucs2.insert(ucs2.end(), {0x00, 'H', 0x00, 'i'});
         for (const Read &got : {read(SEPTCVT_DCS_7BIT, 1, seven.udl, seven.ud),
                                 read(SEPTCVT_DCS_UCS2, 1, static_cast<int>(ucs2.size()), ucs2)}) {
             EXPECT_EQ(got.status, SEPTCVT_OK);
-            EXPECT_TRUE(named_of(got.r) == c.want)
-                << got.r.concatenated << " " << got.r.reference << " " << got.r.total << " " << got.r.sequence << " "
-                << got.r.locking << " " << got.r.single;
+            EXPECT_EQ(named_of(got.r), c.want.empty() ? Named(6, 0) : c.want);
+            EXPECT_EQ(text_of(got.r), "Hi");
         }
-        EXPECT_EQ(text_of(read(SEPTCVT_DCS_UCS2, 1, static_cast<int>(ucs2.size()), ucs2).r), "Hi");
     }
 }
 
@@ -204,28 +176,21 @@ TEST(Reader, SevenBitTables)
     std::string bengali;
     for (int k = 0; k < 155; ++k)
         bengali += "\xe0\xa6\x85";
-    const struct {
-        const char *name;
-        bytes header;
-        std::string codes, text;
-        int status;
-        uint64_t unmapped;
-    } cases[] = {
-        {"Turkish pair", {6, 0x24, 1, 1, 0x25, 1, 1}, codes_of(turkish, 1, 1), turkish, SEPTCVT_OK, 0},
-        {"Spanish locking is the default alphabet", {6, 0x24, 1, 2, 0x25, 1, 2}, codes_of(spanish, 0, 2), spanish,
-         SEPTCVT_OK, 0},
+    const struct { const char *name; bytes header; std::string codes, text; uint64_t unmapped; } cases[] = {
+        {"Turkish pair", {6, 0x24, 1, 1, 0x25, 1, 1}, codes_of(turkish, 1, 1), turkish, 0},
+        {"Spanish locking is the default alphabet", {6, 0x24, 1, 2, 0x25, 1, 2}, codes_of(spanish, 0, 2), spanish, 0},
         {"unknown ids read the default tables", {6, 0x24, 1, 99, 0x25, 1, 200}, "\x1b\x28\x10\x1b\x29\x1b\x65",
-         "{\xce\x94}\xe2\x82\xac", SEPTCVT_OK, 0},
-        {"an id just past the tables", {3, 0x24, 1, 14}, "\x1b\x28", "{", SEPTCVT_OK, 0},
-        {"the longest text", {3, 0x25, 1, 4}, codes_of(bengali, 4, 0), bengali, SEPTCVT_OK, 0},
-        {"a final lone escape", {}, "Hi\x1b", "Hi", SEPTCVT_UNMAPPED, 1},
-        {"a pair without mapping", {}, "H\x1b" "Ai", "Hi", SEPTCVT_UNMAPPED, 1},
+         "{\xce\x94}\xe2\x82\xac", 0},
+        {"an id just past the tables", {3, 0x24, 1, 14}, "\x1b\x28", "{", 0},
+        {"the longest text", {3, 0x25, 1, 4}, codes_of(bengali, 4, 0), bengali, 0},
+        {"a final lone escape", {}, "Hi\x1b", "Hi", 1},
+        {"a pair without mapping", {}, "H\x1b" "Ai", "Hi", 1},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         const UserData u = seven_bit(c.header, c.codes);
         const Read got = read(SEPTCVT_DCS_7BIT, !c.header.empty(), u.udl, u.ud);
-        EXPECT_EQ(got.status, c.status);
+        EXPECT_EQ(got.status, c.unmapped > 0 ? SEPTCVT_UNMAPPED : SEPTCVT_OK);
         EXPECT_EQ(text_of(got.r), c.text);
         EXPECT_EQ(got.r.unmapped, c.unmapped);
     }
@@ -249,18 +214,12 @@ TEST(Reader, Ucs2)
         ASSERT_EQ(text_of(got.r), ref_utf8(cp)) << high;
         ASSERT_EQ(got.status, SEPTCVT_OK) << high;
     }
-    const struct {
-        const char *name;
-        bytes octets;
-        std::string text;
-        uint64_t unmapped;
-    } cases[] = {
+    const struct { const char *name; bytes octets; std::string text; uint64_t unmapped; } cases[] = {
         {"high surrogate before a letter", {0xD8, 0x3D, 0x00, 'A'}, "A", 1},
         {"low before high", {0xDE, 0x00, 0xD8, 0x3D}, "", 2},
         {"high surrogate at the end", {0x00, 'A', 0xD8, 0x3D}, "A", 1},
         {"two highs, then a low", {0xD8, 0x3D, 0xD8, 0x3D, 0xDE, 0x00}, "\xf0\x9f\x98\x80", 1},
         {"odd final octet", {0x00, 'A', 0x00}, "A", 1},
-        {"odd octet after a high surrogate", {0xD8, 0x3D, 0xDE}, "", 2},
         {"a pair, then an odd octet", {0xD8, 0x3D, 0xDE, 0x00, 0x20}, "\xf0\x9f\x98\x80", 1},
     };
     for (const auto &c : cases) {
@@ -279,17 +238,11 @@ TEST(Reader, UserDataThatDoesNotHoldTogether)
     const bytes zeros(141, 0);
     auto first = [&zeros](size_t n) { return bytes(zeros.begin(), zeros.begin() + static_cast<long>(n)); };
     auto with = [](bytes header, size_t n) { return header.resize(header.size() + n, 0), header; };
-    const struct {
-        const char *name;
-        int dcs, udhi, udl;
-        bytes ud;
-        int status;
-    } cases[] = {
+    const struct { const char *name; int dcs, udhi, udl; bytes ud; int status; } cases[] = {
         {"7-bit: 160 septets", 0x00, 0, 160, first(140), SEPTCVT_OK},
         {"7-bit: 161 septets", 0x00, 0, 161, first(141), SEPTCVT_BAD_USER_DATA},
         {"7-bit: 8 septets in 7 octets", 0x00, 0, 8, first(7), SEPTCVT_OK},
         {"7-bit: 8 septets in 6 octets", 0x00, 0, 8, first(6), SEPTCVT_BAD_USER_DATA},
-        {"7-bit: 9 septets in 7 octets", 0x00, 0, 9, first(7), SEPTCVT_BAD_USER_DATA},
         {"7-bit: 1 septet in no octet", 0x00, 0, 1, {}, SEPTCVT_BAD_USER_DATA},
         {"7-bit: a header of 7 septets in 7", 0x00, 1, 7, with(concatenation, 1), SEPTCVT_OK},
         {"7-bit: a header of 7 septets in 6", 0x00, 1, 6, with(concatenation, 0), SEPTCVT_BAD_USER_DATA},
@@ -304,7 +257,6 @@ TEST(Reader, UserDataThatDoesNotHoldTogether)
         {"UCS-2: TP-UDL past the octets", 0x08, 0, 4, first(3), SEPTCVT_BAD_USER_DATA},
         {"UCS-2: a header of 6 octets in 6", 0x08, 1, 6, concatenation, SEPTCVT_OK},
         {"UCS-2: a header of 6 octets in 5", 0x08, 1, 5, concatenation, SEPTCVT_BAD_USER_DATA},
-        {"UCS-2: a header in no octet", 0x08, 1, 0, {}, SEPTCVT_BAD_USER_DATA},
         {"an element past the header", 0x08, 1, 5, {4, 0x00, 3, 1, 2}, SEPTCVT_BAD_USER_DATA},
         {"an element's data past the header", 0x08, 1, 8, {7, 0x00, 3, 1, 2, 1, 0x70, 1}, SEPTCVT_BAD_USER_DATA},
         {"an identifier alone at the header's end", 0x08, 1, 7, {6, 0x00, 3, 1, 2, 1, 0x70}, SEPTCVT_BAD_USER_DATA},
