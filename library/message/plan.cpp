@@ -62,7 +62,11 @@ struct clusters {
     bool starts_at(uint32_t code_point)
     {
         const int32_t cp = static_cast<int32_t>(code_point);
-        const bool starts = last < 0 || utf8proc_grapheme_break_stateful(last, cp, &state);
+        /* Between printable ASCII characters there is always a boundary,
+         * and the state would stay that of such a character: text of them
+         * needs no lookup. */
+        const bool plain = last >= 0x20 && last < 0x7F && cp >= 0x20 && cp < 0x7F;
+        const bool starts = last < 0 || plain || utf8proc_grapheme_break_stateful(last, cp, &state);
         last = cp;
         return starts;
     }
@@ -70,10 +74,11 @@ struct clusters {
 
 /* What goes out for one character of the input: the character itself, or
  * its replacement (0 to 3 code points), as one piece that no part
- * boundary cuts. */
+ * boundary cuts; and the tables that hold each code point. */
 struct piece {
     uint32_t code_points[3];
     int count;
+    uint16_t locking[3], single[3];
 };
 
 /* The tables that hold a code point, for the planner: U+001B would turn
@@ -81,6 +86,24 @@ struct piece {
 uint16_t holders(int kind, uint32_t code_point)
 {
     return code_point > 0xFFFF || code_point == GSM_ESCAPE ? 0 : national_holders(kind, static_cast<uint16_t>(code_point));
+}
+
+void find_holders(piece &p)
+{
+    for (int k = 0; k < p.count; ++k) {
+        p.locking[k] = holders(LOCKING, p.code_points[k]);
+        p.single[k] = holders(SINGLE, p.code_points[k]);
+    }
+}
+
+/* Whether a cluster starts with a piece; its later code points only move
+ * the state on. */
+bool starts_with(clusters &breaks, const piece &p)
+{
+    bool starts = p.count > 0 && breaks.starts_at(p.code_points[0]);
+    for (int k = 1; k < p.count; ++k)
+        breaks.starts_at(p.code_points[k]);
+    return starts;
 }
 
 /* The room of one candidate: as one part, and as one of several. */
@@ -98,12 +121,12 @@ rooms rooms_of(size_t elements, size_t concatenation, bool ucs2)
  * class 0 has no single shift element, class 1 has one. */
 struct seven_bit {
     int slots;
+    int classes; /* 1 where no single table but the default is allowed */
     int ids[LANGUAGES];
     uint16_t ok[LANGUAGES]; /* allowed single tables that hold every character outside the locking one */
     size_t total[LANGUAGES];
     filling fill[LANGUAGES][2];
     rooms room[LANGUAGES][2];
-    clusters breaks;
     uint64_t ran_out = SEPTCVT_NO_OFFSET;
 };
 
@@ -111,7 +134,6 @@ struct ucs2_candidate {
     size_t total = 0;
     filling fill;
     rooms room;
-    clusters breaks;
 };
 
 /* The septets a piece takes through the locking table of language id, and
@@ -121,29 +143,26 @@ size_t septets_of(const piece &p, int id, uint16_t &singles)
 {
     size_t septets = 0;
     for (int k = 0; k < p.count; ++k) {
-        const bool held = (holders(LOCKING, p.code_points[k]) >> id & 1) != 0;
+        const bool held = (p.locking[k] >> id & 1) != 0;
         septets += held ? 1 : 2;
         if (!held)
-            singles &= holders(SINGLE, p.code_points[k]);
+            singles &= p.single[k];
     }
     return septets;
 }
 
 /* Fills the parts of every live 7-bit candidate with one piece. */
-void add(seven_bit &s, const piece &p, size_t least_room, uint64_t at)
+void add(seven_bit &s, const piece &p, bool starts, size_t least_room, uint64_t at)
 {
     if (p.count == 0)
         return; /* dropped: it stays with the character before it */
-    const bool starts = s.breaks.starts_at(p.code_points[0]);
-    for (int k = 1; k < p.count; ++k)
-        s.breaks.starts_at(p.code_points[k]);
     bool alive = false;
     for (int i = 0; i < s.slots; ++i) {
         if (s.ok[i] == 0)
             continue;
         const size_t septets = septets_of(p, s.ids[i], s.ok[i]);
         s.total[i] += septets;
-        for (int c = 0; c < 2; ++c)
+        for (int c = 0; c < s.classes; ++c)
             if (s.room[i][c].multi >= least_room)
                 place(s.fill[i][c], starts, septets, s.room[i][c].multi);
         alive |= s.ok[i] != 0;
@@ -233,14 +252,15 @@ struct text_pieces {
         const int got = reader_next(reader, c);
         if (got <= 0)
             return got;
-        original = piece{{c.code_point, 0, 0}, 1};
-        out = original;
-        if (replace) {
+        original.code_points[0] = c.code_point;
+        original.count = 1;
+        find_holders(original);
+        if (replace) { /* out is read only then */
             const int n = lookalike(c.code_point, out.code_points);
-            if (n >= 0) {
-                out.count = n;
-                ++replaced;
-            }
+            out.count = n < 0 ? 1 : n;
+            out.code_points[0] = n < 0 ? c.code_point : out.code_points[0];
+            find_holders(out);
+            replaced += n >= 0;
         }
         return 1;
     }
@@ -249,6 +269,7 @@ struct text_pieces {
 void start_seven_bit(seven_bit &s, const septcvt_plan_options &o, uint16_t singles, size_t concatenation)
 {
     s.slots = 0;
+    s.classes = singles == 1 ? 1 : 2;
     for (int id = 0; id < LANGUAGES; ++id) {
         /* A locking id without a table is the default alphabet, slot 0. */
         if ((id == 0 || (o.locking_languages >> id & 1) != 0) && locking_table_of(id) == id) {
@@ -298,17 +319,20 @@ int septcvt_plan_text(int form, const void *text, size_t text_len, const septcvt
     ucs2_candidate ucs2;
     ucs2.room = rooms_of(o.elements_len, concatenation, true);
 
+    /* The original text's clusters serve its 7-bit candidates and UCS-2. */
+    clusters original_breaks, replaced_breaks;
     text_char c;
     piece as_is, out;
     int got;
     while ((got = read.next(c, as_is, out)) > 0) {
-        add(original, as_is, least_septets, c.begin);
+        const bool starts = starts_with(original_breaks, as_is);
+        add(original, as_is, starts, least_septets, c.begin);
         if (read.replace)
-            add(replaced, out, least_septets, c.begin);
+            add(replaced, out, starts_with(replaced_breaks, out), least_septets, c.begin);
         const size_t units = c.code_point > 0xFFFF ? 2 : 1;
         ucs2.total += units;
         if (ucs2.room.multi >= least_units)
-            place(ucs2.fill, ucs2.breaks.starts_at(c.code_point), units, ucs2.room.multi);
+            place(ucs2.fill, starts, units, ucs2.room.multi);
     }
     if (got < 0) {
         if (error_offset != nullptr)
@@ -368,9 +392,7 @@ int septcvt_plan_text(int form, const void *text, size_t text_len, const septcvt
             continue;
         uint16_t ignored = 0xFFFF;
         const size_t units = stream != nullptr ? septets_of(p, best.locking, ignored) : c.code_point > 0xFFFF ? 2 : 1;
-        const bool starts = breaks.starts_at(p.code_points[0]);
-        for (int i = 1; i < p.count; ++i)
-            breaks.starts_at(p.code_points[i]);
+        const bool starts = starts_with(breaks, p);
         if (starts) {
             cluster_begin = c.begin;
             in_cluster = 0;

@@ -41,6 +41,8 @@ int reader_next(text_reader &r, text_char &c)
             c.code_point = unit;
             r.pos += 2;
         }
+    } else if (r.in[r.pos] < 0x80) { /* most text: no decoder needed */
+        c.code_point = r.in[r.pos++];
     } else {
         size_t used = 0;
         /* Beyond what the conversions refuse: the five- and six-byte forms
