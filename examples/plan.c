@@ -55,8 +55,12 @@ int main(int argc, char **argv)
     char *text = malloc(size);
     for (size_t got; text != NULL && (got = fread(text + len, 1, size - len, stdin)) > 0;) {
         len += got;
-        if (len == size)
-            text = realloc(text, size *= 2);
+        if (len == size) {
+            char *more = realloc(text, size *= 2);
+            if (more == NULL)
+                free(text);
+            text = more;
+        }
     }
     if (text == NULL || ferror(stdin)) {
         fprintf(stderr, "plan: cannot read the text\n");
