@@ -86,6 +86,7 @@ constexpr bool planes_hold()
 static_assert(planes_hold(), "a position of a GSM window writes at most two bytes, none of them 0");
 
 constexpr forward_planes utf8_planes = derive_planes(false), ucs2_planes = derive_planes(true);
+static_assert(utf8_planes.escape_writes[GSM_ESCAPE] == 0, "an escape before an escape writes nothing");
 
 /* The reverse kernel decodes the two-byte forms of U+0080-U+00FF and of
  * U+0380-U+03BF (with the Greek capitals), and the euro sign's three
@@ -117,7 +118,7 @@ static_assert(escaped_code_of(EURO) != 0, "the euro sign is in the escape table"
 struct index_vectors {
     uint8_t pairs_low[64], pairs_high[64]; /* a0 b0 a1 b1 ..., for positions 0-31 and 32-63 */
     uint8_t previous[64];                  /* the last window's byte 63, then bytes 0-62 */
-    uint8_t next[64];                      /* bytes 1-63, then one not looked at */
+    uint8_t next[64];                      /* bytes 1-63, then 63 again */
 };
 constexpr index_vectors derive_indexes()
 {
@@ -126,7 +127,7 @@ constexpr index_vectors derive_indexes()
         x.pairs_low[k] = static_cast<uint8_t>((k & 1) * 64 + k / 2);
         x.pairs_high[k] = static_cast<uint8_t>((k & 1) * 64 + 32 + k / 2);
         x.previous[k] = static_cast<uint8_t>(k == 0 ? 63 : 64 + k - 1);
-        x.next[k] = static_cast<uint8_t>((k + 1) & 63);
+        x.next[k] = static_cast<uint8_t>(k < 63 ? k + 1 : 63);
     }
     return x;
 }
@@ -209,14 +210,16 @@ AVX512 size_t forward(const unicode_form *, const uint8_t *in, size_t len, size_
         second = _mm512_mask_blend_epi8(after, second, escaped2);
         const uint64_t without = after & ~nonzero(_mm512_or_si512(escaped1, escaped2));
         unmapped += static_cast<uint64_t>(_mm_popcnt_u64(without));
-        const uint64_t window = window_bits(n);
+        /* An escape that ends the window (n is 63) writes nothing here: it
+         * is the next window's first byte, and the code after it unseen. */
         if (UCS2) {
-            const uint64_t keep = ~escapes & ~without & window;
+            const uint64_t keep = ~escapes & ~without;
             write_pairs(first, second, keep, keep, o);
         } else {
+            /* Seen as its own next byte, that escape finds 0 in escape_writes. */
             const __m512i next = _mm512_permutex2var_epi8(v, load(indexes.next), v);
             first = _mm512_mask_blend_epi8(escapes, first, lookup(escape_writes, next));
-            write_pairs(first, second, nonzero(first) & window, nonzero(second) & window, o);
+            write_pairs(first, second, nonzero(first), nonzero(second), o);
         }
         i += n;
     }
