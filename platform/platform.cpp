@@ -1,5 +1,6 @@
 #include "platform.h"
 
+#include <atomic>
 #include <cerrno>
 
 #ifdef _WIN32
@@ -11,6 +12,10 @@
 #include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
+
+#if (defined(__x86_64__) || defined(_M_X64)) && (defined(__GNUC__) || defined(__clang__))
+#include <cpuid.h>
 #endif
 
 /* After a failed read or write: true when it is to be tried again, because
@@ -132,6 +137,47 @@ bool cpu_has_avx2()
      * registers too. */
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx2");
+#else
+    return false;
+#endif
+}
+
+#if (defined(__x86_64__) || defined(_M_X64)) && (defined(__GNUC__) || defined(__clang__))
+static bool ask_for_avx512()
+{
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    if (__get_cpuid(1, &a, &b, &c, &d) == 0)
+        return false;
+    const bool popcnt = (c >> 23 & 1) != 0, osxsave = (c >> 27 & 1) != 0;
+    if (!popcnt || !osxsave || __get_cpuid_count(7, 0, &a, &b, &c, &d) == 0)
+        return false;
+    const bool bmi2 = (b >> 8 & 1) != 0, f = (b >> 16 & 1) != 0, bw = (b >> 30 & 1) != 0;
+    const bool vbmi = (c >> 1 & 1) != 0, vbmi2 = (c >> 6 & 1) != 0;
+    if (!(bmi2 && f && bw && vbmi && vbmi2))
+        return false;
+    /* A processor may have the instructions while the system does not save
+     * their registers on a task switch: the SSE and AVX state, the mask
+     * registers and both upper parts of the 512-bit registers (bits 1, 2
+     * and 5-7 of XCR0). */
+    uint32_t low = 0, high = 0;
+    __asm__ volatile("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
+    return (low & 0xE6u) == 0xE6u;
+}
+#endif
+
+bool cpu_has_avx512()
+{
+#if (defined(__x86_64__) || defined(_M_X64)) && (defined(__GNUC__) || defined(__clang__))
+    /* Remembered: in a virtual machine every cpuid traps to the host, and
+     * the answer is wanted for every conversion. Constant-initialized, so
+     * no guard; threads that race store the same answer. */
+    static std::atomic<int> known{-1};
+    int answer = known.load(std::memory_order_relaxed);
+    if (answer < 0) {
+        answer = ask_for_avx512() ? 1 : 0;
+        known.store(answer, std::memory_order_relaxed);
+    }
+    return answer == 1;
 #else
     return false;
 #endif

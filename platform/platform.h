@@ -53,6 +53,11 @@ void set_binary_mode(FILE *stream);
  * processors that have none. */
 bool cpu_has_avx2();
 
+/* True when the processor has AVX-512 F, BW, VBMI and VBMI2, BMI2 and
+ * POPCNT, and the system saves the 512-bit and mask registers; false
+ * elsewhere. */
+bool cpu_has_avx512();
+
 /* A reader that goes away must not kill a filter by a signal: the failed
  * write is reported like any other, through the exit status. */
 void ignore_broken_pipe();

@@ -11,6 +11,7 @@
 #include <immintrin.h>
 
 #include "gsm_tables.h"
+#include "window_rules.h"
 #include "window_writes.h"
 
 #define AVX2 __attribute__((target("avx2")))
@@ -39,11 +40,12 @@ AVX2 size_t forward(const unicode_form *forms, const uint8_t *in, size_t len, si
 {
     uint8_t *o = out_at; /* a local copy, which stores through it cannot change */
     const __m256i escape = _mm256_set1_epi8(static_cast<char>(GSM_ESCAPE));
-    for (; i + 32 <= len; i += 32) {
+    while (i + 32 <= len) {
         const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(in + i));
         const uint32_t high = static_cast<uint32_t>(_mm256_movemask_epi8(v));
         const uint32_t escapes = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v, escape)));
-        if (high != 0 || (escapes & (escapes >> 1)) != 0 || (escapes & 0x80000000u) != 0)
+        const unsigned n = forward_window_takes(32, high, escapes);
+        if (n == 0)
             break;
         if (escapes == 0 && all_identity(v)) {
             if (UCS2) {
@@ -57,10 +59,12 @@ AVX2 size_t forward(const unicode_form *forms, const uint8_t *in, size_t len, si
                 _mm256_storeu_si256(reinterpret_cast<__m256i *>(o), v);
                 o += 32;
             }
+            i += 32;
             continue;
         }
         if (escapes == 0) {
             write_gsm_window(forms, in + i, 32, o);
+            i += 32;
             continue;
         }
         /* Entry indexes: the byte, plus FORWARD_ESCAPED after an escape. */
@@ -77,7 +81,8 @@ AVX2 size_t forward(const unicode_form *forms, const uint8_t *in, size_t len, si
         _mm256_storeu_si256(reinterpret_cast<__m256i *>(index + 16),
                             _mm256_add_epi16(_mm256_cvtepu8_epi16(_mm256_extracti128_si256(v, 1)),
                                              _mm256_and_si256(_mm256_cvtepi8_epi16(after_high), row)));
-        write_indexed_window(forms, index, 32, o, unmapped);
+        write_indexed_window(forms, index, n, o, unmapped);
+        i += n;
     }
     out_at = o;
     return i;
@@ -123,9 +128,9 @@ AVX2 size_t reverse_utf8(const uint8_t *in, size_t len, size_t i, uint8_t *&out_
         const __m256i second_bytes = _mm256_cmpgt_epi8(below_c0, v);
         const uint32_t continuations = static_cast<uint32_t>(_mm256_movemask_epi8(second_bytes));
         const uint32_t leads = static_cast<uint32_t>(_mm256_movemask_epi8(lead_bytes));
-        if ((high & ~(continuations | leads)) != 0 || continuations != leads << 1)
+        if (!utf8_window_taken(high, leads, continuations, utf8_second_bytes(32, leads)))
             break;
-        const unsigned n = (leads & 0x80000000u) != 0 ? 31 : 32;
+        const unsigned n = utf8_window_takes(32, leads);
         uint16_t units[32];
         units_of(in + i, v, lead_bytes, second_bytes, units);
         write_unit_window(units, n, o, unmapped);

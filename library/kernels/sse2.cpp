@@ -6,24 +6,27 @@
 #include <emmintrin.h>
 
 #include "gsm_tables.h"
+#include "window_rules.h"
 #include "window_writes.h"
 
 namespace {
 
-/* Text of one code a byte, with escapes, none at the window's end and none
- * after another escape, and nothing above 0x7F. */
+/* Text of one code a byte, with escapes, none after another escape, and
+ * nothing above 0x7F. */
 size_t forward(const unicode_form *forms, const uint8_t *in, size_t len, size_t i, uint8_t *&out_at, uint64_t &unmapped)
 {
     uint8_t *o = out_at; /* a local copy, which stores through it cannot change */
     const __m128i escape = _mm_set1_epi8(static_cast<char>(GSM_ESCAPE));
-    for (; i + 16 <= len; i += 16) {
+    while (i + 16 <= len) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + i));
         const uint32_t high = static_cast<uint32_t>(_mm_movemask_epi8(v));
         const uint32_t escapes = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, escape)));
-        if (high != 0 || (escapes & (escapes >> 1)) != 0 || (escapes & 0x8000u) != 0)
+        const unsigned n = forward_window_takes(16, high, escapes);
+        if (n == 0)
             break;
         if (escapes == 0) {
             write_gsm_window(forms, in + i, 16, o);
+            i += 16;
             continue;
         }
         /* Entry indexes: the byte, plus FORWARD_ESCAPED after an escape. */
@@ -36,7 +39,8 @@ size_t forward(const unicode_form *forms, const uint8_t *in, size_t len, size_t 
         _mm_store_si128(reinterpret_cast<__m128i *>(index + 8),
                         _mm_add_epi16(_mm_unpackhi_epi8(v, zero),
                                       _mm_and_si128(_mm_unpackhi_epi8(after_escape, after_escape), row)));
-        write_indexed_window(forms, index, 16, o, unmapped);
+        write_indexed_window(forms, index, n, o, unmapped);
+        i += n;
     }
     out_at = o;
     return i;
@@ -58,7 +62,7 @@ size_t reverse_utf8(const uint8_t *in, size_t len, size_t i, uint8_t *&out_at, u
         const uint32_t high = static_cast<uint32_t>(_mm_movemask_epi8(v));
         const uint32_t continuations = static_cast<uint32_t>(_mm_movemask_epi8(second_bytes));
         const uint32_t leads = static_cast<uint32_t>(_mm_movemask_epi8(lead_bytes));
-        if ((high & ~(continuations | leads)) != 0 || continuations != ((leads << 1) & 0xFFFFu))
+        if (!utf8_window_taken(high, leads, continuations, utf8_second_bytes(16, leads)))
             break;
         /* Each position's unit: a two-byte form's value at its lead byte,
          * GSM_INSIDE at its second byte, the byte itself elsewhere. */
@@ -76,7 +80,7 @@ size_t reverse_utf8(const uint8_t *in, size_t len, size_t i, uint8_t *&out_at, u
             unit = _mm_or_si128(_mm_andnot_si128(second16, unit), _mm_and_si128(second16, _mm_set1_epi16(GSM_INSIDE)));
             _mm_store_si128(reinterpret_cast<__m128i *>(units + 8 * half), unit);
         }
-        const unsigned n = (leads & 0x8000u) != 0 ? 15 : 16;
+        const unsigned n = utf8_window_takes(16, leads);
         write_unit_window(units, n, o, unmapped);
         i += n;
     }

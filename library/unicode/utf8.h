@@ -56,8 +56,10 @@ constexpr int utf8_encode(uint32_t code_point, uint8_t bytes[UTF8_MAX_LENGTH])
     const uint32_t payload_mask = (1u << (6 - n)) - 1;
     const uint32_t marker = 0xFFu - (2 * payload_mask + 1);
     bytes[0] = static_cast<uint8_t>(marker + ((code_point >> (6 * n)) & payload_mask));
-    for (int k = n - 1, i = 1; k >= 0; --k, ++i)
-        bytes[i] = static_cast<uint8_t>(0x80u + ((code_point >> (6 * k)) & 0x3Fu));
+    /* Bounded by the array too, which GCC's vectorizer otherwise cannot
+     * see: for wide vectors it would warn of stores past it. */
+    for (int i = 1; i < UTF8_MAX_LENGTH && i <= n; ++i)
+        bytes[i] = static_cast<uint8_t>(0x80u + ((code_point >> (6 * (n - i))) & 0x3Fu));
     return n + 1;
 }
 

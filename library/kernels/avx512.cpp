@@ -1,0 +1,308 @@
+/* 64-byte windows with AVX-512 (F, BW, VBMI and VBMI2) and BMI2, chosen at
+ * run time where the processor and the system have them. Each position of
+ * a window writes at most two bytes: a byte lookup (vpermi2b) gives each
+ * position its first and its second byte, the two are interleaved, and the
+ * bytes a position does not write are squeezed out (vpcompressb on a
+ * register, then a plain store: the form that stores to memory is far
+ * slower on some processors).
+ *
+ * Built with target attributes, as the AVX2 kernels are, so that nothing
+ * shared with the rest of the library is compiled for AVX-512. Built a
+ * second time with SEPTCVT_AVX512_EMULATED against a portable
+ * implementation of the same intrinsics (avx512_shim.h): that set,
+ * "avx512-emulated", runs the same logic on any x86-64, so the kernel check
+ * holds it to the scalar core everywhere; the program never chooses it.
+ * Not on 64-bit Windows, whose stack is aligned to 16 bytes only: a
+ * spilled 512-bit value would fault. */
+#include "kernels.h"
+
+#if defined(SEPTCVT_AVX512_EMULATED)
+#include "avx512_shim.h"
+#define AVX512
+#define KERNEL_SET avx512_emulated_kernels
+#define KERNEL_NAME "avx512-emulated"
+#elif defined(SEPTCVT_HAS_AVX512_KERNELS)
+#include <immintrin.h>
+#define AVX512 __attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vbmi2,bmi2,popcnt")))
+#define KERNEL_SET avx512_kernels
+#define KERNEL_NAME "avx512"
+#endif
+
+#ifdef KERNEL_SET
+
+#include "gsm_tables.h"
+#include "tables.h"
+#include "window_rules.h"
+
+namespace {
+
+/* What the positions of a GSM window write, by byte, in two planes: a
+ * code's first and second byte. In UTF-8 a position writes each byte that
+ * is not 0 (no character of the alphabet has a 0 byte in its form); in
+ * UCS-2 a position writes both or neither. The escape itself writes
+ * nothing, or, before a character of three UTF-8 bytes (the euro sign),
+ * that character's first byte, and the code after it the other two: so no
+ * position writes more than two. */
+struct byte_planes {
+    uint8_t first[128], second[128];
+};
+struct forward_planes {
+    byte_planes base, escaped;
+    uint8_t escape_writes[128]; /* by the code after the escape */
+};
+
+constexpr forward_planes derive_planes(bool ucs2)
+{
+    forward_planes p{};
+    for (int code = 0; code < 128; ++code) {
+        const unicode_form base = unicode_form_of(gsm_base_table[code], ucs2);
+        const unicode_form escaped = unicode_form_of(gsm_escape_table[code], ucs2);
+        if (gsm_base_table[code] != GSM_ESCAPE) {
+            p.base.first[code] = base.bytes[0];
+            p.base.second[code] = base.bytes[1];
+        }
+        const int split = escaped.count == 3 ? 1 : 0;
+        p.escape_writes[code] = split == 1 ? escaped.bytes[0] : 0;
+        p.escaped.first[code] = escaped.bytes[split];
+        p.escaped.second[code] = escaped.bytes[split + 1];
+    }
+    return p;
+}
+
+/* The planes hold the alphabet only if no character of the base table
+ * takes more than two UTF-8 bytes and none of the escape table more than
+ * three, and no mapped character writes a first byte of 0. */
+constexpr bool planes_hold()
+{
+    for (int code = 0; code < 128; ++code) {
+        const unicode_form base = unicode_form_of(gsm_base_table[code], false);
+        const unicode_form escaped = unicode_form_of(gsm_escape_table[code], false);
+        if (base.count > 2 || escaped.count > 3 || (base.count > 0 && base.bytes[0] == 0) ||
+            (escaped.count > 0 && escaped.bytes[0] == 0))
+            return false;
+    }
+    return true;
+}
+static_assert(planes_hold(), "a position of a GSM window writes at most two bytes, none of them 0");
+
+constexpr forward_planes utf8_planes = derive_planes(false), ucs2_planes = derive_planes(true);
+static_assert(utf8_planes.escape_writes[GSM_ESCAPE] == 0, "an escape before an escape writes nothing");
+
+/* The reverse kernel decodes the two-byte forms of U+0080-U+00FF and of
+ * U+0380-U+03BF (with the Greek capitals), and the euro sign's three
+ * bytes; every other two-byte form has no mapping. */
+constexpr bool short_forms_held()
+{
+    for (const auto *table : {gsm_base_table, gsm_escape_table})
+        for (int code = 0; code < 128; ++code) {
+            const uint16_t c = table[code];
+            if (c != NO_MAPPING && c >= 0x80 && c < 0x800 && !(c <= 0xFF || (c >= 0x380 && c <= 0x3BF)))
+                return false;
+        }
+    return true;
+}
+static_assert(short_forms_held(), "every two-byte character of the alphabet is one the reverse kernel decodes");
+
+constexpr uint8_t escaped_code_of(uint16_t c)
+{
+    for (int code = 0; code < 128; ++code)
+        if (gsm_escape_table[code] == c)
+            return static_cast<uint8_t>(code);
+    return 0;
+}
+constexpr uint16_t EURO = 0x20AC;
+static_assert(escaped_code_of(EURO) != 0, "the euro sign is in the escape table");
+
+/* Byte positions for vpermi2b, which takes bytes 0-63 from its first
+ * register and 64-127 from its second. */
+struct index_vectors {
+    uint8_t pairs_low[64], pairs_high[64]; /* a0 b0 a1 b1 ..., for positions 0-31 and 32-63 */
+    uint8_t previous[64];                  /* the last window's byte 63, then bytes 0-62 */
+    uint8_t next[64];                      /* bytes 1-63, then 63 again */
+};
+constexpr index_vectors derive_indexes()
+{
+    index_vectors x{};
+    for (int k = 0; k < 64; ++k) {
+        x.pairs_low[k] = static_cast<uint8_t>((k & 1) * 64 + k / 2);
+        x.pairs_high[k] = static_cast<uint8_t>((k & 1) * 64 + 32 + k / 2);
+        x.previous[k] = static_cast<uint8_t>(k == 0 ? 63 : 64 + k - 1);
+        x.next[k] = static_cast<uint8_t>(k < 63 ? k + 1 : 63);
+    }
+    return x;
+}
+constexpr index_vectors indexes = derive_indexes();
+
+AVX512 inline __m512i load(const uint8_t *p)
+{
+    return _mm512_loadu_si512(p);
+}
+
+/* A 128-byte table in two registers, looked up by the low seven bits. */
+struct table128 {
+    __m512i low, high;
+};
+AVX512 inline table128 load_table(const uint8_t *t)
+{
+    return {load(t), load(t + 64)};
+}
+AVX512 inline __m512i lookup(const table128 &t, __m512i index)
+{
+    return _mm512_permutex2var_epi8(t.low, index, t.high);
+}
+
+AVX512 inline uint64_t nonzero(__m512i v)
+{
+    return _mm512_test_epi8_mask(v, v);
+}
+
+/* Writes a[k] where bit k of keep_a is set and then b[k] where bit k of
+ * keep_b is, for k = 0-63 in turn. Stores 128 bytes from o whatever it
+ * keeps: a window's output room. */
+AVX512 inline void write_pairs(__m512i a, __m512i b, uint64_t keep_a, uint64_t keep_b, uint8_t *&o)
+{
+    const __m512i low = _mm512_permutex2var_epi8(a, load(indexes.pairs_low), b);
+    const __m512i high = _mm512_permutex2var_epi8(a, load(indexes.pairs_high), b);
+    const uint64_t even = 0x5555555555555555u, odd = ~even;
+    const uint64_t keep_low = _pdep_u64(keep_a, even) | _pdep_u64(keep_b, odd);
+    const uint64_t keep_high = _pdep_u64(keep_a >> 32, even) | _pdep_u64(keep_b >> 32, odd);
+    _mm512_storeu_si512(o, _mm512_maskz_compress_epi8(keep_low, low));
+    o += _mm_popcnt_u64(keep_low);
+    _mm512_storeu_si512(o, _mm512_maskz_compress_epi8(keep_high, high));
+    o += _mm_popcnt_u64(keep_high);
+}
+
+/* GSM text with escapes, none after another, and nothing above 0x7F. The
+ * planes stand for the forward table, so forms is not read. */
+template <bool UCS2>
+AVX512 size_t forward(const unicode_form *, const uint8_t *in, size_t len, size_t i, uint8_t *&out_at, uint64_t &unmapped)
+{
+    uint8_t *o = out_at; /* a local copy, which stores through it cannot change */
+    const forward_planes &p = UCS2 ? ucs2_planes : utf8_planes;
+    const table128 base_first = load_table(p.base.first), base_second = load_table(p.base.second);
+    const table128 escaped_first = load_table(p.escaped.first), escaped_second = load_table(p.escaped.second);
+    const table128 escape_writes = load_table(p.escape_writes);
+    const __m512i escape = _mm512_set1_epi8(static_cast<char>(GSM_ESCAPE));
+    while (i + 64 <= len) {
+        const __m512i v = load(in + i);
+        const uint64_t high = _mm512_movepi8_mask(v), escapes = _mm512_cmpeq_epi8_mask(v, escape);
+        const unsigned n = forward_window_takes(64, high, escapes);
+        if (n == 0)
+            break;
+        __m512i first = lookup(base_first, v), second = lookup(base_second, v);
+        if (escapes == 0) {
+            if (UCS2) {
+                _mm512_storeu_si512(o, _mm512_permutex2var_epi8(first, load(indexes.pairs_low), second));
+                _mm512_storeu_si512(o + 64, _mm512_permutex2var_epi8(first, load(indexes.pairs_high), second));
+                o += 128;
+            } else if (nonzero(second) == 0) {
+                _mm512_storeu_si512(o, first);
+                o += 64;
+            } else {
+                write_pairs(first, second, ~uint64_t{0}, nonzero(second), o);
+            }
+            i += 64;
+            continue;
+        }
+        const uint64_t after = escapes << 1;
+        const __m512i escaped1 = lookup(escaped_first, v), escaped2 = lookup(escaped_second, v);
+        first = _mm512_mask_blend_epi8(after, first, escaped1);
+        second = _mm512_mask_blend_epi8(after, second, escaped2);
+        const uint64_t without = after & ~nonzero(_mm512_or_si512(escaped1, escaped2));
+        unmapped += static_cast<uint64_t>(_mm_popcnt_u64(without));
+        /* An escape that ends the window (n is 63) writes nothing here: it
+         * is the next window's first byte, and the code after it unseen. */
+        if (UCS2) {
+            const uint64_t keep = ~escapes & ~without;
+            write_pairs(first, second, keep, keep, o);
+        } else {
+            /* Seen as its own next byte, that escape finds 0 in escape_writes. */
+            const __m512i next = _mm512_permutex2var_epi8(v, load(indexes.next), v);
+            first = _mm512_mask_blend_epi8(escapes, first, lookup(escape_writes, next));
+            write_pairs(first, second, nonzero(first), nonzero(second), o);
+        }
+        i += n;
+    }
+    out_at = o;
+    return i;
+}
+
+/* UTF-8 of one and two bytes and the euro sign. A character is written at
+ * its last byte, decoded with the bytes before it, which may lie in the
+ * last window: the kernel advances a whole window every time and reads
+ * nothing past it. Where it stops, a character the last window began is
+ * left to the scalar core with the rest. */
+AVX512 size_t reverse_utf8(const uint8_t *in, size_t len, size_t i, uint8_t *&out_at, uint64_t &unmapped)
+{
+    uint8_t *o = out_at; /* a local copy, which stores through it cannot change */
+    /* GSM forms by unit as gsm_unit_form holds them: a code, GSM_ESCAPED
+     * plus the code after an escape, or GSM_NO_FORM. */
+    const table128 ascii = load_table(gsm_unit_form.data()), latin1 = load_table(gsm_unit_form.data() + 0x80);
+    const table128 greek = {load(gsm_unit_form.data() + 0x380), load(gsm_unit_form.data() + 0x380)};
+    const __m512i low6 = _mm512_set1_epi8(0x3F), bit6 = _mm512_set1_epi8(0x40);
+    const __m512i seven_bits = _mm512_set1_epi8(0x7F);
+    const __m512i no_form = _mm512_set1_epi8(static_cast<char>(GSM_NO_FORM));
+    const __m512i euro = _mm512_set1_epi8(static_cast<char>(GSM_ESCAPED | escaped_code_of(EURO)));
+    __m512i last = _mm512_setzero_si512(); /* the last window's bytes */
+    uint64_t last_leads = 0, last_euros = 0; /* its two-byte leads and euro signs' E2 */
+    while (i + 64 <= len) {
+        const __m512i v = load(in + i);
+        const uint64_t high = _mm512_movepi8_mask(v);
+        const uint64_t carried = last_leads >> 63 | last_euros >> 62;
+        if ((high | carried) == 0) {
+            const __m512i forms = lookup(ascii, v);
+            if (_mm512_movepi8_mask(forms) == 0) { /* one code each */
+                _mm512_storeu_si512(o, forms);
+                o += 64;
+                i += 64;
+                last = v;
+                last_leads = last_euros = 0;
+                continue;
+            }
+        }
+        const uint64_t continuations = high & _mm512_cmple_epu8_mask(v, _mm512_set1_epi8(static_cast<char>(0xBF)));
+        const uint64_t leads = _mm512_cmpge_epu8_mask(v, _mm512_set1_epi8(static_cast<char>(0xC2))) &
+                               _mm512_cmple_epu8_mask(v, _mm512_set1_epi8(static_cast<char>(0xDF)));
+        const uint64_t euros = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(static_cast<char>(0xE2)));
+        const uint64_t seconds = leads << 1 | last_leads >> 63;   /* a two-byte form ends here */
+        const uint64_t euro_82 = euros << 1 | last_euros >> 63;   /* the euro's 82 */
+        const uint64_t euro_ac = euros << 2 | last_euros >> 62;   /* the euro's AC, where it ends */
+        if (!utf8_window_taken(high, leads | euros, continuations, seconds | euro_82 | euro_ac) ||
+            (euro_82 & ~_mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(static_cast<char>(0x82)))) != 0 ||
+            (euro_ac & ~_mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(static_cast<char>(0xAC)))) != 0)
+            break;
+        /* Each ending position's GSM form: an ASCII byte's own, a two-byte
+         * form's by its lead, the euro sign's. */
+        const __m512i before = _mm512_permutex2var_epi8(last, load(indexes.previous), v);
+        const __m512i low = _mm512_and_si512(v, low6);
+        const uint64_t c3 = _mm512_cmpeq_epi8_mask(before, _mm512_set1_epi8(static_cast<char>(0xC3)));
+        const uint64_t in_latin1 = seconds & (c3 | _mm512_cmpeq_epi8_mask(before, _mm512_set1_epi8(static_cast<char>(0xC2))));
+        const uint64_t in_greek = seconds & _mm512_cmpeq_epi8_mask(before, _mm512_set1_epi8(static_cast<char>(0xCE)));
+        __m512i forms = lookup(ascii, v);
+        const __m512i latin1_index = _mm512_mask_blend_epi8(c3, low, _mm512_or_si512(low, bit6)); /* the unit less 0x80 */
+        forms = _mm512_mask_blend_epi8(in_latin1, forms, lookup(latin1, latin1_index));
+        forms = _mm512_mask_blend_epi8(in_greek, forms, lookup(greek, low));
+        forms = _mm512_mask_blend_epi8(seconds & ~(in_latin1 | in_greek), forms, no_form);
+        forms = _mm512_mask_blend_epi8(euro_ac, forms, euro);
+        const uint64_t ends = ~high | seconds | euro_ac;
+        const uint64_t without = ends & _mm512_cmpeq_epi8_mask(forms, no_form);
+        unmapped += static_cast<uint64_t>(_mm_popcnt_u64(without));
+        const uint64_t pairs = ends & _mm512_movepi8_mask(forms) & ~without;
+        const __m512i first = _mm512_mask_blend_epi8(pairs, forms, _mm512_set1_epi8(static_cast<char>(GSM_ESCAPE)));
+        write_pairs(first, _mm512_and_si512(forms, seven_bits), ends & ~without, pairs, o);
+        i += 64;
+        last = v;
+        last_leads = leads;
+        last_euros = euros;
+    }
+    out_at = o;
+    /* A character the last window began and did not end is the scalar
+     * core's: it starts 1 or 2 bytes back. */
+    return i - ((last_leads >> 63 | last_euros >> 63) != 0 ? 1 : (last_euros >> 62 & 1) != 0 ? 2 : 0);
+}
+
+} // namespace
+
+extern const kernel_set KERNEL_SET = {KERNEL_NAME, 64, forward<false>, forward<true>, reverse_utf8};
+
+#endif
