@@ -1,7 +1,8 @@
 /* The reader of received parts: TP-DCS by coding groups, the user-data
- * header, 7-bit text behind its fill bits, UCS-2 with surrogates, and user
- * data that does not hold together. User data is built here from packed
- * septets and plain bytes. */
+ * header, the tables it names, UCS-2 with surrogates, and user data that
+ * does not hold together. User data is built here from packed septets and
+ * plain bytes; the planner's tests read back what it writes, behind headers
+ * of many sizes. */
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -145,44 +146,17 @@ TEST(Reader, Headers)
     }
 }
 
-/* 7-bit text behind headers of every fill-bit count, each text length
- * across an octet and the spare bits that septcvt_pack fills with a
- * carriage return, which TP-UDL leaves out. */
-TEST(Reader, SevenBitTextBehindFillBits)
-{
-    const std::string letters = "ABCDEFGHIJ";
-    /* No header, and headers of 1 to 9 octets but 2, which holds no element. */
-    for (int udhl : {-1, 0, 2, 3, 4, 5, 6, 7, 8}) {
-        bytes header;
-        if (udhl >= 0)
-            header.push_back(static_cast<uint8_t>(udhl));
-        if (udhl >= 2) /* an unknown element fills it */
-            header.insert(header.end(), {0x70, static_cast<uint8_t>(udhl - 2)}), header.resize(udhl + 1u, 0);
-        for (size_t len = 0; len <= letters.size(); ++len) {
-            const UserData u = seven_bit(header, letters.substr(0, len));
-            const Read got = read(SEPTCVT_DCS_7BIT, udhl >= 0, u.udl, u.ud);
-            EXPECT_EQ(got.status, SEPTCVT_OK);
-            EXPECT_EQ(text_of(got.r), letters.substr(0, len)) << "header octets " << udhl + 1 << ", length " << len;
-        }
-    }
-}
-
 /* 7-bit text through the tables its header names. */
 TEST(Reader, SevenBitTables)
 {
-    const std::string turkish = "A\xc4\x9f" "a\xc3\xa7 \xc5\x9f\xe2\x82\xac", spanish = "A\xc3\xb1o \xc3\xa1{";
-    /* The most a part holds behind a locking element: 155 characters of
-     * three bytes. */
-    std::string bengali;
-    for (int k = 0; k < 155; ++k)
-        bengali += "\xe0\xa6\x85";
+    /* The planner's tests read back every pair it writes; these are the
+     * headers it never writes. */
+    const std::string spanish = "A\xc3\xb1o \xc3\xa1{";
     const struct { const char *name; bytes header; std::string codes, text; uint64_t unmapped; } cases[] = {
-        {"Turkish pair", {6, 0x24, 1, 1, 0x25, 1, 1}, codes_of(turkish, 1, 1), turkish, 0},
         {"Spanish locking is the default alphabet", {6, 0x24, 1, 2, 0x25, 1, 2}, codes_of(spanish, 0, 2), spanish, 0},
         {"unknown ids read the default tables", {6, 0x24, 1, 99, 0x25, 1, 200}, "\x1b\x28\x10\x1b\x29\x1b\x65",
          "{\xce\x94}\xe2\x82\xac", 0},
         {"an id just past the tables", {3, 0x24, 1, 14}, "\x1b\x28", "{", 0},
-        {"the longest text", {3, 0x25, 1, 4}, codes_of(bengali, 4, 0), bengali, 0},
         {"a final lone escape", {}, "Hi\x1b", "Hi", 1},
         {"a pair without mapping", {}, "H\x1b" "Ai", "Hi", 1},
     };
@@ -196,8 +170,8 @@ TEST(Reader, SevenBitTables)
     }
 }
 
-/* UCS-2: every unit alone against the plain UTF-8 encoder, every high
- * surrogate with a low one, and the halves that do not pair. */
+/* UCS-2: every unit alone against the plain UTF-8 encoder, and the halves
+ * that do not pair. */
 TEST(Reader, Ucs2)
 {
     auto ucs2 = [](const bytes &octets) { return read(SEPTCVT_DCS_UCS2, 0, static_cast<int>(octets.size()), octets); };
@@ -206,13 +180,6 @@ TEST(Reader, Ucs2)
         const bool surrogate = unit >= 0xD800 && unit < 0xE000;
         ASSERT_EQ(text_of(got.r), surrogate ? "" : ref_utf8(unit)) << unit;
         ASSERT_EQ(got.status, surrogate ? SEPTCVT_UNMAPPED : SEPTCVT_OK) << unit;
-    }
-    for (uint32_t high = 0xD800; high < 0xDC00; ++high) {
-        const uint32_t low = 0xDC00 + high * 37 % 0x400, cp = 0x10000 + (high - 0xD800) * 0x400 + (low - 0xDC00);
-        const Read got = ucs2({static_cast<uint8_t>(high >> 8), static_cast<uint8_t>(high), static_cast<uint8_t>(low >> 8),
-                               static_cast<uint8_t>(low)});
-        ASSERT_EQ(text_of(got.r), ref_utf8(cp)) << high;
-        ASSERT_EQ(got.status, SEPTCVT_OK) << high;
     }
     const struct { const char *name; bytes octets; std::string text; uint64_t unmapped; } cases[] = {
         {"high surrogate before a letter", {0xD8, 0x3D, 0x00, 'A'}, "A", 1},
