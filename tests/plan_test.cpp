@@ -59,6 +59,7 @@ TEST(Plan, ChoosesAsTheRulesSay)
         {"the escape is no character", "a\x1b" "b", 0x3FFE, 0x3FFE, false, {OK, U, 0, 0, 1, 0}},
         {"replaced where it saves a part", times("a", 99) + "\xe2\x80\x99", 0, 0, true, {OK, G, 0, 0, 1, 1}},
         {"not replaced without asking", times("a", 99) + "\xe2\x80\x99", 0, 0, false, {OK, U, 0, 0, 2, 0}},
+        {"the grave accent, the lowest look-alike", times("a", 99) + "`", 0, 0, true, {OK, G, 0, 0, 1, 1}},
         {"ellipses fit UCS-2 but not 7-bit", times("\xe2\x80\xa6", 70), 0, 0, true, {OK, U, 0, 0, 1, 0}},
         {"a mark dropped saves nothing", "\xef\xbb\xbfhello", 0, 0, true, {OK, U, 0, 0, 1, 0}},
         /* 33 of them a part: a surrogate pair is never cut */
