@@ -30,7 +30,7 @@ struct filling {
     size_t run = 0;  /* units of the current cluster in the part */
 };
 
-int place(filling &f, bool cluster_starts, size_t units, size_t room)
+inline int place(filling &f, bool cluster_starts, size_t units, size_t room)
 {
     if (cluster_starts) {
         f.base += f.run;
@@ -88,7 +88,7 @@ uint16_t holders(int kind, uint32_t code_point)
     return code_point > 0xFFFF || code_point == GSM_ESCAPE ? 0 : national_holders(kind, static_cast<uint16_t>(code_point));
 }
 
-void find_holders(piece &p)
+inline void find_holders(piece &p)
 {
     for (int k = 0; k < p.count; ++k) {
         p.locking[k] = holders(LOCKING, p.code_points[k]);
@@ -98,7 +98,7 @@ void find_holders(piece &p)
 
 /* Whether a cluster starts with a piece; its later code points only move
  * the state on. */
-bool starts_with(clusters &breaks, const piece &p)
+inline bool starts_with(clusters &breaks, const piece &p)
 {
     bool starts = p.count > 0 && breaks.starts_at(p.code_points[0]);
     for (int k = 1; k < p.count; ++k)
@@ -152,7 +152,7 @@ size_t septets_of(const piece &p, int id, uint16_t &singles)
 }
 
 /* Fills the parts of every live 7-bit candidate with one piece. */
-void add(seven_bit &s, const piece &p, bool starts, size_t least_room, uint64_t at)
+inline void add(seven_bit &s, const piece &p, bool starts, size_t least_room, uint64_t at)
 {
     if (p.count == 0)
         return; /* dropped: it stays with the character before it */
@@ -249,7 +249,14 @@ struct text_pieces {
     size_t replaced = 0;
     int next(text_char &c, piece &original, piece &out)
     {
-        const int got = reader_next(reader, c);
+        /* ASCII, most of most text, read here without a call. */
+        const bool ascii = !reader.ucs2 && reader.pos < reader.end && reader.in[reader.pos] < 0x80;
+        if (ascii) {
+            c.begin = reader.pos;
+            c.code_point = reader.in[reader.pos++];
+            c.end = reader.pos;
+        }
+        const int got = ascii ? 1 : reader_next(reader, c);
         if (got <= 0)
             return got;
         original.code_points[0] = c.code_point;
