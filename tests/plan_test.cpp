@@ -60,6 +60,8 @@ TEST(Plan, ChoosesAsTheRulesSay)
         {"replaced where it saves a part", times("a", 99) + "\xe2\x80\x99", 0, 0, true, {OK, G, 0, 0, 1, 1}},
         {"not replaced without asking", times("a", 99) + "\xe2\x80\x99", 0, 0, false, {OK, U, 0, 0, 2, 0}},
         {"the grave accent, the lowest look-alike", times("a", 99) + "`", 0, 0, true, {OK, G, 0, 0, 1, 1}},
+        /* a cluster that does not fit starts the next part, and is cut there */
+        {"a cluster longer than a part", times("a", 60) + "e" + times("\u0301", 69), 0, 0, false, {OK, U, 0, 0, 3, 0}},
         {"ellipses fit UCS-2 but not 7-bit", times("\xe2\x80\xa6", 70), 0, 0, true, {OK, U, 0, 0, 1, 0}},
         {"a mark dropped saves nothing", "\xef\xbb\xbfhello", 0, 0, true, {OK, U, 0, 0, 1, 0}},
         /* 33 of them a part: a surrogate pair is never cut */
@@ -154,7 +156,7 @@ struct Piece { std::vector<uint32_t> cps; size_t units; bool starts; };
 
 /* The parts a sequence of pieces takes, and the units in the last:
  * clusters while they fit, a cluster that does not fit to the next part,
- * one longer than a part cut between pieces. */
+ * and there, if it is longer than a part, cut between pieces. */
 std::pair<size_t, size_t> ref_parts(const std::vector<Piece> &pieces, size_t room)
 {
     size_t parts = 1, fill = 0;
@@ -168,6 +170,7 @@ std::pair<size_t, size_t> ref_parts(const std::vector<Piece> &pieces, size_t roo
             i = end;
             continue;
         }
+        parts += fill > 0, fill = 0;
         for (; i < end; ++i) { /* cut between pieces */
             parts += fill + pieces[i].units > room;
             fill = fill + pieces[i].units > room ? pieces[i].units : fill + pieces[i].units;
@@ -193,7 +196,7 @@ Choice ref_plan(const std::vector<uint32_t> &text, bool replace, uint16_t lockin
     }
     std::vector<Choice> choices;
     auto evaluate = [&](bool replaced, int l, int s) {
-        const RefTables pair = ref_pair(languages, l, s);
+        const RefTables pair = ref_pair(languages, l < 0 ? 0 : l, s);
         std::vector<Piece> pieces;
         int32_t state = 0, last = -1;
         size_t total = 0;
