@@ -28,8 +28,18 @@ struct text_reader {
 int reader_start(text_reader &r, int form, const void *text, size_t len);
 
 /* The next character: 1 with *c; 0 at the end; -1 when the bytes at r.pos
- * are refused (malformed, a lone surrogate, a cut last character). */
-int reader_next(text_reader &r, text_char &c);
+ * are refused (malformed, a lone surrogate, a cut last character). ASCII,
+ * most of most text, is read here without a call. */
+int reader_next_decoded(text_reader &r, text_char &c);
+inline int reader_next(text_reader &r, text_char &c)
+{
+    if (r.ucs2 || r.pos >= r.end || r.in[r.pos] >= 0x80)
+        return reader_next_decoded(r, c);
+    c.begin = r.pos;
+    c.code_point = r.in[r.pos++];
+    c.end = r.pos;
+    return 1;
+}
 
 /* The plain form of a look-alike: -1 where the character stays as it is,
  * else how many code points (0 to 3) replace it, in out. */

@@ -249,14 +249,7 @@ struct text_pieces {
     size_t replaced = 0;
     int next(text_char &c, piece &original, piece &out)
     {
-        /* ASCII, most of most text, read here without a call. */
-        const bool ascii = !reader.ucs2 && reader.pos < reader.end && reader.in[reader.pos] < 0x80;
-        if (ascii) {
-            c.begin = reader.pos;
-            c.code_point = reader.in[reader.pos++];
-            c.end = reader.pos;
-        }
-        const int got = ascii ? 1 : reader_next(reader, c);
+        const int got = reader_next(reader, c);
         if (got <= 0)
             return got;
         original.code_points[0] = c.code_point;

@@ -20,7 +20,7 @@ static uint16_t unit_at(const text_reader &r, size_t at)
     return static_cast<uint16_t>(r.swapped ? r.in[at] << 8 | r.in[at + 1] : r.in[at] | r.in[at + 1] << 8);
 }
 
-int reader_next(text_reader &r, text_char &c)
+int reader_next_decoded(text_reader &r, text_char &c)
 {
     if (r.pos >= r.end)
         return 0;
@@ -41,8 +41,6 @@ int reader_next(text_reader &r, text_char &c)
             c.code_point = unit;
             r.pos += 2;
         }
-    } else if (r.in[r.pos] < 0x80) { /* most text: no decoder needed */
-        c.code_point = r.in[r.pos++];
     } else {
         size_t used = 0;
         /* Beyond what the conversions refuse: the five- and six-byte forms
