@@ -12,7 +12,7 @@
  * septcvt_output_room_pair gives. */
 constexpr size_t interface_room(size_t in_len, int growth = MAX_GROWTH)
 {
-    return 2 + output_room(in_len, growth);
+    return in_len > (SIZE_MAX - 10) / static_cast<size_t>(growth) ? SIZE_MAX : 2 + output_room(in_len, growth);
 }
 
 /* septcvt_init_pair with the kernels given; they serve the default pair

@@ -105,7 +105,7 @@ SEPTCVT_API int septcvt_init(septcvt_state *state, int direction, int form);
 SEPTCVT_API int septcvt_init_pair(septcvt_state *state, int direction, int form, int locking, int single);
 
 /* The output room that septcvt_convert needs to take in_len bytes of input
- * whole: twice the input and 10 bytes. */
+ * whole: twice the input and 10 bytes (SIZE_MAX where that is more). */
 SEPTCVT_API size_t septcvt_output_room(size_t in_len);
 
 /* The same for a conversion with a pair of tables: three times the input
@@ -226,14 +226,18 @@ SEPTCVT_API int septcvt_split(const uint8_t *gsm, size_t len, size_t *ends, size
  * id, the lower single id). It says where each part begins and ends in the
  * input; septcvt_part_user_data gives each part's TP-DCS, TP-UDHI, TP-UDL and
  * TP-UD. septcvt_read_part reads a received part back. Nothing is
- * allocated; the text is read a fixed number of times.
+ * allocated; the text is read a fixed number of times. The planner takes
+ * grapheme clusters from utf8proc: a library built without it (as for
+ * Windows) has the reader but neither septcvt_plan_text nor
+ * septcvt_part_user_data.
  *
  * A part holds SEPTCVT_USER_DATA_OCTETS octets of user data; the room for
  * text is what its header leaves: 7-bit text behind the header's fill bits
  * in whole septets, UCS-2 in whole UTF-16 units. No part ends inside an
  * escape pair, a surrogate pair or a grapheme cluster (a letter with its
- * combining marks, an emoji sequence, a flag, CR LF); a cluster longer than
- * a part is cut between code points.
+ * combining marks, an emoji sequence, a flag, CR LF): a cluster that does
+ * not fit in the room left starts the next part, and one longer than a
+ * part is then cut between code points.
  *
  * Look-alike replacement, where the caller asks for it, touches only
  * characters that are the same thing in another typographic form, and
@@ -327,7 +331,9 @@ typedef struct septcvt_user_data {
  * caller's elements, and the single and locking shift elements of a
  * national pair; then 7-bit text behind the fill bits, packed, or UCS-2 as
  * UTF-16 big-endian. A part with no element has no header. A reference
- * above 255 with an 8-bit size is SEPTCVT_BAD_ARGUMENT. */
+ * above 255 with an 8-bit size is SEPTCVT_BAD_ARGUMENT, and so are a text,
+ * options or parts that the plan was not made of, where they show; text
+ * that septcvt_plan_text would refuse is refused as it would be. */
 SEPTCVT_API int septcvt_part_user_data(const void *text, size_t text_len, const septcvt_plan_options *options,
                                        const septcvt_plan *plan, const septcvt_part *parts, size_t k,
                                        unsigned reference, septcvt_user_data *out);

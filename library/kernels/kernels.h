@@ -5,7 +5,8 @@
  * it stopped, and the scalar core, which stays the one reference of the
  * rules, takes the next window. Windows the kernels leave alone are rare in
  * text: a byte above 0x7F or an escape after an escape in GSM text, UTF-8
- * forms of three bytes or more, malformed input. No kernel reads past its
+ * forms of three bytes or more (but the euro sign's, which the AVX-512 one
+ * takes), malformed input. No kernel reads past its
  * input (the SSE2 and AVX2 UTF-8 ones look one byte beyond a window, so
  * they stop a window and a byte short of the end) or writes past the
  * core's output room, in which a window may store all it could write. The
