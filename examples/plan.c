@@ -41,8 +41,11 @@ int main(int argc, char **argv)
             options.replace_lookalikes = 1;
         else if (strcmp(argv[i], "-16") == 0)
             options.reference_bits = 16;
-        else if (strcmp(argv[i], "-n") == 0 && i + 1 < argc)
-            reference = strtoul(argv[++i], NULL, 10);
+        else if (strcmp(argv[i], "-n") == 0 && i + 1 < argc) {
+            char *end;
+            reference = strtoul(argv[++i], &end, 10);
+            ok = *argv[i] != '\0' && *end == '\0' && reference <= 0xFFFF;
+        }
         else
             ok = 0;
         if (!ok) {
