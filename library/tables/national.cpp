@@ -43,20 +43,15 @@ constexpr bool escapes_in_place()
 }
 static_assert(escapes_in_place(), "0x1B is the escape in every locking table, and only there");
 
-constexpr int locking_tables[LANGUAGES] = {0,
-                                           has_rows(1, LOCKING) ? 1 : 0,
-                                           has_rows(2, LOCKING) ? 2 : 0,
-                                           has_rows(3, LOCKING) ? 3 : 0,
-                                           has_rows(4, LOCKING) ? 4 : 0,
-                                           has_rows(5, LOCKING) ? 5 : 0,
-                                           has_rows(6, LOCKING) ? 6 : 0,
-                                           has_rows(7, LOCKING) ? 7 : 0,
-                                           has_rows(8, LOCKING) ? 8 : 0,
-                                           has_rows(9, LOCKING) ? 9 : 0,
-                                           has_rows(10, LOCKING) ? 10 : 0,
-                                           has_rows(11, LOCKING) ? 11 : 0,
-                                           has_rows(12, LOCKING) ? 12 : 0,
-                                           has_rows(13, LOCKING) ? 13 : 0};
+/* A language without a locking table of its own keeps the default one. */
+constexpr std::array<int, LANGUAGES> derive_locking_tables()
+{
+    std::array<int, LANGUAGES> tables{};
+    for (int id = 0; id < LANGUAGES; ++id)
+        tables[id] = has_rows(id, LOCKING) ? id : 0;
+    return tables;
+}
+constexpr std::array<int, LANGUAGES> locking_tables = derive_locking_tables();
 static_assert(locking_tables[2] == 0, "Spanish has no locking table");
 
 constexpr std::array<std::array<forward_table, 2>, LANGUAGES> derive_forms()
