@@ -4,14 +4,13 @@
 
 #include <cstring>
 
+#include "elements.h"
 #include "national.h"
 #include "utf8.h"
 
 namespace {
 
 enum coding { SEVEN_BIT, UCS2, NOT_TEXT };
-
-constexpr int MOST_SEPTETS = 160;
 
 /* The alphabet TP-DCS names, by its coding group (the high four bits).
  * Reserved values are read as the default alphabet, which is what a
@@ -38,19 +37,19 @@ coding coding_of(int dcs)
  * of one replaces an earlier. */
 bool read_header(const uint8_t *h, size_t len, septcvt_received &out)
 {
+    uint8_t iei, size;
+    const uint8_t *d;
     for (size_t at = 0; at < len;) {
-        if (len - at < 2 || len - at - 2 < h[at + 1])
+        if (!next_element(h, len, at, iei, size, d))
             return false;
-        const uint8_t iei = h[at], size = h[at + 1], *d = h + at + 2;
-        at += 2 + size;
         unsigned reference = 0, total = 0, sequence = 0;
-        if (iei == 0x00 && size == 3) {
+        if (iei == CONCATENATION_8 && size == 3) {
             reference = d[0], total = d[1], sequence = d[2];
-        } else if (iei == 0x08 && size == 4) {
+        } else if (iei == CONCATENATION_16 && size == 4) {
             reference = static_cast<unsigned>(d[0] << 8 | d[1]), total = d[2], sequence = d[3];
-        } else if (iei == 0x24 && size == 1) {
+        } else if (iei == SINGLE_SHIFT && size == 1) {
             out.single = d[0];
-        } else if (iei == 0x25 && size == 1) {
+        } else if (iei == LOCKING_SHIFT && size == 1) {
             out.locking = d[0];
         }
         /* A total or a sequence number of 0, or a sequence beyond the
@@ -100,13 +99,13 @@ int septcvt_read_part(int dcs, int udhi, int udl, const uint8_t *ud, size_t ud_l
      * included; it, not the octets a network hands over, says where the
      * text ends, since the last octet of septets may hold spare bits. */
     const bool seven = code == SEVEN_BIT;
-    if (udl < 0 || udl > (seven ? MOST_SEPTETS : SEPTCVT_USER_DATA_OCTETS) || (udhi != 0 && ud_len == 0))
+    if (udl < 0 || udl > (seven ? SEPTCVT_SINGLE_SEPTETS : SEPTCVT_USER_DATA_OCTETS) || (udhi != 0 && ud_len == 0))
         return SEPTCVT_BAD_USER_DATA;
     const size_t units = static_cast<size_t>(udl);
     /* The header's octets, its length octet included, and the septets or
      * octets it takes. */
     const size_t header = udhi != 0 ? ud[0] + 1u : 0;
-    const size_t header_units = seven ? (8 * header + 6) / 7 : header;
+    const size_t header_units = seven ? header_septets(header) : header;
     /* The octets hold the header and the text; a header with no text
      * after it needs no octet for its fill bits. */
     const size_t need = !seven ? units : units > header_units ? septcvt_packed_size(units, 0) : header;
@@ -117,7 +116,7 @@ int septcvt_read_part(int dcs, int udhi, int udl, const uint8_t *ud, size_t ud_l
     if (seven) {
         /* Septet j lies at bit 7j of the user data: the text begins at the
          * first whole septet after the header, its fill bits before it. */
-        uint8_t codes[MOST_SEPTETS];
+        uint8_t codes[SEPTCVT_SINGLE_SEPTETS];
         septcvt_unpack(ud, ud_len, 0, units, codes, sizeof codes);
         /* An id without tables of its own reads through the default ones. */
         const int locking = out->locking < LANGUAGES ? out->locking : SEPTCVT_DEFAULT;

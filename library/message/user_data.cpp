@@ -4,27 +4,20 @@
 
 #include <cstring>
 
+#include "elements.h"
 #include "message.h"
 #include "national.h"
-
-namespace {
-
-/* Information element identifiers the library writes itself. */
-constexpr uint8_t CONCATENATION_8 = 0x00, CONCATENATION_16 = 0x08, SINGLE_SHIFT = 0x24, LOCKING_SHIFT = 0x25;
-
-} // namespace
 
 bool elements_hold(const septcvt_plan_options &options)
 {
     if (options.elements == nullptr)
         return options.elements_len == 0;
-    for (size_t at = 0; at < options.elements_len;) {
-        const uint8_t iei = options.elements[at];
-        if (iei == CONCATENATION_8 || iei == CONCATENATION_16 || iei == SINGLE_SHIFT || iei == LOCKING_SHIFT ||
-            options.elements_len - at < 2 || options.elements_len - at - 2 < options.elements[at + 1])
+    uint8_t iei, size;
+    const uint8_t *data;
+    for (size_t at = 0; at < options.elements_len;)
+        if (!next_element(options.elements, options.elements_len, at, iei, size, data) || iei == CONCATENATION_8 ||
+            iei == CONCATENATION_16 || iei == SINGLE_SHIFT || iei == LOCKING_SHIFT)
             return false;
-        at += 2 + options.elements[at + 1];
-    }
     return true;
 }
 
@@ -129,6 +122,6 @@ int septcvt_part_user_data(const void *text, size_t text_len, const septcvt_plan
     if (status != SEPTCVT_OK)
         return status == SEPTCVT_NO_ROOM ? SEPTCVT_BAD_ARGUMENT : status;
     out->length = h + packed;
-    out->udl = static_cast<int>((8 * h + 6) / 7 + n);
+    out->udl = static_cast<int>(header_septets(h) + n);
     return SEPTCVT_OK;
 }
