@@ -44,7 +44,9 @@ static int check_pairs(const char *data, int &passed)
                     held += cp == 0x1B ? "" : ref_utf8(cp); /* the escape would take the next code with it */
                 }
             }
-            std::string around_ucs2 = "\xff\xfe";
+            /* Eight units of one code each, but that the last lies past the
+             * table of units by code, where a lookup must not wrap onto 'a'. */
+            std::string around_ucs2 = "\xff\xfe" + std::string("a\0a\0a\0a\0a\0a\0a\0\x61\x0e", 16);
             for (size_t at = 0; at < around.size();) {
                 const RefDecoded d = ref_decode(around, at);
                 around_ucs2 += std::string{static_cast<char>(d.value & 0xFF), static_cast<char>(d.value >> 8)};
