@@ -410,7 +410,9 @@ int septcvt_plan_text(int form, const void *text, size_t text_len, const septcvt
         counted += units;
         in_cluster += units;
     }
-    parts[k].end = text_len;
-    parts[k].length = counted;
+    if (k < best.parts) { /* both passes fill alike, so k is the last part */
+        parts[k].end = text_len;
+        parts[k].length = counted;
+    }
     return SEPTCVT_OK;
 }
