@@ -1,8 +1,8 @@
 /* The reader of received parts: TP-DCS by coding groups, the user-data
- * header, the tables it names, UCS-2 with surrogates, and user data that
- * does not hold together. User data is built here from packed septets and
- * plain bytes; the planner's tests read back what it writes, behind headers
- * of many sizes. */
+ * header, UCS-2 with surrogates, and user data that does not hold together.
+ * User data is built here from packed septets and plain bytes; the
+ * planner's tests read back what it writes, through every pair of tables
+ * and behind headers of many sizes. */
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -56,17 +56,6 @@ UserData seven_bit(const bytes &header, const std::string &codes)
                            ud.size() - header.size(), &n),
               SEPTCVT_OK);
     return {static_cast<int>(header_septets + codes.size()), ud};
-}
-
-/* GSM codes of a UTF-8 text through a pair of tables. */
-std::string codes_of(const std::string &text, int locking, int single)
-{
-    std::string gsm(2 * text.size(), '\0');
-    size_t n = 0;
-    EXPECT_EQ(septcvt_to_gsm_pair(SEPTCVT_UTF8, locking, single, text.data(), text.size(), &gsm[0], gsm.size(), &n,
-                                  nullptr, nullptr),
-              SEPTCVT_OK);
-    return gsm.substr(0, n);
 }
 
 /* Every TP-DCS, against its coding group written out bit by bit (x: either;
@@ -143,30 +132,6 @@ TEST(Reader, Headers)
             EXPECT_EQ(named_of(got.r), c.want.empty() ? Named(6, 0) : c.want);
             EXPECT_EQ(text_of(got.r), "Hi");
         }
-    }
-}
-
-/* 7-bit text through the tables its header names. */
-TEST(Reader, SevenBitTables)
-{
-    /* The planner's tests read back every pair it writes; these are the
-     * headers it never writes. */
-    const std::string spanish = "A\xc3\xb1o \xc3\xa1{";
-    const struct { const char *name; bytes header; std::string codes, text; uint64_t unmapped; } cases[] = {
-        {"Spanish locking is the default alphabet", {6, 0x24, 1, 2, 0x25, 1, 2}, codes_of(spanish, 0, 2), spanish, 0},
-        {"unknown ids read the default tables", {6, 0x24, 1, 99, 0x25, 1, 200}, "\x1b\x28\x10\x1b\x29\x1b\x65",
-         "{\xce\x94}\xe2\x82\xac", 0},
-        {"an id just past the tables", {3, 0x24, 1, 14}, "\x1b\x28", "{", 0},
-        {"a final lone escape", {}, "Hi\x1b", "Hi", 1},
-        {"a pair without mapping", {}, "H\x1b" "Ai", "Hi", 1},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        const UserData u = seven_bit(c.header, c.codes);
-        const Read got = read(SEPTCVT_DCS_7BIT, !c.header.empty(), u.udl, u.ud);
-        EXPECT_EQ(got.status, c.unmapped > 0 ? SEPTCVT_UNMAPPED : SEPTCVT_OK);
-        EXPECT_EQ(text_of(got.r), c.text);
-        EXPECT_EQ(got.r.unmapped, c.unmapped);
     }
 }
 
