@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "elements.h"
 #include "septcvt.h"
 
 /* A character of the input, and where its bytes lie. */
@@ -52,7 +53,6 @@ constexpr size_t concatenation_octets(int reference_bits)
     return reference_bits == 16 ? 6 : 5;
 }
 constexpr size_t LANGUAGE_OCTETS = 3;
-constexpr size_t USER_DATA_BITS = 8 * SEPTCVT_USER_DATA_OCTETS;
 
 /* The octets of a header with elements of that many octets: its length
  * octet and theirs, none without elements. */
@@ -61,17 +61,19 @@ constexpr size_t header_octets(size_t elements)
     return elements == 0 ? 0 : elements + 1;
 }
 
-/* The fill bits that align septets after a header of h octets. */
+/* The fill bits that align septets after a header of h octets: the rest
+ * of the last septet the header takes. */
 constexpr unsigned fill_bits_after(size_t h)
 {
-    return static_cast<unsigned>((7 - 8 * h % 7) % 7);
+    return static_cast<unsigned>(7 * header_septets(h) - 8 * h);
 }
 
-/* The septets, or the UTF-16 units, behind a header of h octets; 0 where
- * the header leaves none. */
+/* The septets, or the UTF-16 units, behind a header of h octets: a part's
+ * 160 septets (140 octets) but those the header takes; 0 where it leaves
+ * none. */
 constexpr size_t septet_room(size_t h)
 {
-    return 8 * h + fill_bits_after(h) >= USER_DATA_BITS ? 0 : (USER_DATA_BITS - 8 * h - fill_bits_after(h)) / 7;
+    return header_septets(h) >= SEPTCVT_SINGLE_SEPTETS ? 0 : SEPTCVT_SINGLE_SEPTETS - header_septets(h);
 }
 constexpr size_t unit_room(size_t h)
 {
