@@ -117,7 +117,8 @@ static size_t convert_ucs2_as(block_state &st, const uint8_t *in, size_t len, si
     uint64_t unmapped = unmapped_at;
     /* Eight units at a time, each code stored at its own place, while every
      * unit has a form of one code: in text, most units do, and the stores
-     * then wait for no count. Otherwise the eight go again one by one. */
+     * then wait for no count. Otherwise the default pair's eight go again
+     * one by one, and a pair's go on from the first unit of another form. */
     for (; i + 16 <= len; i += 16) {
         unsigned all = 0;
         for (int k = 0; k < 8; ++k) {
