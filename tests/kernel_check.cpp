@@ -95,6 +95,9 @@ int main(int argc, char **argv)
         check(3, "\xfe\xff" + std::string{le[1], le[0]}, u);
         check(2, ref_utf8(u) + "A", u);
     }
+    for (int mode = 0; mode < 4; ++mode) /* no input, and a single byte: half a UCS-2 mark */
+        for (const std::string &tiny : {""s, "\xff"s})
+            check(mode, tiny, 0);
     /* By mode (forward to UTF-8 and to UCS-2, reverse from UTF-8 and from
      * UCS-2): special sequences, and fillers that the kernels take whole or
      * in mixed windows, or that give the most output a block may give (two

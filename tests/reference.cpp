@@ -8,6 +8,13 @@
 #include "conversion.h"
 #include "kernels.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 /* The default alphabet as printed, code 0x00 to 0x7F, and the escape
@@ -158,14 +165,41 @@ Converted ref_convert(bool reverse, bool ucs2, const std::string &in, const RefT
     return r;
 }
 
+/* Input copied to end right before a page that cannot be read, so that a
+ * read past its end faults in every build, not only under a sanitizer; a
+ * copy of its own where no such page can be had. */
+static const uint8_t *before_guard(const std::string &in, std::vector<uint8_t> &own)
+{
+    constexpr size_t ROOM = size_t{1} << 20;
+    static uint8_t *const guard = [] {
+#ifdef _WIN32
+        SYSTEM_INFO info;
+        GetSystemInfo(&info);
+        const size_t page = info.dwPageSize;
+        uint8_t *base = static_cast<uint8_t *>(VirtualAlloc(nullptr, ROOM + page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+        DWORD old = 0;
+        return base != nullptr && VirtualProtect(base + ROOM, page, PAGE_NOACCESS, &old) ? base + ROOM : nullptr;
+#else
+        const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+        void *base = mmap(nullptr, ROOM + page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        return base != MAP_FAILED && mprotect(static_cast<uint8_t *>(base) + ROOM, page, PROT_NONE) == 0 ? static_cast<uint8_t *>(base) + ROOM : nullptr;
+#endif
+    }();
+    if (guard == nullptr || in.size() > ROOM) {
+        own.assign(in.begin(), in.end());
+        return own.data();
+    }
+    return static_cast<uint8_t *>(memcpy(guard - in.size(), in.data(), in.size()));
+}
+
 /* The C interface with the kernels k, fed the pieces that end at cuts,
  * each with exactly the room the core needs for it (and the mark), or
  * (tight) with as little as it takes and up to 63 bytes more, which must
  * not tempt it to take more input than that room holds: what it left is
- * given again. Buffers
- * of exactly the piece, so that a sanitizer sees a read past it, and guard
- * bytes past the room that must stay. A refusal stays: one more call gives
- * it again and takes nothing. */
+ * given again, and a call that takes none of it fails the check rather than
+ * loop. Each piece ends before a page that cannot be read, and guard bytes
+ * past the room must stay. A refusal stays: one more call gives it again
+ * and takes nothing. */
 static bool through_interface(bool reverse, bool ucs2, const std::string &in, const std::vector<size_t> &cuts,
                               bool tight, const kernel_set *k, std::mt19937 &rng, const Converted &want, const RefTables &t)
 {
@@ -174,14 +208,16 @@ static bool through_interface(bool reverse, bool ucs2, const std::string &in, co
     std::string out;
     int status = SEPTCVT_OK;
     for (size_t pos = 0, i = 0; i < cuts.size() && status <= SEPTCVT_UNMAPPED; i += pos == cuts[i]) {
-        const std::vector<uint8_t> piece(in.begin() + static_cast<long>(pos), in.begin() + static_cast<long>(cuts[i]));
+        std::vector<uint8_t> own;
+        const std::string piece = in.substr(pos, cuts[i] - pos);
         const size_t mark = !reverse && ucs2 && st.total_out == 0 ? 2 : 0;
         const size_t room = tight ? septcvt_output_room_pair(1, t.locking_id, t.single_id) + rng() % 64
                                   : septcvt_output_room_pair(piece.size(), t.locking_id, t.single_id) - 2 + mark;
         std::vector<uint8_t> buf(room + 8, 0xA5);
         size_t used = 0, n = 0;
-        status = septcvt_convert(&st, piece.data(), piece.size(), &used, buf.data(), room, &n);
-        if (n > room || std::count(buf.begin() + static_cast<long>(room), buf.end(), 0xA5) != 8 || used > piece.size())
+        status = septcvt_convert(&st, before_guard(piece, own), piece.size(), &used, buf.data(), room, &n);
+        if (n > room || std::count(buf.begin() + static_cast<long>(room), buf.end(), 0xA5) != 8 || used > piece.size() ||
+            (used == 0 && !piece.empty() && status <= SEPTCVT_UNMAPPED))
             return false;
         out.append(reinterpret_cast<char *>(buf.data()), n);
         pos += used;
@@ -208,17 +244,19 @@ static bool whole_agrees(bool reverse, bool ucs2, const std::string &in, Convert
         want.status = SEPTCVT_UNMAPPED, ++want.unmapped;
     const int form = ucs2 ? SEPTCVT_UCS2 : SEPTCVT_UTF8;
     const size_t need = want.out.size();
+    std::vector<uint8_t> own;
+    const uint8_t *text = before_guard(in, own);
     for (const size_t room : {need, need > 0 ? need - 1 : 0}) {
         std::string out(room + 8, '\xa5');
         size_t len = 0;
         uint64_t unmapped = 0, fault = 7;
         int status;
         if (t != nullptr)
-            status = reverse ? septcvt_to_gsm_pair(form, t->locking_id, t->single_id, in.data(), in.size(), &out[0], room, &len, &unmapped, &fault)
-                             : septcvt_to_unicode_pair(form, t->locking_id, t->single_id, in.data(), in.size(), &out[0], room, &len, &unmapped);
+            status = reverse ? septcvt_to_gsm_pair(form, t->locking_id, t->single_id, text, in.size(), &out[0], room, &len, &unmapped, &fault)
+                             : septcvt_to_unicode_pair(form, t->locking_id, t->single_id, text, in.size(), &out[0], room, &len, &unmapped);
         else
-            status = reverse ? septcvt_to_gsm(form, in.data(), in.size(), &out[0], room, &len, &unmapped, &fault)
-                             : septcvt_to_unicode(form, in.data(), in.size(), &out[0], room, &len, &unmapped);
+            status = reverse ? septcvt_to_gsm(form, text, in.size(), &out[0], room, &len, &unmapped, &fault)
+                             : septcvt_to_unicode(form, text, in.size(), &out[0], room, &len, &unmapped);
         const bool short_room = room < need && want.status <= SEPTCVT_UNMAPPED;
         if (status != (short_room ? SEPTCVT_NO_ROOM : want.status) || len != need || unmapped != want.unmapped ||
             out.compare(0, room < need ? room : need, want.out, 0, room) != 0 || out.substr(room) != std::string(8, '\xa5') ||
@@ -226,8 +264,8 @@ static bool whole_agrees(bool reverse, bool ucs2, const std::string &in, Convert
             return false;
     }
     size_t septets = 0;
-    const int counted = t != nullptr ? septcvt_count_septets_pair(form, t->locking_id, t->single_id, in.data(), in.size(), &septets, nullptr)
-                                     : septcvt_count_septets(form, in.data(), in.size(), &septets, nullptr);
+    const int counted = t != nullptr ? septcvt_count_septets_pair(form, t->locking_id, t->single_id, text, in.size(), &septets, nullptr)
+                                     : septcvt_count_septets(form, text, in.size(), &septets, nullptr);
     return !reverse || (counted == want.status && septets == need);
 }
 
