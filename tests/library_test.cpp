@@ -3,7 +3,10 @@
  * septet packing, splitting, and arguments that cannot be right. */
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <random>
+
+#include "reference.h"
 
 #include "septcvt.h"
 
@@ -54,10 +57,18 @@ TEST(Library, PackedSeptets)
             ASSERT_EQ(septcvt_pack(codes.data(), len, fill, packed.data(), packed.size() - 1, &n), SEPTCVT_OK);
             EXPECT_EQ(bytes(packed.begin(), packed.begin() + static_cast<long>(n)), ref_pack(codes, fill));
             EXPECT_EQ(packed.back(), 0xA5);
+            /* The octets the septets need grow with the fill bits: one
+             * short is refused, as is a room one short for unpacking. */
+            const bool dropped = len > 0 && (fill + 7 * len) % 8 == 0 && codes.back() == 0x0D;
+            EXPECT_EQ(septcvt_unpack(packed.data(), n - (n > 0), fill, len, back.data(), len), n > 0 ? SEPTCVT_NO_ROOM : SEPTCVT_OK);
+            if (len > dropped) {
+                EXPECT_EQ(septcvt_unpack_octets(packed.data(), n, fill, back.data(), len - dropped - 1, &count), SEPTCVT_NO_ROOM);
+                EXPECT_EQ(count, len - dropped) << "the room it needs";
+                EXPECT_EQ(back, bytes(len + 1, 0xA5));
+            }
             EXPECT_EQ(septcvt_unpack(packed.data(), n, fill, len, back.data(), len), SEPTCVT_OK);
             EXPECT_EQ(bytes(back.begin(), back.begin() + static_cast<long>(len)), codes);
             /* A carriage return that fills the last octet is taken for padding. */
-            const bool dropped = len > 0 && (fill + 7 * len) % 8 == 0 && codes.back() == 0x0D;
             EXPECT_EQ(septcvt_unpack_octets(packed.data(), n, fill, back.data(), len, &count), SEPTCVT_OK);
             EXPECT_EQ(bytes(back.begin(), back.begin() + static_cast<long>(count)), bytes(codes.begin(), codes.end() - dropped));
         }
@@ -74,7 +85,7 @@ TEST(Library, Splitting)
         std::string gsm(round < 200 ? 150 + round % 20 : 300 + rng() % 300, 'a');
         for (char &c : gsm)
             c = rng() % (round % 4 + 1) ? c : '\x1b';
-        size_t ends[8], parts = 0;
+        size_t ends[8], parts = 0, used = 0;
         ASSERT_EQ(septcvt_split(reinterpret_cast<const uint8_t *>(gsm.data()), gsm.size(), ends, 8, &parts), SEPTCVT_OK);
         const size_t most = gsm.size() <= 160 ? 160 : 153;
         for (size_t k = 0, start = 0, i = 0; k < parts; start = ends[k++]) {
@@ -86,6 +97,12 @@ TEST(Library, Splitting)
             EXPECT_TRUE(k + 1 == parts || size == most || (size == most - 1 && gsm[i] == '\x1b')) << "part " << k << " short";
         }
         EXPECT_EQ(ends[parts - 1], gsm.size());
+        /* Exactly as many slots as parts do; one fewer is refused with the
+         * count it needs. */
+        size_t exact = 0;
+        EXPECT_EQ(septcvt_split(reinterpret_cast<const uint8_t *>(gsm.data()), gsm.size(), ends, parts, &exact), SEPTCVT_OK);
+        EXPECT_EQ(septcvt_split(reinterpret_cast<const uint8_t *>(gsm.data()), gsm.size(), ends, parts - 1, &used), SEPTCVT_NO_ROOM);
+        EXPECT_EQ(std::make_pair(exact, used), std::make_pair(parts, parts));
     }
 }
 
@@ -97,7 +114,11 @@ TEST(Library, ArgumentsThatCannotBeRight)
     uint8_t out[16] = {0}, codes[2] = {0x41, 0x80};
     size_t n = 0, used = 0;
     EXPECT_EQ(septcvt_init(nullptr, SEPTCVT_TO_GSM, SEPTCVT_UTF8), SEPTCVT_NULL_POINTER);
-    EXPECT_EQ(septcvt_init(&st, 0, SEPTCVT_UTF8), SEPTCVT_BAD_ARGUMENT);
+    /* Each direction and form beside every known and unknown other. */
+    for (const int direction : {INT_MIN, -1, 0, SEPTCVT_TO_UNICODE, SEPTCVT_TO_GSM, 3, 0x101})
+        for (const int form : {INT_MIN, -1, 0, SEPTCVT_UTF8, SEPTCVT_UCS2, 3, 0x101})
+            EXPECT_EQ(septcvt_init(&st, direction, form), direction >= 1 && direction <= 2 && form >= 1 && form <= 2 ? SEPTCVT_OK : SEPTCVT_BAD_ARGUMENT)
+                << direction << " " << form;
     EXPECT_EQ(septcvt_init_pair(&st, SEPTCVT_TO_GSM, SEPTCVT_UTF8, SEPTCVT_URDU + 1, 0), SEPTCVT_BAD_ARGUMENT);
     EXPECT_EQ(septcvt_init_pair(&st, SEPTCVT_TO_GSM, SEPTCVT_UTF8, 0, -1), SEPTCVT_BAD_ARGUMENT);
     EXPECT_EQ(septcvt_to_unicode_pair(SEPTCVT_UTF8, 0, SEPTCVT_URDU + 1, "A", 1, out, 16, &n, nullptr), SEPTCVT_BAD_ARGUMENT);
@@ -111,16 +132,59 @@ TEST(Library, ArgumentsThatCannotBeRight)
     EXPECT_EQ(septcvt_convert(&st, "A", 1, &used, nullptr, 16, &n), SEPTCVT_NULL_POINTER);
     EXPECT_EQ(septcvt_convert(&st, "", 0, &used, out, 1, &n), SEPTCVT_NO_ROOM);
     EXPECT_EQ(septcvt_convert(&st, "A", 1, &used, out, 11, &n), SEPTCVT_NO_ROOM);
+    /* The first call: the mark alone fits its room exactly, and goes once. */
+    uint8_t mark[2] = {0};
+    EXPECT_EQ(septcvt_convert(&st, "", 0, &used, mark, 2, &n), SEPTCVT_OK);
+    EXPECT_EQ(std::make_tuple(n, mark[0], mark[1]), std::make_tuple(size_t{2}, 0xFF, 0xFE));
+    EXPECT_EQ(septcvt_convert(&st, "", 0, &used, nullptr, 0, &n), SEPTCVT_OK);
+    EXPECT_EQ(n, 0u);
     EXPECT_EQ(septcvt_to_gsm(SEPTCVT_UTF8, "A", 1, out, 16, nullptr, nullptr, nullptr), SEPTCVT_NULL_POINTER);
     EXPECT_EQ(septcvt_pack(codes, 1, 7, out, 16, &n), SEPTCVT_BAD_FILL_BITS);
     EXPECT_EQ(septcvt_pack(codes, 2, 0, out, 16, &n), SEPTCVT_NOT_SEPTET);
     EXPECT_EQ(septcvt_pack(codes, 1, 2, out, 1, &n), SEPTCVT_NO_ROOM);
     EXPECT_EQ(septcvt_unpack(codes, 1, 0, 2, out, 16), SEPTCVT_NO_ROOM);
     EXPECT_EQ(septcvt_unpack_octets(codes, 2, 0, out, 1, &n), SEPTCVT_NO_ROOM);
+    n = 99;
+    EXPECT_EQ(septcvt_unpack_octets(codes, 2, 7, out, 16, &n), SEPTCVT_BAD_FILL_BITS);
+    EXPECT_EQ(n, 99u) << "a refusal changes nothing";
     EXPECT_EQ(septcvt_split(codes, 2, &n, 1, &used), SEPTCVT_NOT_SEPTET);
     EXPECT_EQ(septcvt_split(codes, 0, nullptr, 0, &used), SEPTCVT_NO_ROOM); /* no text is one part */
     EXPECT_EQ(used, 1u);
     EXPECT_EQ(std::string(reinterpret_cast<char *>(out), 16), std::string(16, '\0'));
+}
+
+/* The whole-buffer calls on texts several times the buffer they keep of
+ * their own, into every room near the output's length and rooms far short
+ * of it: as much of the output as fits, its length, the status and the
+ * characters left out, all as one streaming conversion gives them. */
+TEST(Library, WholeBuffersOfLongTexts)
+{
+    std::string gsm, utf8, ucs2 = "\xfe\xff";
+    while (gsm.size() < 5000)
+        gsm += "Price: 10\x1b\x65 \x10\x12 {\x80}\x1b\x28", utf8 += "Price: 10\xe2\x82\xac \xce\x94\xce\xa6 \xc3\xa7{\xe2\x80\x94}";
+    for (const uint32_t unit : ref_code_points(utf8))
+        ucs2 += {static_cast<char>(unit >> 8), static_cast<char>(unit)};
+    const struct { int direction, form; const std::string &in; } texts[] = {
+        {SEPTCVT_TO_UNICODE, SEPTCVT_UTF8, gsm}, {SEPTCVT_TO_UNICODE, SEPTCVT_UCS2, gsm},
+        {SEPTCVT_TO_GSM, SEPTCVT_UTF8, utf8}, {SEPTCVT_TO_GSM, SEPTCVT_UCS2, ucs2}};
+    for (const auto &t : texts) {
+        septcvt_state st;
+        std::string want(septcvt_output_room(t.in.size()), '\0');
+        size_t used = 0, need = 0;
+        ASSERT_EQ(septcvt_init(&st, t.direction, t.form), SEPTCVT_OK);
+        ASSERT_EQ(septcvt_convert(&st, t.in.data(), t.in.size(), &used, &want[0], want.size(), &need), SEPTCVT_UNMAPPED);
+        want.resize(need);
+        for (size_t room = 0; room <= need + 1; room = room == 0 ? need / 2 : room < need - 300 ? need - 300 : room + 1) {
+            std::string out(room + 8, '\xa5');
+            size_t len = 0;
+            uint64_t unmapped = 0;
+            const int status = t.direction == SEPTCVT_TO_UNICODE ? septcvt_to_unicode(t.form, t.in.data(), t.in.size(), &out[0], room, &len, &unmapped)
+                                                                 : septcvt_to_gsm(t.form, t.in.data(), t.in.size(), &out[0], room, &len, &unmapped, nullptr);
+            EXPECT_EQ(std::make_tuple(status, len, unmapped), std::make_tuple(room < need ? SEPTCVT_NO_ROOM : SEPTCVT_UNMAPPED, need, st.unmapped)) << room;
+            EXPECT_TRUE(out == want.substr(0, room) + std::string(room + 8 - std::min(room, need), '\xa5')) << room;
+        }
+        EXPECT_TRUE(t.direction == SEPTCVT_TO_UNICODE || (septcvt_count_septets(t.form, t.in.data(), t.in.size(), &used, nullptr) == SEPTCVT_UNMAPPED && used == need));
+    }
 }
 
 } // namespace

@@ -187,7 +187,9 @@ SEPTCVT_API int septcvt_unpack(const uint8_t *octets, size_t octet_len, unsigned
  * octets, except a final carriage return that exactly fills the last octet,
  * which is taken for padding. A text that really ends in a carriage return
  * on an octet boundary must therefore carry a second one, which a reader
- * shows as a line end. *count is the septets written to out. */
+ * shows as a line end. *count is the septets written to out; where out is
+ * too short for them, SEPTCVT_NO_ROOM, nothing written, and *count the room
+ * they need. Any other refusal changes nothing. */
 SEPTCVT_API int septcvt_unpack_octets(const uint8_t *octets, size_t octet_len, unsigned fill_bits, uint8_t *out,
                                       size_t out_size, size_t *count);
 
