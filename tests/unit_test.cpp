@@ -70,31 +70,56 @@ TEST(Codec, StreamFunctions)
     EXPECT_EQ(untouched, 7u);
 }
 
-/* A read that waits, on a blocking input or for a non-blocking one, is
- * interrupted by a signal whose handler writes the data: the read goes on
- * and ends with that data, not with a read error. */
-int write_end;
-TEST(Platform, InterruptedAndNonBlockingReadsWait)
+/* A read or a write that waits, on a blocking descriptor or for a
+ * non-blocking one to become ready, is interrupted by a signal whose handler
+ * has no SA_RESTART: it goes on, and ends with all the data, not with an
+ * error. Waits that a fault turns into a hang fail at the alarm, in seconds. */
+int write_end = -1;
+volatile sig_atomic_t interrupted;
+TEST(Platform, InterruptedWaitsGoOn)
 {
+    alarm(20);
     struct sigaction on_signal = {};
-    on_signal.sa_handler = [](int) { (void)!write(write_end, "Hi", 2); }; /* no SA_RESTART: the wait fails with EINTR */
+    on_signal.sa_handler = [](int) { interrupted = 1, (void)!write(write_end, "Hi", 2); }; /* for a read, its data */
     ASSERT_EQ(sigaction(SIGUSR1, &on_signal, nullptr), 0);
-    for (const bool nonblocking : {false, true}) {
-        int ends[2];
-        ASSERT_EQ(pipe(ends), 0);
-        ASSERT_EQ(fcntl(ends[0], F_SETFL, nonblocking ? O_NONBLOCK : 0), 0);
-        write_end = ends[1];
-        /* The signal comes once the reader is asleep in its wait. */
-        std::thread signaller([reader = pthread_self(), stat = "/proc/self/task/" + std::to_string(gettid()) + "/stat"] {
-            for (std::string line; std::getline(std::ifstream(stat), line), line.find(") S ") == line.npos;)
-                usleep(1000);
-            pthread_kill(reader, SIGUSR1);
-        });
-        uint8_t got[4];
-        EXPECT_EQ(read_input(ends[0], got, sizeof got), 2) << (nonblocking ? "non-blocking" : "blocking");
-        signaller.join();
-        close(ends[0]), close(ends[1]);
+    const std::string data(1 << 20, 'x');
+    for (const bool writing : {false, true}) {
+        for (const bool nonblocking : {false, true}) {
+            int ends[2];
+            ASSERT_EQ(pipe(ends), 0);
+            /* A write waits once the pipe is full. */
+            ASSERT_EQ(fcntl(ends[writing], F_SETFL, O_NONBLOCK), 0);
+            size_t filled = 0;
+            while (writing && write(ends[1], data.data(), 4096) > 0)
+                filled += 4096;
+            ASSERT_EQ(fcntl(ends[writing], F_SETFL, nonblocking ? O_NONBLOCK : 0), 0);
+            write_end = writing ? -1 : ends[1], interrupted = 0;
+            /* The signal comes once the waiting thread is asleep; once it
+             * has been taken, a write's pipe is drained. */
+            std::string drained;
+            std::thread other([&, waiter = pthread_self(), stat = "/proc/self/task/" + std::to_string(gettid()) + "/stat"] {
+                for (std::string line; std::getline(std::ifstream(stat), line), line.find(") S ") == line.npos;)
+                    usleep(1000);
+                pthread_kill(waiter, SIGUSR1);
+                while (!interrupted)
+                    usleep(1000);
+                char buf[4096];
+                for (long got; writing && (got = read(ends[0], buf, sizeof buf)) > 0;)
+                    drained.append(buf, static_cast<size_t>(got));
+            });
+            uint8_t got[4];
+            if (writing) {
+                EXPECT_EQ(write_output(ends[1], reinterpret_cast<const uint8_t *>(data.data()), data.size()), 0) << nonblocking;
+                close(ends[1]);
+            } else {
+                EXPECT_EQ(read_input(ends[0], got, sizeof got), 2) << nonblocking;
+            }
+            other.join();
+            EXPECT_EQ(drained.size(), writing ? filled + data.size() : 0);
+            close(ends[0]), writing || close(ends[1]);
+        }
     }
+    alarm(0);
 }
 
 } // namespace
