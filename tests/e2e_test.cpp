@@ -17,7 +17,8 @@ namespace fs = std::filesystem;
 
 /* Runs a shell script in a scratch folder that holds the file `in`, with
  * $S the program (SEPTCVT_COMMAND when set: an emulator and the program,
- * say); the script's status, and the files it leaves, by name. */
+ * say); the script's status (124 when a watchdog stopped it after 20 s), and
+ * the files it leaves, by name. */
 struct Ran { int status; std::map<std::string, std::string> files; };
 Ran run(const std::string &script, const std::string &in = "")
 {
@@ -25,14 +26,16 @@ Ran run(const std::string &script, const std::string &in = "")
     fs::remove_all(dir);
     fs::create_directory(dir);
     std::ofstream(dir / "in", std::ios::binary) << in;
+    std::ofstream(dir.string() + ".sh") << script;
     const char *command = getenv("SEPTCVT_COMMAND");
     setenv("S", command && *command ? command : SEPTCVT_PATH, 1);
     signal(SIGPIPE, SIG_DFL); /* whatever the test runner set, the script inherits the default */
-    const int wstatus = system(("cd " + dir.string() + " || exit 127; " + script).c_str());
+    const int wstatus = system(("cd " + dir.string() + " && timeout -k 1 20 sh " + dir.string() + ".sh").c_str());
     Ran r{WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1, {}};
     for (const auto &file : fs::directory_iterator(dir))
         r.files[file.path().filename()] = std::string(std::istreambuf_iterator<char>(std::ifstream(file.path(), std::ios::binary).rdbuf()), {});
     fs::remove_all(dir);
+    fs::remove(dir.string() + ".sh");
     return r;
 }
 
@@ -81,6 +84,7 @@ TEST(EndToEnd, ScriptsAndWhatTheyLeave)
         {"$S <. >out", "", 1}, {"$S -r -u <. >out", "", 1}, {"$S <in >/dev/full", text, 1}, {"$S -n <in >/dev/full", text, 1},
         {"$S <in >/dev/full", "", 0}, {"$S -u <in >/dev/full", "", 1}, {"$S -n -u <in >/dev/full", "", 1},
         {"$S -r <in >/dev/full", "Hi", 1}, {"$S <in >&-", text, 1}, {"$S -r -u <in >&-", "\xff\xfe" "A\0"s, 1},
+        {"$S <in >&-", "", 0}, {"$S -r <in >&-", "", 0},
         {"prlimit --fsize=6 $S <in >out", text, 1, "Price:"}, {"prlimit --fsize=18 $S <in >out", text, 0, utf8},
         {"prlimit --fsize=2 $S -r -u <in >out", "\xff\xfe" "A\0\xac\x20"s, 1, "A\x1b"},
         {"dd if=in bs=4093 2>/dev/null | $S -r >out", far, 0, far},
@@ -92,14 +96,15 @@ TEST(EndToEnd, ScriptsAndWhatTheyLeave)
     /* Malformed input stops the reverse conversion just after the faulty
      * sequence; the next reader finds what follows, in a regular file (also
      * past the first block, and in a block that ends well before the file
-     * does) and in a pipe read with -n. */
+     * does) and in a pipe read with -n, also given twice. */
     const struct { const char *args; std::string in, out, rest; } stops[] = {
         {"-r", "A\xc0\x80REST", "A", "\x80REST"}, {"-r", "A\xe2\x41\x42REST", "A", "REST"}, {"-r -u", "A\0REST"s, "", "REST"},
         {"-r", far + "\xed\xa0\x80REST", far, "REST"}, {"-r", "AB\xc3\x41" + far + far, "AB", far + far},
         {"-r", far + "\xc0" + far + far, far, far + far},
     };
     for (const auto &c : stops)
-        for (std::string feed : {"{ $S @ >out; s=$?; cat >rest; exit $s; } <in", "cat in | { $S -n @ >out; s=$?; cat >rest; exit $s; }"})
+        for (std::string feed : {"{ $S @ >out; s=$?; cat >rest; exit $s; } <in", "cat in | { $S -n @ >out; s=$?; cat >rest; exit $s; }",
+                                 "cat in | { $S -n -N @ >out; s=$?; cat >rest; exit $s; }"})
             cases.push_back({feed.replace(feed.find('@'), 1, c.args), c.in, 1, c.out, c.rest});
     /* With -n, a write that fails at any byte leaves the input just after
      * the character it failed in. */
@@ -125,7 +130,7 @@ TEST(EndToEnd, ScriptsAndWhatTheyLeave)
         const bool reverse = args.find("-r") != args.npos;
         const std::string in = reverse ? ref_convert(false, false, gsm).out : gsm, out = ref_convert(reverse, args.find("-u") != args.npos, in).out;
         cases.push_back({"{ " + nonblocking + " && $S " + args + " <in; echo $? >status; } | " + slowly + " >out; exit $(cat status)", in, 0, out});
-        cases.push_back({"{ " + nonblocking + " && { timeout 60 $S " + args + "; echo $? >status; cat >unread; } <in; } | { dd bs=10 count=1 "
+        cases.push_back({"{ " + nonblocking + " && { $S " + args + "; echo $? >status; cat >unread; } <in; } | { dd bs=10 count=1 "
                          "of=/dev/null 2>/dev/null; sleep 0.2; }; [ -s unread ] || exit 9; exit $(cat status)", in, 1});
     }
     /* What has arrived is passed on before the program waits for more; with
@@ -151,6 +156,7 @@ TEST(EndToEnd, ScriptsAndWhatTheyLeave)
     }
     for (const Case &c : cases) {
         Ran r = run("trap '' XFSZ; { " + c.script + "; } 2>err", c.in);
+        ASSERT_NE(r.status, 124) << c.script << " hung";
         EXPECT_EQ(r.status, c.status) << c.script;
         EXPECT_EQ(r.files["err"], c.status == 2 ? banner : "") << c.script;
         EXPECT_EQ(r.files.count("out"), c.script.find(">out") != c.script.npos ? 1u : 0u) << c.script;
