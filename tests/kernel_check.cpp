@@ -127,6 +127,12 @@ int main(int argc, char **argv)
             }
         }
     }
+    for (int mode = 0; mode < 4; ++mode) { /* several times the buffer the whole-buffer calls keep */
+        std::string text = mode == 3 ? "\xff\xfe" : "";
+        while (text.size() < 5000)
+            text += fillers[mode][1] + specials[mode][0];
+        check(mode, text, 5);
+    }
     failed += check_pairs(argc > 1 ? argv[1] : NATIONAL_DATA, passed);
     printf("%d passed, %d failed\n", passed, failed);
     return failed == 0 ? 0 : 1;

@@ -6,8 +6,6 @@
 #include <climits>
 #include <random>
 
-#include "reference.h"
-
 #include "septcvt.h"
 
 namespace {
@@ -151,40 +149,6 @@ TEST(Library, ArgumentsThatCannotBeRight)
     EXPECT_EQ(septcvt_split(codes, 0, nullptr, 0, &used), SEPTCVT_NO_ROOM); /* no text is one part */
     EXPECT_EQ(used, 1u);
     EXPECT_EQ(std::string(reinterpret_cast<char *>(out), 16), std::string(16, '\0'));
-}
-
-/* The whole-buffer calls on texts several times the buffer they keep of
- * their own, into every room near the output's length and rooms far short
- * of it: as much of the output as fits, its length, the status and the
- * characters left out, all as one streaming conversion gives them. */
-TEST(Library, WholeBuffersOfLongTexts)
-{
-    std::string gsm, utf8, ucs2 = "\xfe\xff";
-    while (gsm.size() < 5000)
-        gsm += "Price: 10\x1b\x65 \x10\x12 {\x80}\x1b\x28", utf8 += "Price: 10\xe2\x82\xac \xce\x94\xce\xa6 \xc3\xa7{\xe2\x80\x94}";
-    for (const uint32_t unit : ref_code_points(utf8))
-        ucs2 += {static_cast<char>(unit >> 8), static_cast<char>(unit)};
-    const struct { int direction, form; const std::string &in; } texts[] = {
-        {SEPTCVT_TO_UNICODE, SEPTCVT_UTF8, gsm}, {SEPTCVT_TO_UNICODE, SEPTCVT_UCS2, gsm},
-        {SEPTCVT_TO_GSM, SEPTCVT_UTF8, utf8}, {SEPTCVT_TO_GSM, SEPTCVT_UCS2, ucs2}};
-    for (const auto &t : texts) {
-        septcvt_state st;
-        std::string want(septcvt_output_room(t.in.size()), '\0');
-        size_t used = 0, need = 0;
-        ASSERT_EQ(septcvt_init(&st, t.direction, t.form), SEPTCVT_OK);
-        ASSERT_EQ(septcvt_convert(&st, t.in.data(), t.in.size(), &used, &want[0], want.size(), &need), SEPTCVT_UNMAPPED);
-        want.resize(need);
-        for (size_t room = 0; room <= need + 1; room = room == 0 ? need / 2 : room < need - 300 ? need - 300 : room + 1) {
-            std::string out(room + 8, '\xa5');
-            size_t len = 0;
-            uint64_t unmapped = 0;
-            const int status = t.direction == SEPTCVT_TO_UNICODE ? septcvt_to_unicode(t.form, t.in.data(), t.in.size(), &out[0], room, &len, &unmapped)
-                                                                 : septcvt_to_gsm(t.form, t.in.data(), t.in.size(), &out[0], room, &len, &unmapped, nullptr);
-            EXPECT_EQ(std::make_tuple(status, len, unmapped), std::make_tuple(room < need ? SEPTCVT_NO_ROOM : SEPTCVT_UNMAPPED, need, st.unmapped)) << room;
-            EXPECT_TRUE(out == want.substr(0, room) + std::string(room + 8 - std::min(room, need), '\xa5')) << room;
-        }
-        EXPECT_TRUE(t.direction == SEPTCVT_TO_UNICODE || (septcvt_count_septets(t.form, t.in.data(), t.in.size(), &used, nullptr) == SEPTCVT_UNMAPPED && used == need));
-    }
 }
 
 } // namespace

@@ -166,9 +166,10 @@ Converted ref_convert(bool reverse, bool ucs2, const std::string &in, const RefT
 }
 
 /* Input copied to end right before a page that cannot be read, so that a
- * read past its end faults in every build, not only under a sanitizer; a
- * copy of its own where no such page can be had. */
-static const uint8_t *before_guard(const std::string &in, std::vector<uint8_t> &own)
+ * read past its end faults in every build; else (unguarded, or where no
+ * such page can be had) a copy of its own, where a sanitizer sees a read on
+ * either side of it. */
+static const uint8_t *before_guard(const std::string &in, std::vector<uint8_t> &own, bool guarded = true)
 {
     constexpr size_t ROOM = size_t{1} << 20;
     static uint8_t *const guard = [] {
@@ -185,7 +186,7 @@ static const uint8_t *before_guard(const std::string &in, std::vector<uint8_t> &
         return base != MAP_FAILED && mprotect(static_cast<uint8_t *>(base) + ROOM, page, PROT_NONE) == 0 ? static_cast<uint8_t *>(base) + ROOM : nullptr;
 #endif
     }();
-    if (guard == nullptr || in.size() > ROOM) {
+    if (!guarded || guard == nullptr || in.size() > ROOM) {
         own.assign(in.begin(), in.end());
         return own.data();
     }
@@ -197,9 +198,9 @@ static const uint8_t *before_guard(const std::string &in, std::vector<uint8_t> &
  * (tight) with as little as it takes and up to 63 bytes more, which must
  * not tempt it to take more input than that room holds: what it left is
  * given again, and a call that takes none of it fails the check rather than
- * loop. Each piece ends before a page that cannot be read, and guard bytes
- * past the room must stay. A refusal stays: one more call gives it again
- * and takes nothing. */
+ * loop. Each piece but a tight one ends before a page that cannot be read,
+ * and guard bytes past the room must stay. A refusal stays: one more call
+ * gives it again and takes nothing. */
 static bool through_interface(bool reverse, bool ucs2, const std::string &in, const std::vector<size_t> &cuts,
                               bool tight, const kernel_set *k, std::mt19937 &rng, const Converted &want, const RefTables &t)
 {
@@ -215,7 +216,7 @@ static bool through_interface(bool reverse, bool ucs2, const std::string &in, co
                                   : septcvt_output_room_pair(piece.size(), t.locking_id, t.single_id) - 2 + mark;
         std::vector<uint8_t> buf(room + 8, 0xA5);
         size_t used = 0, n = 0;
-        status = septcvt_convert(&st, before_guard(piece, own), piece.size(), &used, buf.data(), room, &n);
+        status = septcvt_convert(&st, before_guard(piece, own, !tight), piece.size(), &used, buf.data(), room, &n);
         if (n > room || std::count(buf.begin() + static_cast<long>(room), buf.end(), 0xA5) != 8 || used > piece.size() ||
             (used == 0 && !piece.empty() && status <= SEPTCVT_UNMAPPED))
             return false;
@@ -233,7 +234,8 @@ static bool through_interface(bool reverse, bool ucs2, const std::string &in, co
 }
 
 /* The whole input at once, into exactly the room of its output and into a
- * byte less, and (to GSM) its septets counted. A whole buffer is a complete
+ * byte less (a long output also into none, half and every room up to 300
+ * bytes short), and (to GSM) its septets counted. A whole buffer is a complete
  * text: what a stream's end drops is refused where it begins, and an
  * escape at the end had no mapping. */
 static bool whole_agrees(bool reverse, bool ucs2, const std::string &in, Converted want, const RefTables *t)
@@ -246,7 +248,10 @@ static bool whole_agrees(bool reverse, bool ucs2, const std::string &in, Convert
     const size_t need = want.out.size();
     std::vector<uint8_t> own;
     const uint8_t *text = before_guard(in, own);
-    for (const size_t room : {need, need > 0 ? need - 1 : 0}) {
+    std::vector<size_t> rooms = {need, need - (need > 0)};
+    for (size_t room = 0; need > 4096 && room + 1 < need; room = room < need / 2 ? need / 2 : std::max(room + 1, need - 300))
+        rooms.push_back(room);
+    for (const size_t room : rooms) {
         std::string out(room + 8, '\xa5');
         size_t len = 0;
         uint64_t unmapped = 0, fault = 7;

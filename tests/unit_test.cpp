@@ -78,7 +78,7 @@ int write_end = -1;
 volatile sig_atomic_t interrupted;
 TEST(Platform, InterruptedWaitsGoOn)
 {
-    alarm(20);
+    alarm(10);
     struct sigaction on_signal = {};
     on_signal.sa_handler = [](int) { interrupted = 1, (void)!write(write_end, "Hi", 2); }; /* for a read, its data */
     ASSERT_EQ(sigaction(SIGUSR1, &on_signal, nullptr), 0);
