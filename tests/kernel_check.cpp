@@ -13,6 +13,19 @@
 #include "reference.h"
 #include "septcvt.h"
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+/* A fault that turns a conversion into an endless loop fails the check in
+ * seconds, not at the test runner's timeout: each input has ten. */
+static void watchdog()
+{
+#ifndef _WIN32
+    alarm(10);
+#endif
+}
+
 /* Every pair of a locking and a single table, against the data file read
  * afresh: every code, alone and after an escape; every character the pair
  * holds and the code points on either side of it, in both Unicode forms;
@@ -29,6 +42,7 @@ static int check_pairs(const char *data, int &passed)
     for (int locking = 0; locking < 14; ++locking) {
         for (int single = 0; single < 14; ++single) {
             const RefTables pair = ref_pair(languages, locking, single);
+            watchdog();
             std::string gsm, escaped, around, held;
             for (int code = 0; code < 0x80; ++code) {
                 gsm += code == 0x1B ? "" : std::string(1, static_cast<char>(code));
@@ -80,6 +94,7 @@ int main(int argc, char **argv)
         return 0;
     int passed = 0, failed = 0;
     auto check = [&](int mode, const std::string &in, unsigned seed) {
+        watchdog();
         if (core_agrees(mode >= 2, mode % 2 == 1, in, seed))
             return void(++passed);
         if (++failed <= 20)
