@@ -142,26 +142,29 @@ bool cpu_has_avx2()
 #endif
 }
 
-#if (defined(__x86_64__) || defined(_M_X64)) && (defined(__GNUC__) || defined(__clang__))
-static bool ask_for_avx512()
+bool avx512_usable(uint32_t leaf1_ecx, uint32_t leaf7_ebx, uint32_t leaf7_ecx, uint32_t xcr0)
 {
-    unsigned a = 0, b = 0, c = 0, d = 0;
-    if (__get_cpuid(1, &a, &b, &c, &d) == 0)
-        return false;
-    const bool popcnt = (c >> 23 & 1) != 0, osxsave = (c >> 27 & 1) != 0;
-    if (!popcnt || !osxsave || __get_cpuid_count(7, 0, &a, &b, &c, &d) == 0)
-        return false;
-    const bool bmi2 = (b >> 8 & 1) != 0, f = (b >> 16 & 1) != 0, bw = (b >> 30 & 1) != 0;
-    const bool vbmi = (c >> 1 & 1) != 0, vbmi2 = (c >> 6 & 1) != 0;
-    if (!(bmi2 && f && bw && vbmi && vbmi2))
-        return false;
+    const bool popcnt = (leaf1_ecx >> 23 & 1) != 0, osxsave = (leaf1_ecx >> 27 & 1) != 0;
+    const bool bmi2 = (leaf7_ebx >> 8 & 1) != 0, f = (leaf7_ebx >> 16 & 1) != 0, bw = (leaf7_ebx >> 30 & 1) != 0;
+    const bool vbmi = (leaf7_ecx >> 1 & 1) != 0, vbmi2 = (leaf7_ecx >> 6 & 1) != 0;
     /* A processor may have the instructions while the system does not save
      * their registers on a task switch: the SSE and AVX state, the mask
      * registers and both upper parts of the 512-bit registers (bits 1, 2
      * and 5-7 of XCR0). */
+    return popcnt && osxsave && bmi2 && f && bw && vbmi && vbmi2 && (xcr0 & 0xE6u) == 0xE6u;
+}
+
+#if (defined(__x86_64__) || defined(_M_X64)) && (defined(__GNUC__) || defined(__clang__))
+static bool ask_for_avx512()
+{
+    unsigned a = 0, b = 0, c = 0, d = 0, leaf1_ecx = 0;
+    if (__get_cpuid(1, &a, &b, &leaf1_ecx, &d) == 0 || (leaf1_ecx >> 27 & 1) == 0 ||
+        __get_cpuid_count(7, 0, &a, &b, &c, &d) == 0)
+        return false;
+    /* xgetbv is read only where OSXSAVE says the system enabled it. */
     uint32_t low = 0, high = 0;
     __asm__ volatile("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
-    return (low & 0xE6u) == 0xE6u;
+    return avx512_usable(leaf1_ecx, b, c, low);
 }
 #endif
 

@@ -58,6 +58,10 @@ bool cpu_has_avx2();
  * elsewhere. */
 bool cpu_has_avx512();
 
+/* The decision behind it, from what cpuid leaf 1 gives in ECX, leaf 7
+ * (subleaf 0) in EBX and ECX, and XCR0. */
+bool avx512_usable(uint32_t leaf1_ecx, uint32_t leaf7_ebx, uint32_t leaf7_ecx, uint32_t xcr0);
+
 /* A reader that goes away must not kill a filter by a signal: the failed
  * write is reported like any other, through the exit status. */
 void ignore_broken_pipe();

@@ -122,4 +122,22 @@ TEST(Platform, InterruptedWaitsGoOn)
     alarm(0);
 }
 
+/* AVX-512 only where the processor has every set the kernels use and the
+ * system saves the registers: any one bit of them taken away, with and
+ * without every other bit set, and no other bit counts. */
+TEST(Platform, Avx512OnlyWithAllItNeeds)
+{
+    /* POPCNT, OSXSAVE; BMI2, F, BW; VBMI, VBMI2; XCR0's SSE, AVX, mask and upper 512-bit state. */
+    const uint32_t needed[4] = {1u << 23 | 1u << 27, 1u << 8 | 1u << 16 | 1u << 30, 1u << 1 | 1u << 6, 0xE6};
+    for (const uint32_t others : {0u, ~0u}) {
+        for (int word = 0; word < 4; ++word) {
+            for (int bit = 0; bit < 32; ++bit) {
+                uint32_t w[4] = {needed[0] | others, needed[1] | others, needed[2] | others, needed[3] | others};
+                w[word] &= ~(1u << bit);
+                EXPECT_EQ(avx512_usable(w[0], w[1], w[2], w[3]), (needed[word] >> bit & 1) == 0) << word << " " << bit;
+            }
+        }
+    }
+}
+
 } // namespace
