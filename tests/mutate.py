@@ -3,7 +3,8 @@
 # clone of HEAD, the tree rebuilt and ctest run; a mutant is killed when the
 # tests fail or time out. Prints a line a mutant and the totals, and exits 1
 # when a mutant survives that is not marked equivalent or benign (nor
-# "AVX2 only" on a processor without AVX2), or when one no longer builds.
+# "AVX2 only" on a processor without AVX2, nor "AVX2 without AVX-512 only"
+# on one with AVX-512), or when one no longer builds.
 #
 #     python3 tests/mutate.py [ID ...]
 import os
@@ -34,7 +35,8 @@ def main():
     run = lambda *args, **kw: subprocess.run(args, cwd=work, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, **kw)
     subprocess.run(["git", "clone", "-q", repo, work], check=True)
     run("cmake", "-S", ".", "-B", "b", "-DCMAKE_BUILD_TYPE=Release", "-DSEPTCVT_EMULATE_AVX512=ON", check=True)
-    avx2, failed, mutants = "avx2" in open("/proc/cpuinfo").read(), 0, records(os.path.join(repo, "tests", "mutants.txt"))
+    cpu = open("/proc/cpuinfo").read()
+    avx2, avx512, failed, mutants = "avx2" in cpu, "avx512_vbmi2" in cpu, 0, records(os.path.join(repo, "tests", "mutants.txt"))
     mutants = [m for m in mutants if m["id"] in sys.argv[1:] or len(sys.argv) == 1]
     for m in mutants:
         path, old = os.path.join(work, m["file"]), "\n".join(m["old"])
@@ -45,7 +47,9 @@ def main():
         built = run("cmake", "--build", "b", "-j2").returncode == 0
         killed = built and run("ctest", "--test-dir", "b", "--timeout", "60").returncode != 0  # a hang fails
         open(path, "w", encoding="utf-8").write(text)
-        scored = not ("equivalent" in m or "benign" in m or m.get("what", "").startswith("AVX2 only") and not avx2)
+        what = m.get("what", "")
+        scored = not ("equivalent" in m or "benign" in m or what.startswith("AVX2 only") and not avx2 or
+                      what.startswith("AVX2 without AVX-512 only") and (not avx2 or avx512))
         failed += not built or scored and not killed
         print(f"{m['id']:<28} {'killed' if killed else 'survived' if built else 'did not build'}"
               f"{'' if scored else ' (not scored)'}", flush=True)
