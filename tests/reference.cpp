@@ -234,8 +234,8 @@ static bool through_interface(bool reverse, bool ucs2, const std::string &in, co
 }
 
 /* The whole input at once, into exactly the room of its output and into a
- * byte less (a long output also into none, half and every room up to 300
- * bytes short), and (to GSM) its septets counted. A whole buffer is a complete
+ * byte less (a long text also into none, half and every room up to 300
+ * bytes short of it), and (to GSM) its septets counted. A whole buffer is a complete
  * text: what a stream's end drops is refused where it begins, and an
  * escape at the end had no mapping. */
 static bool whole_agrees(bool reverse, bool ucs2, const std::string &in, Converted want, const RefTables *t)
@@ -249,7 +249,7 @@ static bool whole_agrees(bool reverse, bool ucs2, const std::string &in, Convert
     std::vector<uint8_t> own;
     const uint8_t *text = before_guard(in, own);
     std::vector<size_t> rooms = {need, need - (need > 0)};
-    for (size_t room = 0; need > 4096 && room + 1 < need; room = room < need / 2 ? need / 2 : std::max(room + 1, need - 300))
+    for (size_t room = 0; in.size() > 4096 && room + 1 < need; room = room < need / 2 ? need / 2 : std::max(room + 1, need - 300))
         rooms.push_back(room);
     for (const size_t room : rooms) {
         std::string out(room + 8, '\xa5');

@@ -3,6 +3,8 @@
  * same reference model. */
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <fstream>
@@ -75,12 +77,17 @@ TEST(Codec, StreamFunctions)
  * has no SA_RESTART: it goes on, and ends with all the data, not with an
  * error. Waits that a fault turns into a hang fail at the alarm, in seconds. */
 int write_end = -1;
-volatile sig_atomic_t interrupted;
+std::atomic<int> interrupted; /* lock-free: the handler stores, another thread loads */
 TEST(Platform, InterruptedWaitsGoOn)
 {
     alarm(10);
     struct sigaction on_signal = {};
-    on_signal.sa_handler = [](int) { interrupted = 1, (void)!write(write_end, "Hi", 2); }; /* for a read, its data */
+    on_signal.sa_handler = [](int) { /* for a read, its data; errno as the interrupted call left it */
+        const int saved = errno;
+        if (write_end >= 0)
+            (void)!write(write_end, "Hi", 2);
+        errno = saved, interrupted = 1;
+    };
     ASSERT_EQ(sigaction(SIGUSR1, &on_signal, nullptr), 0);
     const std::string data(1 << 20, 'x');
     for (const bool writing : {false, true}) {
