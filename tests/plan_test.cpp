@@ -80,6 +80,7 @@ TEST(Plan, RefusesWhatItCannotPlan)
         {"a\xf4\x90\x80\x80", SEPTCVT_UTF8, {}, SEPTCVT_MALFORMED, 1},      /* above U+10FFFF */
         {"ab\xe2" "A", SEPTCVT_UTF8, {}, SEPTCVT_MALFORMED, 2},             /* a cut last character */
         {"\xff\xfe" "A\0\x00\xd8"s, SEPTCVT_UCS2, {}, SEPTCVT_MALFORMED, 4}, /* a lone surrogate */
+        {"\xff\xfe" "A\0\x00\xdc" "B\0"s, SEPTCVT_UCS2, {}, SEPTCVT_MALFORMED, 4}, /* a low one first */
         {"\xfe\xff\0A\0"s, SEPTCVT_UCS2, {}, SEPTCVT_MALFORMED, 4},         /* an odd final byte */
         {"A\0"s, SEPTCVT_UCS2, {}, SEPTCVT_NO_MARK, 0},
         {"a", SEPTCVT_UTF8, {1, 0, 0, 0, nullptr, 0}, SEPTCVT_BAD_ARGUMENT, SEPTCVT_NO_OFFSET},
