@@ -64,7 +64,7 @@ void store(septcvt_state *state, const conversion &c)
 
 const char *septcvt_version(void)
 {
-    return SEPTCVT_VERSION_TEXT;
+    return SEPTCVT_VERSION_STRING;
 }
 
 const char *septcvt_strerror(int status)
@@ -78,7 +78,9 @@ const char *septcvt_strerror(int status)
     case SEPTCVT_NO_ROOM: return "a buffer too short";
     case SEPTCVT_NOT_SEPTET: return "a code above 0x7F";
     case SEPTCVT_BAD_FILL_BITS: return "fill bits outside 0-6";
-    case SEPTCVT_BAD_ARGUMENT: return "an unknown direction, form or language, or a state never initialised";
+    case SEPTCVT_BAD_ARGUMENT:
+        return "an argument that cannot be right: an unknown direction, form, language or TP-DCS, a state never "
+               "initialised, planner options or a reference out of range, or a plan or part not made of this text";
     case SEPTCVT_TOO_MANY_PARTS: return "a text that takes more than 255 parts";
     case SEPTCVT_BAD_USER_DATA: return "user data that does not hold together";
     case SEPTCVT_NOT_TEXT: return "8-bit or compressed data, not text";
@@ -142,12 +144,15 @@ int septcvt_convert(septcvt_state *state, const void *in, size_t in_len, size_t 
     if (state == nullptr || in_used == nullptr || out_written == nullptr || (in == nullptr && in_len > 0) ||
         (out == nullptr && out_size > 0))
         return SEPTCVT_NULL_POINTER;
-    *in_used = 0;
-    *out_written = 0;
     conversion c;
     const int so_far = resume(state, c);
-    if (so_far != SEPTCVT_OK)
+    if (so_far == SEPTCVT_BAD_ARGUMENT)
         return so_far;
+    if (so_far != SEPTCVT_OK) { /* refused before: nothing more is taken */
+        *in_used = 0;
+        *out_written = 0;
+        return so_far;
+    }
     const size_t mark = c.mark_length;
     const int growth = national_growth(c.core.locking);
     if (out_size < mark || (in_len > 0 && out_size < mark + output_room(1, growth)))

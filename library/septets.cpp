@@ -117,12 +117,10 @@ int septcvt_unpack_octets(const uint8_t *octets, size_t octet_len, unsigned fill
     return septcvt_unpack(octets, octet_len, fill_bits, n, out, out_size);
 }
 
-int septcvt_split(const uint8_t *gsm, size_t len, size_t *ends, size_t max_parts, size_t *parts)
+/* The parts of GSM text gsm[0..len), each end stored in ends where it is
+ * not null. */
+static size_t split_into(const uint8_t *gsm, size_t len, size_t *ends)
 {
-    if (parts == nullptr || (gsm == nullptr && len > 0) || (ends == nullptr && max_parts > 0))
-        return SEPTCVT_NULL_POINTER;
-    if (!all_septets(gsm, len))
-        return SEPTCVT_NOT_SEPTET;
     const size_t most = len <= SEPTCVT_SINGLE_SEPTETS ? SEPTCVT_SINGLE_SEPTETS : SEPTCVT_PART_SEPTETS;
     size_t n = 0, start = 0;
     do {
@@ -132,11 +130,24 @@ int septcvt_split(const uint8_t *gsm, size_t len, size_t *ends, size_t max_parts
         while (i < len && i - start < most)
             i += gsm[i] == GSM_ESCAPE && i + 1 < len ? 2 : 1;
         const size_t end = i - start > most ? i - 2 : i;
-        if (n < max_parts)
+        if (ends != nullptr)
             ends[n] = end;
         ++n;
         start = end;
     } while (start < len);
-    *parts = n;
-    return n > max_parts ? SEPTCVT_NO_ROOM : SEPTCVT_OK;
+    return n;
+}
+
+int septcvt_split(const uint8_t *gsm, size_t len, size_t *ends, size_t max_parts, size_t *parts)
+{
+    if (parts == nullptr || (gsm == nullptr && len > 0) || (ends == nullptr && max_parts > 0))
+        return SEPTCVT_NULL_POINTER;
+    if (!all_septets(gsm, len))
+        return SEPTCVT_NOT_SEPTET;
+    /* Counted first, so that too few ends are left as they were. */
+    *parts = split_into(gsm, len, nullptr);
+    if (*parts > max_parts)
+        return SEPTCVT_NO_ROOM;
+    split_into(gsm, len, ends);
+    return SEPTCVT_OK;
 }

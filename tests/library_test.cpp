@@ -97,11 +97,25 @@ TEST(Library, Splitting)
         EXPECT_EQ(ends[parts - 1], gsm.size());
         /* Exactly as many slots as parts do; one fewer is refused with the
          * count it needs. */
-        size_t exact = 0;
+        size_t exact = 0, none[8] = {0};
         EXPECT_EQ(septcvt_split(reinterpret_cast<const uint8_t *>(gsm.data()), gsm.size(), ends, parts, &exact), SEPTCVT_OK);
-        EXPECT_EQ(septcvt_split(reinterpret_cast<const uint8_t *>(gsm.data()), gsm.size(), ends, parts - 1, &used), SEPTCVT_NO_ROOM);
-        EXPECT_EQ(std::make_pair(exact, used), std::make_pair(parts, parts));
+        EXPECT_EQ(septcvt_split(reinterpret_cast<const uint8_t *>(gsm.data()), gsm.size(), none, parts - 1, &used), SEPTCVT_NO_ROOM);
+        EXPECT_EQ(std::make_tuple(exact, used, none[0]), std::make_tuple(parts, parts, size_t{0})) << "ends left as they were";
     }
+}
+
+/* The version and features the header announces are the library's. */
+TEST(Library, VersionAndFeatures)
+{
+    const std::string version = std::to_string(SEPTCVT_VERSION_MAJOR) + "." + std::to_string(SEPTCVT_VERSION_MINOR) + "." +
+                                std::to_string(SEPTCVT_VERSION_PATCH);
+    EXPECT_EQ(version, septcvt_version());
+    EXPECT_EQ(version, SEPTCVT_VERSION_STRING);
+    EXPECT_EQ(septcvt_has_planner(), SEPTCVT_HAS_PLANNER);
+    /* The grapheme rules' Unicode version, such as "15.0.0", where there are any. */
+    const std::string unicode = septcvt_unicode_version();
+    EXPECT_EQ(unicode.empty(), SEPTCVT_HAS_PLANNER == 0) << unicode;
+    EXPECT_TRUE(unicode.empty() || (unicode.find('.') != std::string::npos && isdigit(static_cast<unsigned char>(unicode[0])))) << unicode;
 }
 
 /* Arguments that cannot be right, in turn: a status each, and nothing
@@ -121,15 +135,23 @@ TEST(Library, ArgumentsThatCannotBeRight)
     EXPECT_EQ(septcvt_init_pair(&st, SEPTCVT_TO_GSM, SEPTCVT_UTF8, 0, -1), SEPTCVT_BAD_ARGUMENT);
     EXPECT_EQ(septcvt_to_unicode_pair(SEPTCVT_UTF8, 0, SEPTCVT_URDU + 1, "A", 1, out, 16, &n, nullptr), SEPTCVT_BAD_ARGUMENT);
     /* Three bytes a code only where a locking table has such characters;
-     * an unknown pair gets the most. */
-    for (int id = 0; id <= SEPTCVT_URDU + 1; ++id)
-        EXPECT_EQ(septcvt_output_room_pair(100, id, 0), id == 0 || id == SEPTCVT_SPANISH || id == SEPTCVT_URDU ? 210u : 310u) << id;
-    EXPECT_EQ(septcvt_convert(&zeroed, "A", 1, &used, out, 16, &n), SEPTCVT_BAD_ARGUMENT);
+     * an unknown pair gets the most. At the largest input the room stays
+     * at SIZE_MAX rather than wrap. */
+    for (int id = 0; id <= SEPTCVT_URDU + 1; ++id) {
+        const size_t growth = id == 0 || id == SEPTCVT_SPANISH || id == SEPTCVT_URDU ? 2 : 3, most = (SIZE_MAX - 10) / growth;
+        EXPECT_EQ(septcvt_output_room_pair(100, id, 0), growth * 100 + 10) << id;
+        EXPECT_EQ(septcvt_output_room_pair(most, id, 0), growth * most + 10) << id;
+        EXPECT_EQ(septcvt_output_room_pair(most + 1, id, 0), SIZE_MAX) << id;
+    }
+    EXPECT_EQ(septcvt_output_room(SIZE_MAX), SIZE_MAX);
     EXPECT_EQ(septcvt_init(&st, SEPTCVT_TO_UNICODE, SEPTCVT_UCS2), SEPTCVT_OK);
     EXPECT_EQ(septcvt_convert(&st, nullptr, 1, &used, out, 16, &n), SEPTCVT_NULL_POINTER);
     EXPECT_EQ(septcvt_convert(&st, "A", 1, &used, nullptr, 16, &n), SEPTCVT_NULL_POINTER);
+    used = n = 99;
     EXPECT_EQ(septcvt_convert(&st, "", 0, &used, out, 1, &n), SEPTCVT_NO_ROOM);
     EXPECT_EQ(septcvt_convert(&st, "A", 1, &used, out, 11, &n), SEPTCVT_NO_ROOM);
+    EXPECT_EQ(septcvt_convert(&zeroed, "A", 1, &used, out, 16, &n), SEPTCVT_BAD_ARGUMENT);
+    EXPECT_EQ(std::make_pair(used, n), std::make_pair(size_t{99}, size_t{99})) << "a refusal changes nothing";
     /* The first call: the mark alone fits its room exactly, and goes once. */
     uint8_t mark[2] = {0};
     EXPECT_EQ(septcvt_convert(&st, "", 0, &used, mark, 2, &n), SEPTCVT_OK);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <random>
 #include <tuple>
 #include <utf8proc.h>
@@ -28,15 +29,16 @@ TEST(Plan, RoomsLeftByTheHeader)
     }
 }
 
-/* Status, encoding, locking and single ids, parts and characters replaced. */
-using Planned = std::tuple<int, int, int, int, size_t, size_t>;
-Planned plan_of(const std::string &text, uint16_t locking, uint16_t single, bool replace)
+/* Status, encoding, locking and single ids, parts, characters replaced,
+ * room left and where the alphabet ran out. */
+using Planned = std::tuple<int, int, int, int, size_t, size_t, size_t, uint64_t>;
+Planned plan_of(const std::string &text, uint16_t locking, uint16_t single, bool replace, const std::string &elements = "")
 {
-    septcvt_plan_options o{locking, single, replace, 0, nullptr, 0};
+    septcvt_plan_options o{locking, single, replace, 0, reinterpret_cast<const uint8_t *>(elements.data()), elements.size()};
     septcvt_plan p{};
-    septcvt_part parts[4];
-    const int status = septcvt_plan_text(SEPTCVT_UTF8, text.data(), text.size(), &o, &p, parts, 4, nullptr);
-    return Planned{status, p.dcs, p.locking, p.single, p.parts, p.replaced};
+    septcvt_part parts[8];
+    const int status = septcvt_plan_text(SEPTCVT_UTF8, text.data(), text.size(), &o, &p, parts, 8, nullptr);
+    return Planned{status, p.dcs, p.locking, p.single, p.parts, p.replaced, p.room_left, p.ran_out};
 }
 
 std::string times(const std::string &s, int n)
@@ -47,53 +49,78 @@ std::string times(const std::string &s, int n)
     return out;
 }
 
+/* An element of the caller's, of n octets in all. */
+std::string element(size_t n)
+{
+    return "\x70"s + static_cast<char>(n - 2) + std::string(n - 2, '\0');
+}
+
 TEST(Plan, ChoosesAsTheRulesSay)
 {
     const int U = SEPTCVT_DCS_UCS2, G = SEPTCVT_DCS_7BIT, OK = SEPTCVT_OK;
-    const struct { const char *name; std::string text; uint16_t locking, single; bool replace; Planned want; } cases[] = {
-        {"a tie in one part goes to UCS-2", "Ağaç", 2, 2, false, {OK, U, 0, 0, 1, 0}},
-        {"the smaller header wins a tie", times("ç", 70) + "ê", 2, 8, false, {OK, G, 0, 3, 1, 0}},
-        {"Turkish fits one part, UCS-2 two", times("Şişli'de ağaç", 8), 2, 2, false, {OK, G, 1, 0, 1, 0}},
-        {"a Spanish locking id is never chosen", times("á", 60) + times("a", 30), 4, 4, false, {OK, G, 0, 2, 1, 0}},
-        {"an empty text is one part", "", 0, 0, false, {OK, G, 0, 0, 1, 0}},
-        {"the escape is no character", "a\x1b" "b", 0x3FFE, 0x3FFE, false, {OK, U, 0, 0, 1, 0}},
-        {"replaced where it saves a part", times("a", 99) + "\xe2\x80\x99", 0, 0, true, {OK, G, 0, 0, 1, 1}},
-        {"not replaced without asking", times("a", 99) + "\xe2\x80\x99", 0, 0, false, {OK, U, 0, 0, 2, 0}},
-        {"the grave accent, the lowest look-alike", times("a", 99) + "`", 0, 0, true, {OK, G, 0, 0, 1, 1}},
+    const uint64_t NO = SEPTCVT_NO_OFFSET;
+    const struct { const char *name; std::string text; uint16_t locking, single; bool replace; Planned want; std::string elements; } cases[] = {
+        {"a tie in one part goes to UCS-2", "Ağaç", 2, 2, false, {OK, U, 0, 0, 1, 0, 66, NO}},
+        {"the smaller header wins a tie", times("ç", 70) + "ê", 2, 8, false, {OK, G, 0, 3, 1, 0, 13, NO}},
+        {"Turkish fits one part, UCS-2 two", times("Şişli'de ağaç", 8), 2, 2, false, {OK, G, 1, 0, 1, 0, 51, NO}},
+        {"a Spanish locking id is never chosen", times("á", 60) + times("a", 30), 4, 4, false, {OK, G, 0, 2, 1, 0, 5, NO}},
+        {"locking tables tied: the lower id", times("ç", 100), 0x000A, 0, false, {OK, G, 1, 0, 1, 0, 55, NO}},
+        {"single tables tied: the lower id", times("ç", 75), 0, 0x000E, false, {OK, G, 0, 1, 1, 0, 5, NO}},
+        {"an empty text is one part", "", 0, 0, false, {OK, G, 0, 0, 1, 0, 160, NO}},
+        {"the escape is no character", "a\x1b" "b", 0x3FFE, 0x3FFE, false, {OK, U, 0, 0, 1, 0, 67, 1}},
+        {"U+10FFFF is a character", "\xf4\x8f\xbf\xbf", 0, 0, false, {OK, U, 0, 0, 1, 0, 68, 0}},
+        {"replaced where it saves a part", times("a", 99) + "\xe2\x80\x99", 0, 0, true, {OK, G, 0, 0, 1, 1, 60, NO}},
+        {"not replaced without asking", times("a", 99) + "\xe2\x80\x99", 0, 0, false, {OK, U, 0, 0, 2, 0, 34, 99}},
+        {"a dropped character is replaced too", times("a", 160) + "\u200b", 0, 0, true, {OK, G, 0, 0, 1, 1, 0, NO}},
+        {"ran out after replacement", "a\u2019b\U0001F600", 0, 0, true, {OK, U, 0, 0, 1, 0, 65, 5}},
+        {"the grave accent, the lowest look-alike", times("a", 99) + "`", 0, 0, true, {OK, G, 0, 0, 1, 1, 60, NO}},
         /* a cluster that does not fit starts the next part, and is cut there */
-        {"a cluster longer than a part", times("a", 60) + "e" + times("\u0301", 69), 0, 0, false, {OK, U, 0, 0, 3, 0}},
-        {"ellipses fit UCS-2 but not 7-bit", times("\xe2\x80\xa6", 70), 0, 0, true, {OK, U, 0, 0, 1, 0}},
-        {"a mark dropped saves nothing", "\xef\xbb\xbfhello", 0, 0, true, {OK, U, 0, 0, 1, 0}},
+        {"a cluster longer than a part", times("a", 60) + "e" + times("\u0301", 69), 0, 0, false, {OK, U, 0, 0, 3, 0, 64, 61}},
+        /* the cluster's last code point, two units, moves it: then it fills the part */
+        {"a moved cluster fills its part", "ae" + times("\u0301", 64) + "\U000E0100" "bcd", 0, 0, false, {OK, U, 0, 0, 3, 0, 64, 2}},
+        {"a header leaves two septets", times("a", 10), 0, 0, false, {OK, G, 0, 0, 5, 0, 0, NO}, element(132)},
+        {"ellipses fit UCS-2 but not 7-bit", times("\xe2\x80\xa6", 70), 0, 0, true, {OK, U, 0, 0, 1, 0, 0, NO}},
+        {"a mark dropped saves nothing", "\xef\xbb\xbfhello", 0, 0, true, {OK, U, 0, 0, 1, 0, 64, NO}},
         /* 33 of them a part: a surrogate pair is never cut */
-        {"too many parts", times("\xf0\x9f\x98\x80", 33 * 255 + 1), 0, 0, false, {SEPTCVT_TOO_MANY_PARTS, U, 0, 0, 256, 0}},
+        {"too many parts", times("\xf0\x9f\x98\x80", 33 * 255 + 1), 0, 0, false, {SEPTCVT_TOO_MANY_PARTS, U, 0, 0, 256, 0, 65, 0}},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(plan_of(c.text, c.locking, c.single, c.replace), c.want) << c.name;
+        EXPECT_EQ(plan_of(c.text, c.locking, c.single, c.replace, c.elements), c.want) << c.name;
+    /* The reference size is read back from the plan. */
+    for (const int bits : {0, 8, 16}) {
+        septcvt_plan_options o{0, 0, 0, bits, nullptr, 0};
+        septcvt_plan p;
+        EXPECT_EQ(septcvt_plan_text(SEPTCVT_UTF8, "a", 1, &o, &p, nullptr, 0, nullptr), SEPTCVT_NO_ROOM);
+        EXPECT_EQ(p.reference_bits, bits == 16 ? 16 : 8) << bits;
+    }
 }
 
 TEST(Plan, RefusesWhatItCannotPlan)
 {
     /* An element of 138 octets leaves a header with room for one septet. */
     static const std::string big = "\x70\x88" + std::string(136, '\0');
-    const struct { std::string text; int form; septcvt_plan_options o; int status; uint64_t at; } cases[] = {
+    const uint64_t UNTOUCHED = 7;
+    const struct { std::string text; int form; septcvt_plan_options o; int status; uint64_t at; size_t cut = 0; } cases[] = {
         {"ab\xf8\x88\x80\x80\x80", SEPTCVT_UTF8, {}, SEPTCVT_MALFORMED, 2}, /* five bytes */
+        {"a\x80", SEPTCVT_UTF8, {}, SEPTCVT_MALFORMED, 1},                   /* a lone continuation byte */
         {"a\xf4\x90\x80\x80", SEPTCVT_UTF8, {}, SEPTCVT_MALFORMED, 1},      /* above U+10FFFF */
         {"ab\xe2" "A", SEPTCVT_UTF8, {}, SEPTCVT_MALFORMED, 2},             /* a cut last character */
         {"\xff\xfe" "A\0\x00\xd8"s, SEPTCVT_UCS2, {}, SEPTCVT_MALFORMED, 4}, /* a lone surrogate */
         {"\xff\xfe" "A\0\x00\xdc" "B\0"s, SEPTCVT_UCS2, {}, SEPTCVT_MALFORMED, 4}, /* a low one first */
+        {"\xff\xfe\x3d\xd8\x00\xdc"s, SEPTCVT_UCS2, {}, SEPTCVT_MALFORMED, 2, 4},  /* its low half past the end */
         {"\xfe\xff\0A\0"s, SEPTCVT_UCS2, {}, SEPTCVT_MALFORMED, 4},         /* an odd final byte */
         {"A\0"s, SEPTCVT_UCS2, {}, SEPTCVT_NO_MARK, 0},
-        {"a", SEPTCVT_UTF8, {1, 0, 0, 0, nullptr, 0}, SEPTCVT_BAD_ARGUMENT, SEPTCVT_NO_OFFSET},
-        {"a", SEPTCVT_UTF8, {0, 0x4000, 0, 0, nullptr, 0}, SEPTCVT_BAD_ARGUMENT, SEPTCVT_NO_OFFSET},
-        {"a", SEPTCVT_UTF8, {0, 0, 0, 12, nullptr, 0}, SEPTCVT_BAD_ARGUMENT, SEPTCVT_NO_OFFSET},
-        {"a", SEPTCVT_UTF8, {0, 0, 0, 0, reinterpret_cast<const uint8_t *>("\x24\x01\x01"), 3}, SEPTCVT_BAD_ARGUMENT, SEPTCVT_NO_OFFSET},
-        {"a", SEPTCVT_UTF8, {0, 0, 0, 0, reinterpret_cast<const uint8_t *>("\x05\x04\x0b"), 3}, SEPTCVT_BAD_ARGUMENT, SEPTCVT_NO_OFFSET},
+        {"a", SEPTCVT_UTF8, {1, 0, 0, 0, nullptr, 0}, SEPTCVT_BAD_ARGUMENT, UNTOUCHED},
+        {"a", SEPTCVT_UTF8, {0, 0x4000, 0, 0, nullptr, 0}, SEPTCVT_BAD_ARGUMENT, UNTOUCHED},
+        {"a", SEPTCVT_UTF8, {0, 0, 0, 12, nullptr, 0}, SEPTCVT_BAD_ARGUMENT, UNTOUCHED},
+        {"a", SEPTCVT_UTF8, {0, 0, 0, 0, reinterpret_cast<const uint8_t *>("\x24\x01\x01"), 3}, SEPTCVT_BAD_ARGUMENT, UNTOUCHED},
+        {"a", SEPTCVT_UTF8, {0, 0, 0, 0, reinterpret_cast<const uint8_t *>("\x05\x04\x0b"), 3}, SEPTCVT_BAD_ARGUMENT, UNTOUCHED},
         {"a", SEPTCVT_UTF8, {0, 0, 0, 0, reinterpret_cast<const uint8_t *>(big.data()), big.size()}, SEPTCVT_NO_ROOM, SEPTCVT_NO_OFFSET},
     };
     for (const auto &c : cases) {
         septcvt_plan p;
         uint64_t at = 7;
-        EXPECT_EQ(septcvt_plan_text(c.form, c.text.data(), c.text.size(), &c.o, &p, nullptr, 0, &at), c.status) << c.text;
+        EXPECT_EQ(septcvt_plan_text(c.form, c.text.data(), c.cut ? c.cut : c.text.size(), &c.o, &p, nullptr, 0, &at), c.status) << c.text;
         EXPECT_EQ(at, c.at) << c.text;
     }
 }
@@ -113,8 +140,8 @@ TEST(Plan, WorkedExamplesOfTheManPage)
 {
     const std::string turkish = "Yarın sabah 9'da Kadıköy'deki ofisimizde görüşmek üzere. Lütfen kimliğinizi "
                                 "yanınızda getirin ve şifrenizi değiştirmeyi unutmayın.";
-    EXPECT_EQ(plan_of(turkish, 2, 2, false), (Planned{SEPTCVT_OK, SEPTCVT_DCS_7BIT, 1, 0, 1, 0}));
-    EXPECT_EQ(plan_of(turkish, 0, 0, false), (Planned{SEPTCVT_OK, SEPTCVT_DCS_UCS2, 0, 0, 2, 0}));
+    EXPECT_EQ(plan_of(turkish, 2, 2, false), (Planned{SEPTCVT_OK, SEPTCVT_DCS_7BIT, 1, 0, 1, 0, 25, SEPTCVT_NO_OFFSET}));
+    EXPECT_EQ(plan_of(turkish, 0, 0, false), (Planned{SEPTCVT_OK, SEPTCVT_DCS_UCS2, 0, 0, 2, 0, 4, 3}));
     const struct { std::string text; const char *second; } examples[] = {
         {times("a", 152) + "\u20ac" + times("b", 10), "05 00 03 07 02 02 36 65 B1 58 2C 16 8B C5 62 B1 18"},
         {times("a", 66) + "\U0001F600\U0001F1E9\U0001F1EA", "05 00 03 07 02 02 D8 3D DE 00 D8 3C DD E9 D8 3C DD EA"},
@@ -133,14 +160,14 @@ TEST(Plan, WorkedExamplesOfTheManPage)
     }
     septcvt_plan plan;
     EXPECT_EQ(septcvt_plan_text(SEPTCVT_UTF8, turkish.data(), turkish.size(), nullptr, &plan, nullptr, 0, nullptr), SEPTCVT_NO_ROOM);
-    EXPECT_EQ(plan.ran_out, 3u);
 }
 
 /* The plain form of a look-alike, written from the table in the header. */
 std::vector<uint32_t> ref_replaced(uint32_t c)
 {
-    const std::string quote = "\u2018\u2019\u201a\u201b\u2032\u2035\u00b4\u0060", quotes = "\u201c\u201d\u201e\u201f\u2033\u2036\u00ab\u00bb";
-    const std::vector<uint32_t> q = ref_code_points(quote), qq = ref_code_points(quotes), drop = {0x200B, 0x2060, 0xFEFF, 0x00AD};
+    static const std::vector<uint32_t> q = ref_code_points("\u2018\u2019\u201a\u201b\u2032\u2035\u00b4\u0060"),
+                                       qq = ref_code_points("\u201c\u201d\u201e\u201f\u2033\u2036\u00ab\u00bb"),
+                                       drop = {0x200B, 0x2060, 0xFEFF, 0x00AD};
     if (std::count(q.begin(), q.end(), c) || c == 0xFF40) return {'\''};
     if (std::count(qq.begin(), qq.end(), c)) return {'"'};
     if ((c >= 0x2010 && c <= 0x2015) || c == 0x2212) return {'-'};
@@ -149,6 +176,66 @@ std::vector<uint32_t> ref_replaced(uint32_t c)
     if (std::count(drop.begin(), drop.end(), c)) return {};
     if (c >= 0xFF01 && c <= 0xFF5E) return {c - 0xFF01 + 0x21};
     return {c};
+}
+
+/* Every code point's plain form, against the table the header prints. */
+TEST(Plan, LookalikesOfEveryCodePoint)
+{
+    for (uint32_t c = 0; c <= 0x10FFFF; ++c) {
+        uint32_t out[3];
+        const int n = lookalike(c, out);
+        ASSERT_EQ(n < 0 ? std::vector<uint32_t>{c} : std::vector<uint32_t>(out, out + n), ref_replaced(c)) << c;
+    }
+}
+
+/* The user data of a part: its header, its octets and TP-UDL; and what it
+ * refuses, a part that does not begin and end where characters do among
+ * it, leaving *out as it was. A part given here replaces the planned one. */
+TEST(Plan, UserDataOfAPart)
+{
+    const std::string ucs2 = "\xff\xfe\xb1\x03\x41\x00"s, pair = "\xff\xfe\x3d\xd8\x00\xde\x41\x00"s;
+    const int BAD = SEPTCVT_BAD_ARGUMENT;
+    const struct { const char *name; std::string text; int form; std::string elements; int bits; bool replace; size_t k;
+                   unsigned reference; septcvt_part part; int status; int udl; size_t length; std::string octets; std::string other = ""; } cases[] = {
+        {"16-bit reference, high octet first", times("a", 200), SEPTCVT_UTF8, "", 16, false, 0, 0x1234, {}, SEPTCVT_OK, 160, 140, "06 08 04 12 34 02 01 / C3"},
+        {"8-bit reference at its top", times("a", 200), SEPTCVT_UTF8, "", 8, false, 1, 255, {}, SEPTCVT_OK, 54, 48, "05 00 03 FF 02 02 C2 / 03"},
+        {"8-bit reference above its top", times("a", 200), SEPTCVT_UTF8, "", 8, false, 1, 256, {}, BAD, 0, 0, ""},
+        {"a part past the last", times("a", 200), SEPTCVT_UTF8, "", 8, false, 2, 0, {}, BAD, 0, 0, ""},
+        {"one part to its last septet", times("a", 160), SEPTCVT_UTF8, "", 0, false, 0, 0, {}, SEPTCVT_OK, 160, 140, "E1 70 38 1C 0E 87 C3 / C3"},
+        /* the header's septets take an octet of their own */
+        {"a header and no text", "", SEPTCVT_UTF8, "\x04\x02\x08\x00"s, 0, false, 0, 0, {}, SEPTCVT_OK, 6, 6, "04 04 02 08 00 00 / 00"},
+        {"dropped characters only", "\u200b", SEPTCVT_UTF8, element(136), 0, true, 0, 0, {}, SEPTCVT_OK, 157, 138, "88 70 86 00 00 00 00 / 00"},
+        {"a part inside the mark", ucs2, SEPTCVT_UCS2, "", 0, false, 0, 0, {0, 4, 1}, BAD, 0, 0, ""},
+        {"a part at an odd offset", ucs2, SEPTCVT_UCS2, "", 0, false, 0, 0, {3, 5, 1}, BAD, 0, 0, ""},
+        {"a part inside a surrogate pair", pair, SEPTCVT_UCS2, "", 0, false, 0, 0, {4, 8, 1}, BAD, 0, 0, ""},
+        {"a part ending inside a surrogate pair", pair, SEPTCVT_UCS2, "", 0, false, 0, 0, {2, 4, 1}, BAD, 0, 0, ""},
+        {"the same, big-endian", "\xfe\xff\xd8\x3d\xde\x00"s, SEPTCVT_UCS2, "", 0, false, 0, 0, {4, 6, 1}, BAD, 0, 0, ""},
+        {"a surrogate pair whole", pair, SEPTCVT_UCS2, "", 0, false, 0, 0, {2, 6, 2}, SEPTCVT_OK, 4, 4, "D8 3D DE 00 / 00"},
+        {"a part inside a UTF-8 sequence", "a\u00e9", SEPTCVT_UTF8, "", 0, false, 0, 0, {2, 3, 1}, BAD, 0, 0, ""},
+        {"a part ending inside a UTF-8 sequence", "a\u00e9", SEPTCVT_UTF8, "", 0, false, 0, 0, {0, 2, 1}, BAD, 0, 0, ""},
+        {"not the text planned", "abc", SEPTCVT_UTF8, "", 0, false, 0, 0, {}, BAD, 0, 0, "", "a\u00e7"},
+        {"malformed text", "abc", SEPTCVT_UTF8, "", 0, false, 0, 0, {}, SEPTCVT_MALFORMED, 0, 0, "", "ab\xff"},
+        {"a UTF-8 sequence whole", "a\u00e9", SEPTCVT_UTF8, "", 0, false, 0, 0, {1, 3, 1}, SEPTCVT_OK, 1, 1, "05 / 05"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const septcvt_plan_options o{0, 0, c.replace, c.bits, reinterpret_cast<const uint8_t *>(c.elements.data()), c.elements.size()};
+        septcvt_plan plan;
+        septcvt_part parts[3];
+        ASSERT_EQ(septcvt_plan_text(c.form, c.text.data(), c.text.size(), &o, &plan, parts, 3, nullptr), SEPTCVT_OK);
+        if (c.part.end > 0)
+            parts[c.k] = c.part;
+        septcvt_user_data ud;
+        memset(&ud, 0xA5, sizeof ud);
+        const std::string &text = c.other.empty() ? c.text : c.other;
+        EXPECT_EQ(septcvt_part_user_data(text.data(), text.size(), &o, &plan, parts, c.k, c.reference, &ud), c.status);
+        if (c.status != SEPTCVT_OK) {
+            EXPECT_EQ(std::string(reinterpret_cast<char *>(&ud), sizeof ud), std::string(sizeof ud, '\xa5')) << "a refusal changes nothing";
+            continue;
+        }
+        EXPECT_EQ(std::make_pair(ud.udl, ud.length), std::make_pair(c.udl, c.length));
+        EXPECT_EQ(hex(ud.ud, std::min<size_t>(ud.length, 7)) + " / " + hex(ud.ud + ud.length - 1, 1), c.octets);
+    }
 }
 
 /* What one character of the input becomes, its units in an encoding (0

@@ -106,6 +106,7 @@ TEST(Reader, Headers)
         {"8-bit reference", {0x00, 3, 42, 3, 2}, {1, 42, 3, 2, 0, 0}},
         {"unknown element passed over", {0x70, 3, 0, 3, 1, 0x00, 3, 7, 2, 2}, {1, 7, 2, 2, 0, 0}},
         {"wrong lengths passed over", {0x00, 4, 9, 9, 9, 9, 0x08, 3, 8, 8, 8, 0x24, 2, 1, 1}, {}},
+        {"a 16-bit element too long", {0x08, 5, 0x12, 0x34, 2, 1, 9}, {}},
         {"last valid copy counts", {0x00, 3, 1, 2, 1, 0x00, 3, 2, 3, 3}, {1, 2, 3, 3, 0, 0}},
         {"16-bit replaces 8-bit", {0x00, 3, 1, 2, 1, 0x08, 4, 0x12, 0x34, 4, 4}, {1, 0x1234, 4, 4, 0, 0}},
         {"8-bit replaces 16-bit", {0x08, 4, 1, 2, 4, 4, 0x00, 3, 9, 2, 1}, {1, 9, 2, 1, 0, 0}},
@@ -115,6 +116,7 @@ TEST(Reader, Headers)
         {"sequence above total ignored", {0x00, 3, 1, 2, 3}, {}},
         {"sequence at the total", {0x00, 3, 0, 255, 255}, {1, 0, 255, 255, 0, 0}},
         {"both language elements", {0x24, 1, 3, 0x25, 1, 1}, {0, 0, 0, 0, 1, 3}},
+        {"a single shift id without tables", {0x24, 1, 14}, {0, 0, 0, 0, 0, 14}},
         {"last language element counts", {0x25, 1, 1, 0x25, 2, 5, 5, 0x25, 1, 200}, {0, 0, 0, 0, 200, 0}},
         {"language elements of the wrong length", {0x24, 1, 7, 0x24, 0, 0x24, 2, 5, 5, 0x25, 1, 1, 0x25, 2, 6, 6},
          {0, 0, 0, 0, 1, 7}},
@@ -146,16 +148,17 @@ TEST(Reader, Ucs2)
         ASSERT_EQ(text_of(got.r), surrogate ? "" : ref_utf8(unit)) << unit;
         ASSERT_EQ(got.status, surrogate ? SEPTCVT_UNMAPPED : SEPTCVT_OK) << unit;
     }
-    const struct { const char *name; bytes octets; std::string text; uint64_t unmapped; } cases[] = {
+    const struct { const char *name; bytes octets; std::string text; uint64_t unmapped; int udl = 0; } cases[] = {
         {"high surrogate before a letter", {0xD8, 0x3D, 0x00, 'A'}, "A", 1},
         {"low before high", {0xDE, 0x00, 0xD8, 0x3D}, "", 2},
         {"high surrogate at the end", {0x00, 'A', 0xD8, 0x3D}, "A", 1},
         {"two highs, then a low", {0xD8, 0x3D, 0xD8, 0x3D, 0xDE, 0x00}, "\xf0\x9f\x98\x80", 1},
         {"odd final octet", {0x00, 'A', 0x00}, "A", 1},
         {"a pair, then an odd octet", {0xD8, 0x3D, 0xDE, 0x00, 0x20}, "\xf0\x9f\x98\x80", 1},
+        {"a pair's low half past TP-UDL", {0x00, 'A', 0xD8, 0x3D, 0xDE, 0x00}, "A", 2, 5},
     };
     for (const auto &c : cases) {
-        const Read got = ucs2(c.octets);
+        const Read got = c.udl ? read(SEPTCVT_DCS_UCS2, 0, c.udl, c.octets) : ucs2(c.octets);
         EXPECT_EQ(text_of(got.r), c.text) << c.name;
         EXPECT_EQ(got.r.unmapped, c.unmapped) << c.name;
         EXPECT_EQ(got.status, SEPTCVT_UNMAPPED) << c.name;

@@ -16,6 +16,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "septcvt_version.h"
+
 #if defined(_WIN32) && defined(SEPTCVT_BUILDING)
 #define SEPTCVT_API __declspec(dllexport)
 #elif defined(__GNUC__) && !defined(_WIN32)
@@ -31,13 +33,13 @@ extern "C" {
 /* Statuses. */
 #define SEPTCVT_OK 0             /* done */
 #define SEPTCVT_UNMAPPED 1       /* characters had no mapping; each was left out, and the rest converted */
-#define SEPTCVT_MALFORMED 2      /* input that is no UTF-8 stopped the conversion */
+#define SEPTCVT_MALFORMED 2      /* input that cannot be read (malformed UTF-8, a cut or odd last character, a lone surrogate) */
 #define SEPTCVT_NO_MARK 3        /* UCS-2 input does not start with a byte-order mark */
 #define SEPTCVT_NULL_POINTER 4   /* a pointer that must not be null is */
 #define SEPTCVT_NO_ROOM 5        /* a buffer is shorter than the data needs */
 #define SEPTCVT_NOT_SEPTET 6     /* a code above 0x7F where septets are packed or split */
 #define SEPTCVT_BAD_FILL_BITS 7  /* fill bits outside 0-6 */
-#define SEPTCVT_BAD_ARGUMENT 8   /* an unknown direction, form or language, or a state never initialised */
+#define SEPTCVT_BAD_ARGUMENT 8   /* an argument out of range or not made for the others (each call says which) */
 #define SEPTCVT_TOO_MANY_PARTS 9 /* a text takes more than SEPTCVT_MOST_PARTS parts in every encoding */
 #define SEPTCVT_BAD_USER_DATA 10 /* a part's user data does not hold together */
 #define SEPTCVT_NOT_TEXT 11      /* a part holds 8-bit or compressed data, not text */
@@ -80,8 +82,20 @@ typedef struct septcvt_state {
     uint64_t internal[8];
 } septcvt_state;
 
-/* The library's version as text, such as "1.3.0". */
+/* The library's version as text, such as "1.3.1": SEPTCVT_VERSION_STRING
+ * of the build that made it. */
 SEPTCVT_API const char *septcvt_version(void);
+
+/* 1 where this build of the library has the planner (septcvt_plan_text and
+ * septcvt_part_user_data), else 0: SEPTCVT_HAS_PLANNER, for callers that
+ * load the library at run time. */
+SEPTCVT_API int septcvt_has_planner(void);
+
+/* The version of Unicode whose grapheme cluster rules the planner follows,
+ * such as "15.0.0", from the utf8proc it runs with: an update of utf8proc
+ * can move part boundaries, and so what a text costs, without a new
+ * libseptcvt. "" where the library has no planner. */
+SEPTCVT_API const char *septcvt_unicode_version(void);
 
 /* A short English text for a status, never null. */
 SEPTCVT_API const char *septcvt_strerror(int status);
@@ -110,7 +124,7 @@ SEPTCVT_API size_t septcvt_output_room(size_t in_len);
 
 /* The same for a conversion with a pair of tables: three times the input
  * and 10 bytes where the locking table holds characters of three UTF-8
- * bytes (Turkish, Portuguese and the Indian languages), else what
+ * bytes (Turkish, Portuguese and the Indian languages but Urdu), else what
  * septcvt_output_room gives. It holds for either direction and form; an
  * unknown id gets the room of the largest pair. */
 SEPTCVT_API size_t septcvt_output_room_pair(size_t in_len, int locking, int single);
@@ -306,12 +320,14 @@ typedef struct septcvt_plan {
  * SEPTCVT_MALFORMED or SEPTCVT_NO_MARK with *error_offset (where not null)
  * for input that septcvt_to_gsm refuses, and also for UTF-8 of five or six
  * bytes or above U+10FFFF, and for UCS-2 with a lone surrogate or an odd
- * final byte; SEPTCVT_BAD_ARGUMENT for a language bit outside 1-13, a
- * reference size other than 0, 8 and 16, or elements that do not hold
- * together or that the library writes itself (IEIs 00, 08, 24 and 25);
- * SEPTCVT_NO_ROOM when the header leaves too little room in every encoding,
- * or when the parts are more than max_parts (parts may then be null with
- * max_parts 0; plan->parts is the count), as with septcvt_split;
+ * final byte; SEPTCVT_BAD_ARGUMENT for an unknown form, a language bit
+ * outside 1-13, a reference size other than 0, 8 and 16, or elements that
+ * do not hold together or that the library writes itself (IEIs 00, 08, 24
+ * and 25), with *error_offset untouched (else it is SEPTCVT_NO_OFFSET
+ * unless the text is refused); SEPTCVT_NO_ROOM when the header leaves too
+ * little room in every encoding (plan->parts is then 0), or when the parts
+ * are more than max_parts (parts may then be null with max_parts 0;
+ * plan->parts is the count), as with septcvt_split;
  * SEPTCVT_TOO_MANY_PARTS, with plan->parts what the best encoding needs,
  * when every encoding needs more than SEPTCVT_MOST_PARTS. An empty text is
  * one part in the default alphabet. */
@@ -332,10 +348,15 @@ typedef struct septcvt_user_data {
  * where there is more than one part (with reference, total and k + 1), the
  * caller's elements, and the single and locking shift elements of a
  * national pair; then 7-bit text behind the fill bits, packed, or UCS-2 as
- * UTF-16 big-endian. A part with no element has no header. A reference
- * above 255 with an 8-bit size is SEPTCVT_BAD_ARGUMENT, and so are a text,
- * options or parts that the plan was not made of, where they show; text
- * that septcvt_plan_text would refuse is refused as it would be. */
+ * UTF-16 big-endian. A part with no element has no header; a 7-bit part
+ * with a header and no septets of text still has the octet that holds the
+ * header's last septet. A part index past the last, a reference above 255
+ * with an 8-bit size, or a part that does not begin and end where a
+ * character does (inside the UCS-2 mark, at an odd offset of UCS-2,
+ * between the halves of a surrogate pair, inside a UTF-8 sequence) is
+ * SEPTCVT_BAD_ARGUMENT, and so are a text, options or parts that the plan
+ * was not made of, where they show; text that septcvt_plan_text would
+ * refuse is refused as it would be. A refusal leaves *out as it was. */
 SEPTCVT_API int septcvt_part_user_data(const void *text, size_t text_len, const septcvt_plan_options *options,
                                        const septcvt_plan *plan, const septcvt_part *parts, size_t k,
                                        unsigned reference, septcvt_user_data *out);

@@ -288,18 +288,28 @@ void start_seven_bit(seven_bit &s, const septcvt_plan_options &o, uint16_t singl
 
 } // namespace
 
+int septcvt_has_planner(void)
+{
+    return 1;
+}
+
+const char *septcvt_unicode_version(void)
+{
+    return utf8proc_unicode_version();
+}
+
 int septcvt_plan_text(int form, const void *text, size_t text_len, const septcvt_plan_options *options,
                       septcvt_plan *plan, septcvt_part *parts, size_t max_parts, uint64_t *error_offset)
 {
     if (plan == nullptr || (text == nullptr && text_len > 0) || (parts == nullptr && max_parts > 0))
         return SEPTCVT_NULL_POINTER;
-    if (error_offset != nullptr)
-        *error_offset = SEPTCVT_NO_OFFSET;
     const septcvt_plan_options o = options != nullptr ? *options : septcvt_plan_options{};
     if ((form != SEPTCVT_UTF8 && form != SEPTCVT_UCS2) || (o.locking_languages & ~LANGUAGE_BITS) != 0 ||
         (o.single_languages & ~LANGUAGE_BITS) != 0 ||
         (o.reference_bits != 0 && o.reference_bits != 8 && o.reference_bits != 16) || !elements_hold(o))
         return SEPTCVT_BAD_ARGUMENT;
+    if (error_offset != nullptr)
+        *error_offset = SEPTCVT_NO_OFFSET;
     const size_t concatenation = concatenation_octets(o.reference_bits);
     const uint16_t singles = static_cast<uint16_t>(o.single_languages | 1u);
     const size_t least_septets = o.replace_lookalikes ? 3 : 2, least_units = 2;

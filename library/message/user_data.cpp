@@ -21,6 +21,29 @@ bool elements_hold(const septcvt_plan_options &options)
     return true;
 }
 
+/* Whether a part may begin or end at offset at of the text r reads: at the
+ * end, or where a character starts (past the mark, on a unit's first
+ * byte and not on a surrogate pair's second unit, not on a UTF-8
+ * continuation byte). A boundary elsewhere would send the mark as text, or
+ * read the text out of step. */
+static bool character_starts_at(const text_reader &r, size_t at)
+{
+    if (at == r.end)
+        return true;
+    if (at > r.end || at < r.pos)
+        return false;
+    if (!r.ucs2)
+        return (r.in[at] & 0xC0) != 0x80;
+    if ((at - r.pos) % 2 != 0)
+        return false;
+    if (at == r.pos || r.end - at < 2)
+        return true; /* the first unit, or an odd last octet that the reading refuses */
+    const unsigned first = r.swapped ? 0 : 1; /* the octet holding the high bits */
+    const bool low_half = (r.in[at + first] & 0xFC) == 0xDC;
+    const bool after_high = (r.in[at - 2 + first] & 0xFC) == 0xD8;
+    return !(low_half && after_high);
+}
+
 int septcvt_part_user_data(const void *text, size_t text_len, const septcvt_plan_options *options,
                            const septcvt_plan *plan, const septcvt_part *parts, size_t k, unsigned reference,
                            septcvt_user_data *out)
@@ -37,9 +60,14 @@ int septcvt_part_user_data(const void *text, size_t text_len, const septcvt_plan
     text_reader r;
     if (reader_start(r, plan->form, text, text_len) != SEPTCVT_OK)
         return SEPTCVT_NO_MARK;
+    if (!character_starts_at(r, parts[k].begin) || !character_starts_at(r, parts[k].end))
+        return SEPTCVT_BAD_ARGUMENT;
     r.pos = parts[k].begin;
     r.end = parts[k].end;
 
+    /* Built here and copied out only when it is whole: a refusal changes
+     * nothing of *out. */
+    septcvt_user_data built;
     /* The header: concatenation, the caller's elements, the single and the
      * locking shift; none without an element. */
     const bool concatenated = plan->parts > 1, single_shift = seven_bit && plan->single != 0,
@@ -49,7 +77,7 @@ int septcvt_part_user_data(const void *text, size_t text_len, const septcvt_plan
     const size_t h = header_octets(elements);
     if (h >= SEPTCVT_USER_DATA_OCTETS)
         return SEPTCVT_BAD_ARGUMENT; /* no plan leaves such a header */
-    uint8_t *ud = out->ud;
+    uint8_t *ud = built.ud;
     uint8_t *at = ud + 1;
     if (concatenated) {
         const uint8_t total = static_cast<uint8_t>(plan->parts), sequence = static_cast<uint8_t>(k + 1);
@@ -70,8 +98,8 @@ int septcvt_part_user_data(const void *text, size_t text_len, const septcvt_plan
         memcpy(at, shifts + LANGUAGE_OCTETS, LANGUAGE_OCTETS);
     if (h > 0)
         ud[0] = static_cast<uint8_t>(elements);
-    out->dcs = plan->dcs;
-    out->udhi = h > 0;
+    built.dcs = plan->dcs;
+    built.udhi = h > 0;
 
     text_char c;
     int got;
@@ -91,9 +119,12 @@ int septcvt_part_user_data(const void *text, size_t text_len, const septcvt_plan
                 ud[at++] = static_cast<uint8_t>(second);
             }
         }
-        out->length = at;
-        out->udl = static_cast<int>(at);
-        return got < 0 ? SEPTCVT_MALFORMED : SEPTCVT_OK;
+        if (got < 0)
+            return SEPTCVT_MALFORMED;
+        built.length = at;
+        built.udl = static_cast<int>(at);
+        memcpy(out, &built, sizeof built);
+        return SEPTCVT_OK;
     }
 
     /* 7-bit: the codes of the part through the plan's tables, each piece
@@ -121,7 +152,12 @@ int septcvt_part_user_data(const void *text, size_t text_len, const septcvt_plan
     const int status = septcvt_pack(codes, n, fill, ud + h, SEPTCVT_USER_DATA_OCTETS - h, &packed);
     if (status != SEPTCVT_OK)
         return status == SEPTCVT_NO_ROOM ? SEPTCVT_BAD_ARGUMENT : status;
-    out->length = h + packed;
-    out->udl = static_cast<int>(header_septets(h) + n);
+    built.udl = static_cast<int>(header_septets(h) + n);
+    /* A header with no septets after it still takes whole septets, its fill
+     * bits among them: TP-UDL counts them, so the octets must hold them. */
+    built.length = septcvt_packed_size(static_cast<size_t>(built.udl), 0);
+    if (built.length > h + packed)
+        ud[h + packed] = 0;
+    memcpy(out, &built, sizeof built);
     return SEPTCVT_OK;
 }
