@@ -59,7 +59,7 @@ TEST(Plan, ChoosesAsTheRulesSay)
 {
     const int U = SEPTCVT_DCS_UCS2, G = SEPTCVT_DCS_7BIT, OK = SEPTCVT_OK;
     const uint64_t NO = SEPTCVT_NO_OFFSET;
-    const struct { const char *name; std::string text; uint16_t locking, single; bool replace; Planned want; std::string elements; } cases[] = {
+    const struct { const char *name; std::string text; uint16_t locking, single; bool replace; Planned want; std::string elements = ""; } cases[] = {
         {"a tie in one part goes to UCS-2", "Ağaç", 2, 2, false, {OK, U, 0, 0, 1, 0, 66, NO}},
         {"the smaller header wins a tie", times("ç", 70) + "ê", 2, 8, false, {OK, G, 0, 3, 1, 0, 13, NO}},
         {"Turkish fits one part, UCS-2 two", times("Şişli'de ağaç", 8), 2, 2, false, {OK, G, 1, 0, 1, 0, 51, NO}},
