@@ -6,11 +6,8 @@
 
 #include "elements.h"
 #include "national.h"
+#include "received.h"
 #include "utf8.h"
-
-namespace {
-
-enum coding { SEVEN_BIT, UCS2, NOT_TEXT };
 
 /* The alphabet TP-DCS names, by its coding group (the high four bits).
  * Reserved values are read as the default alphabet, which is what a
@@ -31,15 +28,11 @@ coding coding_of(int dcs)
     return SEVEN_BIT;
 }
 
-/* The elements of the header h[0..len), the length octet left out, into
- * out; false when an element runs past the header. An element the reader
- * does not know, or of the wrong length, is passed over; a later valid copy
- * of one replaces an earlier. */
-bool read_header(const uint8_t *h, size_t len, septcvt_received &out)
+bool read_header(const uint8_t *h, size_t len, septcvt_received &out, size_t &at)
 {
     uint8_t iei, size;
     const uint8_t *d;
-    for (size_t at = 0; at < len;) {
+    for (at = 0; at < len;) {
         if (!next_element(h, len, at, iei, size, d))
             return false;
         unsigned reference = 0, total = 0, sequence = 0;
@@ -61,6 +54,8 @@ bool read_header(const uint8_t *h, size_t len, septcvt_received &out)
     }
     return true;
 }
+
+namespace {
 
 /* UTF-16 big-endian, u[0..len), as UTF-8 into out. A surrogate pair is one
  * character; a lone surrogate and an odd final octet are each counted as
@@ -109,7 +104,8 @@ int septcvt_read_part(int dcs, int udhi, int udl, const uint8_t *ud, size_t ud_l
     /* The octets hold the header and the text; a header with no text
      * after it needs no octet for its fill bits. */
     const size_t need = !seven ? units : units > header_units ? septcvt_packed_size(units, 0) : header;
-    if (header_units > units || ud_len < need || (header > 0 && !read_header(ud + 1, header - 1, *out))) {
+    size_t at;
+    if (header_units > units || ud_len < need || (header > 0 && !read_header(ud + 1, header - 1, *out, at))) {
         memset(out, 0, sizeof *out);
         return SEPTCVT_BAD_USER_DATA;
     }
