@@ -80,10 +80,13 @@ const char *septcvt_strerror(int status)
     case SEPTCVT_BAD_FILL_BITS: return "fill bits outside 0-6";
     case SEPTCVT_BAD_ARGUMENT:
         return "an argument that cannot be right: an unknown direction, form, language or TP-DCS, a state never "
-               "initialised, planner options or a reference out of range, or a plan or part not made of this text";
+               "initialised, planner options or a reference out of range, a plan or part not made of this text, or a "
+               "TPDU field out of range";
     case SEPTCVT_TOO_MANY_PARTS: return "a text that takes more than 255 parts";
     case SEPTCVT_BAD_USER_DATA: return "user data that does not hold together";
     case SEPTCVT_NOT_TEXT: return "8-bit or compressed data, not text";
+    case SEPTCVT_BAD_TPDU: return "a TPDU that does not hold together";
+    case SEPTCVT_UNSUPPORTED_TPDU: return "a TPDU of a type not read: SUBMIT-REPORT, DELIVER-REPORT, COMMAND or reserved";
     default: return "an unknown status";
     }
 }

@@ -388,6 +388,283 @@ typedef struct septcvt_received {
 SEPTCVT_API int septcvt_read_part(int dcs, int udhi, int udl, const uint8_t *ud, size_t ud_len,
                                   septcvt_received *out);
 
+/* PDU mode: whole TPDUs, as a modem takes them (AT+CMGF=0) and gives them.
+ *
+ * SMS-SUBMIT is written from a plan, part by part, and also read back;
+ * SMS-DELIVER is read and written; SMS-STATUS-REPORT is read and written.
+ * Each call works on octets; septcvt_hex_encode and septcvt_hex_decode turn
+ * them into the hexadecimal a modem speaks and back. Nothing is allocated
+ * and no state is kept: every struct is plain data of a fixed size. The
+ * service centre's address goes in front of a TPDU where a modem wants it
+ * (octet 1 its length in octets, 00 for the modem's own), and the length
+ * AT+CMGS takes is the TPDU's octets without it.
+ *
+ * A TPDU that does not hold together is SEPTCVT_BAD_TPDU, with a fault
+ * report: the field that announced what is missing (a length, TP-VPF, TP-PI,
+ * TP-UDL, the header's length, an element's length), the offset of its octet
+ * in the buffer given and its value; for a field the TPDU's type always
+ * has, the field itself and the offset where it would begin; for an octet
+ * whose semi-octets are not decimal digits, that octet. A program can say
+ * "TP-UDL 160 runs past the end at octet 23". A TPDU of a type the library
+ * does not read is SEPTCVT_UNSUPPORTED_TPDU, with the first octet as its
+ * fault (field SEPTCVT_FIELD_MTI). Writers report an argument out of range
+ * as SEPTCVT_BAD_ARGUMENT, and user data that does not hold together as
+ * SEPTCVT_BAD_USER_DATA, each with the field in the fault where one is
+ * given. A refusal changes nothing but the fault report. */
+#define SEPTCVT_BAD_TPDU 12         /* a TPDU that does not hold together */
+#define SEPTCVT_UNSUPPORTED_TPDU 13 /* a TP-MTI of SUBMIT-REPORT, DELIVER-REPORT, COMMAND or the reserved 11 */
+
+/* Fields, as a fault names them. */
+#define SEPTCVT_FIELD_NONE 0
+#define SEPTCVT_FIELD_SCA 1      /* the service centre address in front */
+#define SEPTCVT_FIELD_MTI 2      /* the first octet: TP-MTI and the flags */
+#define SEPTCVT_FIELD_MR 3       /* TP-MR */
+#define SEPTCVT_FIELD_DA 4       /* TP-DA */
+#define SEPTCVT_FIELD_OA 5       /* TP-OA */
+#define SEPTCVT_FIELD_RA 6       /* TP-RA */
+#define SEPTCVT_FIELD_PID 7      /* TP-PID */
+#define SEPTCVT_FIELD_DCS 8      /* TP-DCS */
+#define SEPTCVT_FIELD_VPF 9      /* TP-VPF, in the first octet */
+#define SEPTCVT_FIELD_VP 10      /* TP-VP */
+#define SEPTCVT_FIELD_SCTS 11    /* TP-SCTS */
+#define SEPTCVT_FIELD_DT 12      /* TP-DT */
+#define SEPTCVT_FIELD_ST 13      /* TP-ST */
+#define SEPTCVT_FIELD_PI 14      /* TP-PI */
+#define SEPTCVT_FIELD_UDL 15     /* TP-UDL */
+#define SEPTCVT_FIELD_UDHL 16    /* the length of the user-data header */
+#define SEPTCVT_FIELD_IEDL 17    /* the length of an element of the header */
+#define SEPTCVT_FIELD_UD 18      /* TP-UD */
+#define SEPTCVT_FIELD_ADDRESS 19 /* an address read or written on its own */
+
+/* Where a TPDU stops holding together, or which argument a writer refused. */
+typedef struct septcvt_tpdu_fault {
+    int field;       /* SEPTCVT_FIELD_..., SEPTCVT_FIELD_NONE where there is no fault */
+    size_t offset;   /* the octet, from the start of the buffer given */
+    unsigned value;  /* the value of the field that announced what is missing, or of the octet */
+} septcvt_tpdu_fault;
+
+/* The name of a field as the standard writes it, such as "TP-UDL"; "" for
+ * SEPTCVT_FIELD_NONE and unknown fields. */
+SEPTCVT_API const char *septcvt_field_name(int field);
+
+/* octets[0..len) as uppercase hexadecimal into out, with a NUL after it:
+ * out_size must hold 2 * len + 1, or it is SEPTCVT_NO_ROOM with *out_len
+ * the digits it needs. *out_len is the digits written, the NUL left out. */
+SEPTCVT_API int septcvt_hex_encode(const uint8_t *octets, size_t len, char *out, size_t out_size, size_t *out_len);
+
+/* Hexadecimal hex[0..len), in either case, into out; *out_len the octets.
+ * An odd length (*error_offset then the last digit) or a character other
+ * than a hexadecimal digit (*error_offset where it stands) is
+ * SEPTCVT_MALFORMED; out shorter than len / 2 is SEPTCVT_NO_ROOM with
+ * *out_len the octets needed. Either leaves out as it was. error_offset
+ * may be null. */
+SEPTCVT_API int septcvt_hex_decode(const char *hex, size_t len, uint8_t *out, size_t out_size, size_t *out_len,
+                                   uint64_t *error_offset);
+
+/* Types of number and numbering plans of an address. */
+#define SEPTCVT_TON_UNKNOWN 0
+#define SEPTCVT_TON_INTERNATIONAL 1
+#define SEPTCVT_TON_NATIONAL 2
+#define SEPTCVT_TON_NETWORK 3
+#define SEPTCVT_TON_SUBSCRIBER 4
+#define SEPTCVT_TON_ALPHANUMERIC 5
+#define SEPTCVT_TON_ABBREVIATED 6
+#define SEPTCVT_NPI_UNKNOWN 0
+#define SEPTCVT_NPI_ISDN 1 /* E.164 */
+#define SEPTCVT_NPI_DATA 3
+#define SEPTCVT_NPI_TELEX 4
+#define SEPTCVT_NPI_NATIONAL 8
+#define SEPTCVT_NPI_PRIVATE 9
+#define SEPTCVT_NPI_ERMES 10
+
+#define SEPTCVT_ADDRESS_DIGITS 20 /* the most an address holds */
+#define SEPTCVT_ADDRESS_SEPTETS 11 /* the most an alphanumeric address holds (an escape pair counts two) */
+#define SEPTCVT_ADDRESS_BYTES 40   /* room for an address as text, its NUL included */
+
+/* An address (TP-DA, TP-OA, TP-RA, the service centre's) as text: digits
+ * with '*', '#', 'a', 'b' and 'c' for the semi-octets 1010-1110, behind a
+ * '+' where the type of number is international; or, for an alphanumeric
+ * address, UTF-8 text of the default alphabet (national tables never apply
+ * to addresses). Written from text alone (explicit_type 0), a '+' in front
+ * gives TON 001 NPI 0001, digits 0-9, '*' and '#' alone give TON 000 NPI
+ * 0001, and any other text is alphanumeric, TON 101 NPI 0000; with
+ * explicit_type nonzero ton (0-7) and npi (0-15) stand as given, a '+' is
+ * then allowed only with TON 001, and TON 101 takes the text as
+ * alphanumeric. Read, explicit_type is 1 and ton and npi are the octet's. */
+typedef struct septcvt_address {
+    int ton;           /* type of number, SEPTCVT_TON_... */
+    int npi;           /* numbering plan, SEPTCVT_NPI_... */
+    int explicit_type; /* writing: nonzero to take ton and npi as they stand */
+    char text[SEPTCVT_ADDRESS_BYTES]; /* NUL-terminated; "" for no address */
+} septcvt_address;
+
+/* An address field: octet 1 the digits (for an alphanumeric address the
+ * semi-octets its septets fill), octet 2 the type, then the semi-octets,
+ * at most 12 octets in all. Writing refuses, as SEPTCVT_BAD_ARGUMENT,
+ * characters that no semi-octet holds, more than 20 digits, an
+ * alphanumeric text outside the default alphabet or of more than 11
+ * septets, and a type out of range; out shorter than the field is
+ * SEPTCVT_NO_ROOM with *out_len the octets needed. Reading takes the field
+ * from in[0..len), *used the octets it took; a length above 20, a field
+ * past the end, or a semi-octet 1111 among the digits is SEPTCVT_BAD_TPDU
+ * (field SEPTCVT_FIELD_ADDRESS); an alphanumeric address with a code that
+ * has no character is SEPTCVT_UNMAPPED, the code left out. The padding of
+ * an odd count is not looked at. */
+SEPTCVT_API int septcvt_address_encode(const septcvt_address *address, uint8_t *out, size_t out_size, size_t *out_len,
+                                       septcvt_tpdu_fault *fault);
+SEPTCVT_API int septcvt_address_decode(const uint8_t *in, size_t len, septcvt_address *address, size_t *used,
+                                       septcvt_tpdu_fault *fault);
+
+/* The service centre's address in front of a TPDU: octet 1 the octets that
+ * follow (the type and the digits), 00 for none, which an address whose
+ * text is "" is written as and read back as (with ton and npi 0). More
+ * than 11 octets is SEPTCVT_BAD_TPDU (field SEPTCVT_FIELD_SCA); a final
+ * semi-octet 1111 is the padding of an odd count. */
+SEPTCVT_API int septcvt_sc_address_encode(const septcvt_address *address, uint8_t *out, size_t out_size,
+                                          size_t *out_len, septcvt_tpdu_fault *fault);
+SEPTCVT_API int septcvt_sc_address_decode(const uint8_t *in, size_t len, septcvt_address *address, size_t *used,
+                                          septcvt_tpdu_fault *fault);
+
+/* TP-SCTS, TP-DT and an absolute TP-VP: two decimal digits a field, as
+ * sent; no century is guessed. The zone is in quarter hours east of UTC,
+ * -79 to 79; -00:00 reads as 0. Writing refuses a field outside 0-99 (a
+ * zone outside -79-79) as SEPTCVT_BAD_ARGUMENT; neither reading nor
+ * writing holds the fields to a calendar. */
+typedef struct septcvt_time_stamp {
+    int year, month, day, hour, minute, second;
+    int zone;
+} septcvt_time_stamp;
+
+/* TP-VP by TP-VPF. */
+#define SEPTCVT_VALIDITY_NONE 0
+#define SEPTCVT_VALIDITY_RELATIVE 1 /* one octet */
+#define SEPTCVT_VALIDITY_ENHANCED 2 /* seven octets */
+#define SEPTCVT_VALIDITY_ABSOLUTE 3 /* seven octets, a time stamp */
+/* The enhanced format's own formats, bits 2-0 of its first octet. */
+#define SEPTCVT_ENHANCED_NONE 0     /* no period */
+#define SEPTCVT_ENHANCED_RELATIVE 1 /* one octet as a relative TP-VP */
+#define SEPTCVT_ENHANCED_SECONDS 2  /* one octet of seconds, 0-255 */
+#define SEPTCVT_ENHANCED_HMS 3      /* hours, minutes and seconds, two decimal digits each */
+
+#define SEPTCVT_LONGEST_VALIDITY 38102400u /* 63 weeks in seconds: the relative octet 255 */
+
+/* A validity period. Periods are in seconds, the unit of the enhanced
+ * formats; a relative octet is a multiple of five minutes. Writing a
+ * relative octet (the relative format, and the enhanced one with
+ * SEPTCVT_ENHANCED_RELATIVE) takes the smallest whose period is at least
+ * seconds; above 63 weeks is SEPTCVT_BAD_ARGUMENT, as are seconds above
+ * 255 for SEPTCVT_ENHANCED_SECONDS and above 99:59:59 for
+ * SEPTCVT_ENHANCED_HMS. Reading gives seconds, the period the octets
+ * give, and relative, the relative octet as sent (0 where there is none).
+ * An enhanced first octet has the format in bits 2-0, single-shot in bit 6
+ * and the extension bit in bit 7, the period right after it and the other
+ * octets zero; a reserved format (4-7) is SEPTCVT_BAD_TPDU. */
+typedef struct septcvt_validity {
+    int format;        /* SEPTCVT_VALIDITY_... */
+    uint32_t seconds;  /* relative and enhanced */
+    int relative;      /* read: the relative octet */
+    int enhanced;      /* enhanced: SEPTCVT_ENHANCED_... */
+    int single_shot;   /* enhanced: bit 6 */
+    int extension;     /* enhanced: bit 7 */
+    septcvt_time_stamp absolute; /* absolute */
+} septcvt_validity;
+
+/* TPDU types, and the ways a TPDU goes, on which TP-MTI's meaning rests. */
+#define SEPTCVT_DELIVER 0       /* TP-MTI 00 from the network */
+#define SEPTCVT_SUBMIT 1        /* TP-MTI 01 to the network */
+#define SEPTCVT_STATUS_REPORT 2 /* TP-MTI 10 from the network */
+#define SEPTCVT_TO_NETWORK 1    /* sent by a handset or a modem: SUBMIT */
+#define SEPTCVT_FROM_NETWORK 2  /* received by one: DELIVER, STATUS-REPORT */
+
+/* TP-ST's groups. */
+#define SEPTCVT_ST_COMPLETED 0     /* 0x00-0x1F: the transaction completed */
+#define SEPTCVT_ST_TRYING 1        /* 0x20-0x3F: temporary error, the centre still tries */
+#define SEPTCVT_ST_PERMANENT 2     /* 0x40-0x5F: permanent error */
+#define SEPTCVT_ST_NOT_TRYING 3    /* 0x60-0x7F: temporary error, the centre no longer tries */
+#define SEPTCVT_ST_SERVICE_REJECTED 0x63 /* what a reserved value is read as */
+
+#define SEPTCVT_TPDU_OCTETS 185 /* room for any TPDU the library writes, the service centre in front */
+
+/* A TPDU, all of its fields: what a reader fills and a writer takes.
+ * Members a type does not have are 0 when read and not looked at when
+ * written. Flags are 0 or 1 when read; any nonzero value sets them. */
+typedef struct septcvt_tpdu {
+    int type;                 /* SEPTCVT_SUBMIT, SEPTCVT_DELIVER or SEPTCVT_STATUS_REPORT */
+    septcvt_address sc;       /* the service centre in front; text "" where it is 00 or not there */
+    septcvt_address address;  /* TP-DA of SUBMIT, TP-OA of DELIVER, TP-RA of STATUS-REPORT */
+    int reject_duplicates;    /* TP-RD (SUBMIT) */
+    int reply_path;           /* TP-RP (SUBMIT, DELIVER) */
+    int status_report;        /* TP-SRR (SUBMIT), TP-SRI (DELIVER), TP-SRQ (STATUS-REPORT) */
+    int more_messages;        /* 1 where TP-MMS says more messages wait (its bit 0) (DELIVER, STATUS-REPORT) */
+    int loop_prevention;      /* TP-LP (DELIVER, STATUS-REPORT) */
+    int message_reference;    /* TP-MR, 0-255 (SUBMIT, STATUS-REPORT); of the first part for a plan */
+    int pid;                  /* TP-PID, 0-255 */
+    int has_class;            /* the message class TP-DCS gives, or (writing from a plan) is to give */
+    int message_class;        /* 0-3 */
+    septcvt_validity validity;     /* TP-VP (SUBMIT) */
+    septcvt_time_stamp scts;       /* TP-SCTS (DELIVER, STATUS-REPORT) */
+    septcvt_time_stamp discharge;  /* TP-DT (STATUS-REPORT) */
+    int status;               /* TP-ST (STATUS-REPORT): a reserved value read as 0x63 */
+    int status_sent;          /* TP-ST as sent, and as written */
+    int status_group;         /* SEPTCVT_ST_... of status */
+    int has_pi;               /* STATUS-REPORT: TP-PI follows TP-ST */
+    int pi;                   /* its first octet; without TP-PI nothing follows TP-ST */
+    septcvt_user_data user_data; /* TP-DCS, TP-UDHI, TP-UDL and TP-UD (dcs 0 and no user data where
+                                  * a STATUS-REPORT's TP-PI does not announce them) */
+    /* Read only: */
+    size_t sc_length;         /* octets of the service centre part in front, 0 where not there */
+    size_t tpdu_length;       /* octets of the TPDU from its first octet to the end of TP-UD */
+    size_t trailing;          /* octets after TP-UD, which are not read */
+    size_t header_length;     /* octets of the user-data header, its length octet included; 0 where none */
+    int text;                 /* 1 where the user data is text, read into received */
+    septcvt_received received; /* the user data as septcvt_read_part reads it; for 8-bit and compressed
+                                * data the concatenation numbers and language ids, and no text */
+} septcvt_tpdu;
+
+/* Reads in[0..len): the service centre part first where with_sc is
+ * nonzero, then a TPDU that went the way direction says (a TP-MTI means
+ * one type to the network and another from it). Every length is held to
+ * the octets there: an address length past the end, TP-VPF announcing
+ * octets that are missing, TP-PI announcing fields that are not there (its
+ * extension octets are skipped and its reserved bits ignored), TP-UDL past
+ * the end (in septets for 7-bit data), above 160 septets or 140 octets, a
+ * header longer than TP-UDL allows or an element past the header; each is
+ * SEPTCVT_BAD_TPDU with its fault. Octets after TP-UD are not refused:
+ * *trailing counts them. A TP-MTI other than SUBMIT to the network, or
+ * DELIVER and STATUS-REPORT from it, is SEPTCVT_UNSUPPORTED_TPDU, the
+ * reserved 11 among them. The user data is read as septcvt_read_part reads
+ * it; SEPTCVT_UNMAPPED where a character of the text or of an alphanumeric
+ * address had no mapping. A refusal leaves *tpdu as it was. fault may be
+ * null; it is all zero where there is none. */
+SEPTCVT_API int septcvt_tpdu_decode(const uint8_t *in, size_t len, int with_sc, int direction, septcvt_tpdu *tpdu,
+                                    septcvt_tpdu_fault *fault);
+
+/* Writes tpdu as SMS-SUBMIT, SMS-DELIVER or SMS-STATUS-REPORT (its type
+ * chooses; a STATUS-REPORT's TP-PI as its pi gives, one octet, with the
+ * fields it announces) with its user data as it stands, the service centre
+ * part in front where with_sc is nonzero, into out: *out_len the octets,
+ * *tpdu_len (may be null) those of the TPDU alone, the length AT+CMGS
+ * takes. SEPTCVT_BAD_ARGUMENT for a field out of range, SEPTCVT_BAD_USER_DATA
+ * for user data that septcvt_tpdu_decode would refuse or that is longer than
+ * TP-UDL says, each with the field in *fault; SEPTCVT_NO_ROOM with *out_len
+ * the octets needed. */
+SEPTCVT_API int septcvt_tpdu_encode(const septcvt_tpdu *tpdu, int with_sc, uint8_t *out, size_t out_size,
+                                    size_t *out_len, size_t *tpdu_len, septcvt_tpdu_fault *fault);
+
+/* Part k of a plan as SMS-SUBMIT: the user data septcvt_part_user_data gives
+ * for the same text, options, plan, parts, k and reference, its TP-DCS in
+ * the general coding group with the class where fields->has_class asks for
+ * it (0x10-0x13 for the default alphabet, 0x18-0x1B for UCS-2), TP-MR
+ * fields->message_reference + k modulo 256 (a service centre refuses a
+ * TP-MR and TP-DA it has seen under TP-RD), and the other fields of *fields
+ * (its type and user data are not looked at), written as
+ * septcvt_tpdu_encode writes them. Its refusals are those of either call.
+ * Only a library with the planner has it. */
+SEPTCVT_API int septcvt_submit_part(const void *text, size_t text_len, const septcvt_plan_options *options,
+                                    const septcvt_plan *plan, const septcvt_part *parts, size_t k, unsigned reference,
+                                    const septcvt_tpdu *fields, int with_sc, uint8_t *out, size_t out_size,
+                                    size_t *out_len, size_t *tpdu_len, septcvt_tpdu_fault *fault);
+
 #ifdef __cplusplus
 }
 #endif
