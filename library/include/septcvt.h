@@ -488,9 +488,9 @@ SEPTCVT_API int septcvt_hex_decode(const char *hex, size_t len, uint8_t *out, si
  * to addresses). Written from text alone (explicit_type 0), a '+' in front
  * gives TON 001 NPI 0001, digits 0-9, '*' and '#' alone give TON 000 NPI
  * 0001, and any other text is alphanumeric, TON 101 NPI 0000; with
- * explicit_type nonzero ton (0-7) and npi (0-15) stand as given, a '+' is
- * then allowed only with TON 001, and TON 101 takes the text as
- * alphanumeric. Read, explicit_type is 1 and ton and npi are the octet's. */
+ * explicit_type nonzero ton (0-7) and npi (0-15) stand as given, TON 101
+ * takes the text as alphanumeric (where '+' is a character like any other),
+ * and a '+' in front of digits needs TON 001. Read, explicit_type is 1 and ton and npi are the octet's. */
 typedef struct septcvt_address {
     int ton;           /* type of number, SEPTCVT_TON_... */
     int npi;           /* numbering plan, SEPTCVT_NPI_... */
@@ -558,7 +558,8 @@ typedef struct septcvt_time_stamp {
  * give, and relative, the relative octet as sent (0 where there is none).
  * An enhanced first octet has the format in bits 2-0, single-shot in bit 6
  * and the extension bit in bit 7, the period right after it and the other
- * octets zero; a reserved format (4-7) is SEPTCVT_BAD_TPDU. */
+ * octets zero; a reserved format (4-7), and minutes or seconds above 59, are
+ * SEPTCVT_BAD_TPDU. */
 typedef struct septcvt_validity {
     int format;        /* SEPTCVT_VALIDITY_... */
     uint32_t seconds;  /* relative and enhanced */

@@ -103,10 +103,12 @@ int write_address(const septcvt_address &a, bool sc, uint8_t *out, size_t &len)
         ton = plus ? SEPTCVT_TON_INTERNATIONAL : plain_digits(text) || sc ? SEPTCVT_TON_UNKNOWN : SEPTCVT_TON_ALPHANUMERIC;
         npi = ton == SEPTCVT_TON_ALPHANUMERIC ? SEPTCVT_NPI_UNKNOWN : SEPTCVT_NPI_ISDN;
     }
-    if (ton < 0 || ton > 7 || npi < 0 || npi > 15 || (plus && ton != SEPTCVT_TON_INTERNATIONAL))
+    /* In alphanumeric text '+' is a character like any other. */
+    const bool alphanumeric = !sc && ton == SEPTCVT_TON_ALPHANUMERIC;
+    if (ton < 0 || ton > 7 || npi < 0 || npi > 15 || (plus && !alphanumeric && ton != SEPTCVT_TON_INTERNATIONAL))
         return SEPTCVT_BAD_ARGUMENT;
     out[1] = type_octet(ton, npi);
-    if (!sc && ton == SEPTCVT_TON_ALPHANUMERIC) {
+    if (alphanumeric) {
         /* U+001B would turn the next character into one of the escape
          * extension. */
         uint8_t codes[2 * SEPTCVT_ADDRESS_BYTES];

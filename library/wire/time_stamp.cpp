@@ -106,9 +106,11 @@ int read_validity(const uint8_t *in, size_t at, septcvt_validity &v, septcvt_tpd
         } else if (v.enhanced == SEPTCVT_ENHANCED_SECONDS) {
             v.seconds = in[at + 1];
         } else if (v.enhanced == SEPTCVT_ENHANCED_HMS) {
+            /* Minutes and seconds above 59 are no period that hours,
+             * minutes and seconds write. */
             for (size_t i = 1; i <= 3; ++i) {
                 const int n = read_decimal(in[at + i]);
-                if (n < 0)
+                if (n < 0 || (i > 1 && n > 59))
                     return fail(fault, SEPTCVT_BAD_TPDU, SEPTCVT_FIELD_VP, at + i, in[at + i]);
                 v.seconds = v.seconds * 60 + static_cast<uint32_t>(n);
             }
