@@ -1,10 +1,12 @@
 /* Time of the planner per text, in memory through the library: each text
  * read from a file once, then planned (septcvt_plan_text, and the user data
  * of every part) over and over, the texts interleaved round after round,
- * every other round in reverse order. Prints, per text, the median
- * microseconds of one plan, its status, parts and encoding, one line each,
- * tab-separated for bench/run.py. Fails when a text cannot be read or a
- * plan goes wrong, never on timing.
+ * every other round in reverse order; in the same rounds the plan alone,
+ * and every part of the plan written as SMS-SUBMIT (septcvt_submit_part,
+ * the plan made once). Prints, per text, the median microseconds of one
+ * plan, its status, parts and encoding, then those of the plan alone and
+ * of its SUBMITs, one line each, tab-separated for bench/run.py. Fails when
+ * a text cannot be read or a plan or a SUBMIT goes wrong, never on timing.
  *
  * septcvt_planner_bench [--rounds N] [--languages MASK] FILE...
  * septcvt_planner_bench --parts FILE...
@@ -75,6 +77,36 @@ outcome plan_once(const text &t, const septcvt_plan_options &options, unsigned *
         *checksum += static_cast<unsigned>(ud.udl) + (ud.length > 0 ? ud.ud[ud.length - 1] : 0u);
     }
     return o;
+}
+
+/* The plan alone. */
+int plan_alone(const text &t, const septcvt_plan_options &options, unsigned *checksum)
+{
+    septcvt_plan plan;
+    const int status = septcvt_plan_text(SEPTCVT_UTF8, t.bytes.data(), t.bytes.size(), &options, &plan, parts,
+                                         SEPTCVT_MOST_PARTS, nullptr);
+    *checksum += static_cast<unsigned>(plan.parts);
+    return status;
+}
+
+/* Every part of a plan made before (o.plan, with the parts it left in
+ * submit_parts[i]) as SMS-SUBMIT, with the modem's service centre. */
+std::vector<std::vector<septcvt_part>> submit_parts;
+int submits(const text &t, size_t i, const outcome &o, const septcvt_plan_options &options, unsigned *checksum)
+{
+    septcvt_tpdu fields{};
+    snprintf(fields.address.text, sizeof fields.address.text, "+4915123456789");
+    for (size_t k = 0; k < o.plan.parts && o.status == SEPTCVT_OK; ++k) {
+        uint8_t out[SEPTCVT_TPDU_OCTETS];
+        size_t n, cmgs;
+        const int status = septcvt_submit_part(t.bytes.data(), t.bytes.size(), &options, &o.plan, submit_parts[i].data(),
+                                               k, static_cast<unsigned>(k), &fields, 1, out, sizeof out, &n, &cmgs,
+                                               nullptr);
+        if (status != SEPTCVT_OK)
+            return status;
+        *checksum += static_cast<unsigned>(cmgs) + out[n - 1];
+    }
+    return SEPTCVT_OK;
 }
 
 const char *encoding(const septcvt_plan &p, char *buf, size_t size)
@@ -187,11 +219,17 @@ int main(int argc, char **argv)
         reps.push_back(std::max(1L, static_cast<long>(2e-3 * static_cast<double>(calls) / seconds_since(start))));
     }
 
-    std::vector<std::vector<double>> seconds(texts.size());
+    /* The parts of each plan, kept for its SUBMITs. */
+    for (const text &t : texts) {
+        plan_once(t, options, &checksum);
+        submit_parts.emplace_back(parts, parts + SEPTCVT_MOST_PARTS);
+    }
+
+    std::vector<std::vector<double>> seconds(texts.size()), alone(texts.size()), submitted(texts.size());
     for (long r = 0; r < rounds; ++r)
         for (size_t n = 0; n < texts.size(); ++n) {
             const size_t i = r % 2 == 0 ? n : texts.size() - 1 - n;
-            const auto start = std::chrono::steady_clock::now();
+            auto start = std::chrono::steady_clock::now();
             for (long k = 0; k < reps[i]; ++k)
                 if (plan_once(texts[i], options, &checksum).status != outcomes[i].status) {
                     fprintf(stderr, "septcvt_planner_bench: %s: the same text planned otherwise\n",
@@ -199,14 +237,25 @@ int main(int argc, char **argv)
                     return 1;
                 }
             seconds[i].push_back(seconds_since(start) / static_cast<double>(reps[i]));
+            start = std::chrono::steady_clock::now();
+            for (long k = 0; k < reps[i]; ++k)
+                plan_alone(texts[i], options, &checksum);
+            alone[i].push_back(seconds_since(start) / static_cast<double>(reps[i]));
+            start = std::chrono::steady_clock::now();
+            for (long k = 0; k < reps[i]; ++k)
+                if (submits(texts[i], i, outcomes[i], options, &checksum) != SEPTCVT_OK) {
+                    fprintf(stderr, "septcvt_planner_bench: %s: a SUBMIT went wrong\n", texts[i].name.c_str());
+                    return 1;
+                }
+            submitted[i].push_back(seconds_since(start) / static_cast<double>(reps[i]));
         }
 
     for (size_t i = 0; i < texts.size(); ++i) {
         char buf[32];
         const outcome &o = outcomes[i];
-        printf("%s\t%zu\t%.3f\t%s\t%zu\t%s\n", texts[i].name.c_str(), texts[i].bytes.size(), median(seconds[i]) * 1e6,
-               o.status == SEPTCVT_OK ? "SEPTCVT_OK" : "SEPTCVT_TOO_MANY_PARTS", o.plan.parts,
-               encoding(o.plan, buf, sizeof buf));
+        printf("%s\t%zu\t%.3f\t%s\t%zu\t%s\t%.3f\t%.3f\n", texts[i].name.c_str(), texts[i].bytes.size(),
+               median(seconds[i]) * 1e6, o.status == SEPTCVT_OK ? "SEPTCVT_OK" : "SEPTCVT_TOO_MANY_PARTS", o.plan.parts,
+               encoding(o.plan, buf, sizeof buf), median(alone[i]) * 1e6, median(submitted[i]) * 1e6);
     }
     sink = checksum;
     return 0;
