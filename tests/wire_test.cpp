@@ -14,6 +14,8 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 /* Octets from hexadecimal with spaces. */
 std::vector<uint8_t> octets(std::string hex)
 {
@@ -24,6 +26,7 @@ std::vector<uint8_t> octets(std::string hex)
     return out;
 }
 
+/* Hexadecimal with spaces, as the tests write it. */
 std::string hex(const uint8_t *o, size_t n)
 {
     std::string out;
@@ -31,6 +34,18 @@ std::string hex(const uint8_t *o, size_t n)
     for (size_t i = 0; i < n; ++i)
         snprintf(two, sizeof two, i == 0 ? "%02X" : " %02X", o[i]), out += two;
     return out;
+}
+
+/* A fault as a program would print it: "TP-UDL 160 at 7". */
+std::string said(const septcvt_tpdu_fault &f)
+{
+    return septcvt_field_name(f.field) + (" " + std::to_string(f.value)) + " at " + std::to_string(f.offset);
+}
+
+std::string octets_text(const std::string &h)
+{
+    const std::vector<uint8_t> o = octets(h);
+    return hex(o.data(), o.size());
 }
 
 septcvt_address address(const char *text, int explicit_type = 0, int ton = 0, int npi = 0)
@@ -98,11 +113,11 @@ TEST(Wire, Addresses)
         EXPECT_EQ(septcvt_address_encode(&a, out, sizeof out, &n, &f), SEPTCVT_BAD_ARGUMENT) << a.text;
         EXPECT_EQ(f.field, SEPTCVT_FIELD_ADDRESS);
     }
-    const struct { const char *octets; int status; size_t offset; unsigned value; } bad[] = {
-        {"15 91", SEPTCVT_BAD_TPDU, 0, 21},             /* 21 digits */
-        {"0D 91 94 51", SEPTCVT_BAD_TPDU, 0, 13},       /* past the end */
-        {"04 81 21 F3", SEPTCVT_BAD_TPDU, 3, 0xF3},     /* 1111 among the digits */
-        {"04 D0 9B 20", SEPTCVT_UNMAPPED, 0, 0},        /* 1B 41: no such escape */
+    const struct { const char *octets; int status; const char *fault; } bad[] = {
+        {"15 91", SEPTCVT_BAD_TPDU, "address 21 at 0"},       /* 21 digits */
+        {"0D 91 94 51", SEPTCVT_BAD_TPDU, "address 13 at 0"}, /* past the end */
+        {"04 81 21 F3", SEPTCVT_BAD_TPDU, "address 243 at 3"}, /* 1111 among the digits */
+        {"04 D0 9B 20", SEPTCVT_UNMAPPED, " 0 at 0"},          /* 1B 41: no such escape */
     };
     for (const auto &b : bad) {
         const std::vector<uint8_t> in = octets(b.octets);
@@ -110,8 +125,7 @@ TEST(Wire, Addresses)
         size_t used;
         septcvt_tpdu_fault f;
         EXPECT_EQ(septcvt_address_decode(in.data(), in.size(), &a, &used, &f), b.status) << b.octets;
-        EXPECT_EQ(f.offset, b.offset) << b.octets;
-        EXPECT_EQ(f.value, b.value) << b.octets;
+        EXPECT_EQ(said(f), b.fault);
     }
 }
 
@@ -140,72 +154,89 @@ TEST(Wire, EveryRelativeValidityOctet)
         }
 }
 
+/* What a test compares of a TPDU read: its fields as a line of text. */
+std::string summary(const septcvt_tpdu &t)
+{
+    const char *const types[] = {"DELIVER", "SUBMIT", "STATUS-REPORT"};
+    const septcvt_time_stamp &a = t.scts, &b = t.discharge;
+    const septcvt_received &r = t.received;
+    char line[600];
+    snprintf(line, sizeof line,
+             "%s %s>%s flags %d%d%d%d%d mr %d pid %d dcs %02X class %d/%d vp %d %u scts %02d%02d%02d %02d%02d%02d %+d "
+             "dt %02d%02d%02d %02d%02d%02d %+d st %02X/%02X/%d pi %d/%02X udl %d header %zu ref %u/%u/%u lang %d/%d "
+             "tpdu %zu+%zu text %d: %.*s",
+             types[t.type], t.sc.text, t.address.text, t.reject_duplicates, t.reply_path, t.status_report,
+             t.more_messages, t.loop_prevention, t.message_reference, t.pid, t.user_data.dcs, t.has_class,
+             t.message_class, t.validity.format, t.validity.seconds, a.year, a.month, a.day, a.hour, a.minute, a.second,
+             a.zone, b.year, b.month, b.day, b.hour, b.minute, b.second, b.zone, t.status, t.status_sent,
+             t.status_group, t.has_pi, t.pi, t.user_data.udl, t.header_length, r.reference, r.total, r.sequence,
+             r.locking, r.single, t.tpdu_length, t.trailing, t.text, static_cast<int>(r.text_len),
+             reinterpret_cast<const char *>(r.text));
+    return line;
+}
+
 /* 2012-03-08 14:51:59 at -05:00: each field's digits swapped, the zone 20
  * quarters with bit 3 set. */
-const char *const STAMP = "21 30 80 41 15 95 0A";
-const septcvt_time_stamp STAMP_FIELDS{12, 3, 8, 14, 51, 59, -20};
+const std::string STAMP = " 21 30 80 41 15 95 0A ";
+const std::string NO_STAMPS = "scts 000000 000000 +0 dt 000000 000000 +0";
 
-bool same(const septcvt_time_stamp &a, const septcvt_time_stamp &b)
-{
-    return memcmp(&a, &b, sizeof a) == 0;
-}
-
-TEST(Wire, DeliverWithConcatenationAndTurkish)
-{
-    /* The service centre +447785016005; 44: TP-MTI 00, TP-MMS 1 (no more),
-     * TP-UDHI; TP-OA +4915123456789; TP-PID 00, TP-DCS 00; TP-SCTS; TP-UDL
-     * 12 septets: a header of 9 octets (UDHL 08, concatenation 00 03 2A 02
-     * 01, locking shift 25 01 01) takes 11 septets, 5 fill bits, then 07,
-     * Turkish dotless i, in bits 5-7 of E0 and the low bits of 00. */
-    const std::string h = "07 91 44 77 58 10 06 50 44 0D 91 94 51 21 43 65 87 F9 00 00 " + std::string(STAMP) +
-                          " 0C 08 00 03 2A 02 01 25 01 01 E0 00";
-    septcvt_tpdu t;
-    ASSERT_EQ(decode(h, 1, SEPTCVT_FROM_NETWORK, t), SEPTCVT_OK);
-    EXPECT_EQ(t.type, SEPTCVT_DELIVER);
-    EXPECT_STREQ(t.sc.text, "+447785016005");
-    EXPECT_STREQ(t.address.text, "+4915123456789");
-    EXPECT_TRUE(same(t.scts, STAMP_FIELDS));
-    EXPECT_EQ(t.more_messages, 0);
-    EXPECT_EQ(t.header_length, 9u);
-    EXPECT_EQ(t.tpdu_length, 31u);
-    const septcvt_received &r = t.received;
-    EXPECT_EQ(std::vector<unsigned>({r.reference, r.total, r.sequence, static_cast<unsigned>(r.locking)}),
-              std::vector<unsigned>({42, 2, 1, 1}));
-    EXPECT_EQ(std::string(reinterpret_cast<const char *>(r.text), r.text_len), "\xc4\xb1");
-    EXPECT_EQ(encode(t, 1), h);
-    /* Every shorter piece is refused, and read no further than it goes. */
-    const std::vector<uint8_t> all = octets(h);
-    for (size_t n = 0; n < all.size(); ++n) {
-        const std::vector<uint8_t> piece(all.begin(), all.begin() + static_cast<long>(n));
-        EXPECT_EQ(septcvt_tpdu_decode(piece.data(), n, 1, SEPTCVT_FROM_NETWORK, &t, nullptr), SEPTCVT_BAD_TPDU) << n;
-    }
-}
-
-TEST(Wire, StatusReports)
+TEST(Wire, WorkedExamples)
 {
     /* 06: TP-MTI 10, TP-MMS 1; TP-MR 2A; TP-RA; TP-SCTS; TP-DT a minute
-     * later (25 for 52); TP-ST 00, received. */
-    const std::string base = "00 06 2A 0D 91 94 51 21 43 65 87 F9 " + std::string(STAMP) + " 21 30 80 41 25 95 0A ";
-    septcvt_tpdu t;
-    ASSERT_EQ(decode(base + "00", 1, SEPTCVT_FROM_NETWORK, t), SEPTCVT_OK);
-    EXPECT_EQ(std::vector<int>({t.type, t.message_reference, t.status, t.status_group, t.has_pi}),
-              std::vector<int>({SEPTCVT_STATUS_REPORT, 0x2A, 0, SEPTCVT_ST_COMPLETED, 0}));
-    EXPECT_EQ(t.discharge.minute, 52);
-    EXPECT_EQ(encode(t, 1), base + "00");
-    /* TP-ST 03, reserved, reads as 63; TP-PI 87 (an extension octet 00
-     * follows, then TP-PID 00, TP-DCS 00, TP-UDL 2 and "Hi": 48|80, 69>>1). */
-    ASSERT_EQ(decode(base + "03 87 00 00 00 02 C8 34", 1, SEPTCVT_FROM_NETWORK, t), SEPTCVT_OK);
-    EXPECT_EQ(std::vector<int>({t.status, t.status_sent, t.status_group, t.has_pi, t.pi}),
-              std::vector<int>({0x63, 0x03, SEPTCVT_ST_NOT_TRYING, 1, 0x87}));
-    EXPECT_EQ(std::string(reinterpret_cast<const char *>(t.received.text), t.received.text_len), "Hi");
-    /* Written back with one TP-PI octet. */
-    EXPECT_EQ(encode(t, 1), base + "03 07 00 00 02 C8 34");
+     * later (25 for 52); then TP-ST. */
+    const std::string report = "00 06 2A 0D 91 94 51 21 43 65 87 F9" + STAMP + "21 30 80 41 25 95 0A ";
+    const std::string report_fields = "STATUS-REPORT >+4915123456789 flags 00000 mr 42 pid 0 dcs 00 class 0/0 vp 0 0 "
+                                      "scts 120308 145159 -20 dt 120308 145259 -20 st ";
+    const struct { std::string octets; int direction; std::string fields, written; } cases[] = {
+        /* The service centre +447785016005; 44: TP-MTI 00, TP-MMS 1 (no
+         * more), TP-UDHI; TP-OA +4915123456789; TP-PID 00, TP-DCS 00; TP-UDL
+         * 12 septets: a header of 9 octets (UDHL 08, concatenation 00 03 2A
+         * 02 01, locking shift 25 01 01) takes 11 septets, 5 fill bits, then
+         * 07, Turkish dotless i, in bits 5-7 of E0 and the low bits of 00. */
+        {"07 91 44 77 58 10 06 50 44 0D 91 94 51 21 43 65 87 F9 00 00" + STAMP + "0C 08 00 03 2A 02 01 25 01 01 E0 00",
+         SEPTCVT_FROM_NETWORK,
+         "DELIVER +447785016005>+4915123456789 flags 00000 mr 0 pid 0 dcs 00 class 0/0 vp 0 0 scts 120308 145159 -20 "
+         "dt 000000 000000 +0 st 00/00/0 pi 0/00 udl 12 header 9 ref 42/2/1 lang 1/0 tpdu 31+0 text 1: \xc4\xb1", ""},
+        /* 8-bit data (TP-DCS 04), TP-UDL 7: the concatenation element, read,
+         * and one octet of data. */
+        {"00 44 00 81 00 04" + STAMP + "07 05 00 03 2A 02 02 FF", SEPTCVT_FROM_NETWORK,
+         "DELIVER > flags 00000 mr 0 pid 0 dcs 04 class 0/0 vp 0 0 scts 120308 145159 -20 dt 000000 000000 +0 "
+         "st 00/00/0 pi 0/00 udl 7 header 6 ref 42/2/2 lang 0/0 tpdu 20+0 text 0: ", ""},
+        /* TP-ST 00, received, and no TP-PI. */
+        {report + "00", SEPTCVT_FROM_NETWORK,
+         report_fields + "00/00/0 pi 0/00 udl 0 header 0 ref 0/0/0 lang 0/0 tpdu 26+0 text 0: ", ""},
+        /* TP-ST 03, reserved, reads as 63; TP-PI 87: an extension octet 00
+         * follows, then TP-PID 00, TP-DCS 00, TP-UDL 2 and "Hi" (48|80,
+         * 69>>1); written back with one TP-PI octet. */
+        {report + "03 87 00 00 00 02 C8 34", SEPTCVT_FROM_NETWORK,
+         report_fields + "63/03/3 pi 1/87 udl 2 header 0 ref 0/0/0 lang 0/0 tpdu 33+0 text 1: Hi", report + "03 07 00 00 02 C8 34"},
+        /* The class-0 UCS-2 SUBMIT of the test below: 11, TP-VPF 10; TP-VP
+         * A7, a day. */
+        {"00 11 2A 0D 91 94 51 21 43 65 87 F9 00 18 A7 04 4F 60 59 7D", SEPTCVT_TO_NETWORK,
+         "SUBMIT >+4915123456789 flags 00000 mr 42 pid 0 dcs 18 class 1/0 vp 1 86400 " + NO_STAMPS +
+         " st 00/00/0 pi 0/00 udl 4 header 0 ref 0/0/0 lang 0/0 tpdu 19+0 text 1: \xe4\xbd\xa0\xe5\xa5\xbd", ""},
+    };
+    for (const auto &c : cases) {
+        septcvt_tpdu t;
+        ASSERT_EQ(decode(c.octets, 1, c.direction, t), SEPTCVT_OK) << c.octets;
+        EXPECT_EQ(summary(t), c.fields);
+        EXPECT_EQ(encode(t, 1), octets_text(c.written.empty() ? c.octets : c.written));
+    }
+    /* Every shorter piece of the DELIVER is refused, and read no further
+     * than it goes. */
+    const std::vector<uint8_t> all = octets(cases[0].octets);
+    for (size_t n = 0; n < all.size(); ++n) {
+        const std::vector<uint8_t> piece(all.begin(), all.begin() + static_cast<long>(n));
+        septcvt_tpdu t;
+        EXPECT_EQ(septcvt_tpdu_decode(piece.data(), n, 1, SEPTCVT_FROM_NETWORK, &t, nullptr), SEPTCVT_BAD_TPDU) << n;
+    }
     /* TP-ST: the value, or 63 where reserved, by the ranges as printed. */
     for (unsigned st = 0; st < 256; ++st) {
         const unsigned low = st & 0x1F, defined[] = {2, 5, 9, 5};
         const bool reserved = st >= 0x80 || (low > defined[st >> 5] && low < 0x10);
         const uint8_t octet = static_cast<uint8_t>(st);
-        ASSERT_EQ(decode(base + hex(&octet, 1), 1, SEPTCVT_FROM_NETWORK, t), SEPTCVT_OK);
+        septcvt_tpdu t;
+        ASSERT_EQ(decode(report + hex(&octet, 1), 1, SEPTCVT_FROM_NETWORK, t), SEPTCVT_OK);
         EXPECT_EQ(t.status, static_cast<int>(reserved ? 0x63 : st)) << st;
         EXPECT_EQ(t.status_group, t.status >> 5);
     }
@@ -215,44 +246,42 @@ TEST(Wire, Refusals)
 {
     const int TO = SEPTCVT_TO_NETWORK, FROM = SEPTCVT_FROM_NETWORK, BAD = SEPTCVT_BAD_TPDU;
     const std::string ST = " 21 30 80 41 15 95 0A 21 30 80 41 15 95 0A 00"; /* two stamps and TP-ST */
-    const struct { const char *why; std::string octets; int direction, status; const char *field; size_t offset; unsigned value; } cases[] = {
-        {"no service centre", "", FROM, BAD, "SCA", 0, 0},
-        {"a service centre of 12 octets", "0C", FROM, BAD, "SCA", 0, 12},
-        {"no first octet", "00", FROM, BAD, "TP-MTI", 1, 0},
-        {"the reserved TP-MTI", "00 03", FROM, SEPTCVT_UNSUPPORTED_TPDU, "TP-MTI", 1, 3},
-        {"SUBMIT-REPORT", "00 01", FROM, SEPTCVT_UNSUPPORTED_TPDU, "TP-MTI", 1, 1},
-        {"DELIVER-REPORT", "00 00", TO, SEPTCVT_UNSUPPORTED_TPDU, "TP-MTI", 1, 0},
-        {"COMMAND", "00 02", TO, SEPTCVT_UNSUPPORTED_TPDU, "TP-MTI", 1, 2},
-        {"TP-MR cut", "00 01", TO, BAD, "TP-MR", 2, 0},
-        {"TP-DA past the end", "00 01 00 0D 91 94", TO, BAD, "TP-DA", 3, 13},
-        {"TP-DA of 21 digits", "00 01 00 15 91", TO, BAD, "TP-DA", 3, 21},
-        {"TP-VPF 11 without its octets", "00 19 00 00 81 00 00", TO, BAD, "TP-VPF", 1, 3},
-        {"an enhanced format reserved", "00 09 00 00 81 00 00 07 00 00 00 00 00 00 00", TO, BAD, "TP-VP", 7, 7},
-        {"TP-UDL 160 past the end", "00 01 00 00 81 00 00 A0 C8", TO, BAD, "TP-UDL", 7, 160},
-        {"TP-UDL 161 septets", "00 01 00 00 81 00 00 A1", TO, BAD, "TP-UDL", 7, 161},
-        {"TP-UDL 141 octets", "00 01 00 00 81 00 04 8D", TO, BAD, "TP-UDL", 7, 141},
-        {"a header longer than TP-UDL", "00 41 00 00 81 00 04 03 05 00 03 2A", TO, BAD, "UDHL", 8, 5},
-        {"an element past the header", "00 41 00 00 81 00 04 04 03 00 04 2A", TO, BAD, "IEDL", 10, 4},
-        {"UDHI and TP-UDL 0", "00 41 00 00 81 00 04 00", TO, BAD, "TP-UDL", 7, 0},
-        {"TP-SCTS with a digit 1010", "00 04 00 81 00 00 21 3A 80 41 15 95 0A 00", FROM, BAD, "TP-SCTS", 7, 0x3A},
-        {"TP-SCTS cut", "00 04 00 81 00 00 21 30", FROM, BAD, "TP-SCTS", 6, 0},
-        {"TP-ST cut", "00 06 2A 00 81" + ST.substr(0, ST.size() - 3), FROM, BAD, "TP-ST", 19, 0},
-        {"TP-PI announces TP-UDL", "00 06 2A 00 81" + ST + " 04", FROM, BAD, "TP-PI", 20, 4},
-        {"TP-PI's extension missing", "00 06 2A 00 81" + ST + " 80", FROM, BAD, "TP-PI", 20, 0x80},
-        {"trailing octets are counted", "00 04 00 81 00 00 21 30 80 41 15 95 0A 00 FF FF", FROM, SEPTCVT_OK, "", 0, 0},
+    const struct { const char *why; std::string octets; int direction, status; const char *fault; } cases[] = {
+        {"no service centre", "", FROM, BAD, "SCA 0 at 0"},
+        {"a service centre of 12 octets", "0C", FROM, BAD, "SCA 12 at 0"},
+        {"no first octet", "00", FROM, BAD, "TP-MTI 0 at 1"},
+        {"the reserved TP-MTI", "00 03", FROM, SEPTCVT_UNSUPPORTED_TPDU, "TP-MTI 3 at 1"},
+        {"SUBMIT-REPORT", "00 01", FROM, SEPTCVT_UNSUPPORTED_TPDU, "TP-MTI 1 at 1"},
+        {"DELIVER-REPORT", "00 00", TO, SEPTCVT_UNSUPPORTED_TPDU, "TP-MTI 0 at 1"},
+        {"COMMAND", "00 02", TO, SEPTCVT_UNSUPPORTED_TPDU, "TP-MTI 2 at 1"},
+        {"TP-MR cut", "00 01", TO, BAD, "TP-MR 0 at 2"},
+        {"TP-DA past the end", "00 01 00 0D 91 94", TO, BAD, "TP-DA 13 at 3"},
+        {"TP-DA of 21 digits", "00 01 00 15 91", TO, BAD, "TP-DA 21 at 3"},
+        {"TP-VPF 11 without its octets", "00 19 00 00 81 00 00", TO, BAD, "TP-VPF 3 at 1"},
+        {"an enhanced format reserved", "00 09 00 00 81 00 00 07 00 00 00 00 00 00 00", TO, BAD, "TP-VP 7 at 7"},
+        {"TP-UDL 160 past the end", "00 01 00 00 81 00 00 A0 C8", TO, BAD, "TP-UDL 160 at 7"},
+        {"TP-UDL 161 septets", "00 01 00 00 81 00 00 A1", TO, BAD, "TP-UDL 161 at 7"},
+        {"TP-UDL 141 octets", "00 01 00 00 81 00 04 8D", TO, BAD, "TP-UDL 141 at 7"},
+        {"a header longer than TP-UDL", "00 41 00 00 81 00 04 03 05 00 03 2A", TO, BAD, "UDHL 5 at 8"},
+        {"an element past the header", "00 41 00 00 81 00 04 04 03 00 04 2A", TO, BAD, "IEDL 4 at 10"},
+        {"UDHI and TP-UDL 0", "00 41 00 00 81 00 04 00", TO, BAD, "TP-UDL 0 at 7"},
+        {"TP-SCTS with a digit 1010", "00 04 00 81 00 00 21 3A 80 41 15 95 0A 00", FROM, BAD, "TP-SCTS 58 at 7"},
+        {"TP-SCTS cut", "00 04 00 81 00 00 21 30", FROM, BAD, "TP-SCTS 0 at 6"},
+        {"TP-ST cut", "00 06 2A 00 81" + ST.substr(0, ST.size() - 3), FROM, BAD, "TP-ST 0 at 19"},
+        {"TP-PI announces TP-UDL", "00 06 2A 00 81" + ST + " 04", FROM, BAD, "TP-PI 4 at 20"},
+        {"TP-PI's extension missing", "00 06 2A 00 81" + ST + " 80", FROM, BAD, "TP-PI 128 at 20"},
+        /* 6 octets of header take 7 septets; the octet of the last one's
+         * bit need not be there */
+        {"a 7-bit header alone", "00 41 00 00 81 00 00 07 05 00 03 2A 02 01", TO, SEPTCVT_OK, " 0 at 0"},
+        {"trailing octets are counted", "00 04 00 81 00 00 21 30 80 41 15 95 0A 00 FF FF", FROM, SEPTCVT_OK, " 0 at 0"},
     };
+    septcvt_tpdu t;
     for (const auto &c : cases) {
-        septcvt_tpdu t;
         septcvt_tpdu_fault f;
         EXPECT_EQ(decode(c.octets, 1, c.direction, t, &f), c.status) << c.why;
-        EXPECT_STREQ(septcvt_field_name(f.field), c.field) << c.why;
-        EXPECT_EQ(f.offset, c.offset) << c.why;
-        EXPECT_EQ(f.value, c.value) << c.why;
+        EXPECT_EQ(said(f), c.fault) << c.why;
     }
-    septcvt_tpdu t;
-    ASSERT_EQ(decode(cases[sizeof cases / sizeof *cases - 1].octets, 1, FROM, t), SEPTCVT_OK);
-    EXPECT_EQ(t.trailing, 2u);
-    EXPECT_EQ(t.tpdu_length, 13u);
+    EXPECT_EQ(std::vector<size_t>({t.trailing, t.tpdu_length}), std::vector<size_t>({2, 13}));
 }
 
 TEST(Wire, WritersRefuseFieldsOutOfRange)
@@ -285,8 +314,7 @@ TEST(Wire, WritersRefuseFieldsOutOfRange)
         size_t n = 0;
         septcvt_tpdu_fault f;
         EXPECT_EQ(septcvt_tpdu_encode(&t, 1, out, sizeof out, &n, nullptr, &f), c.status) << c.field;
-        EXPECT_STREQ(septcvt_field_name(f.field), c.field);
-        EXPECT_EQ(n + out[0], 0xEEu) << "a refusal writes nothing";
+        EXPECT_EQ(septcvt_field_name(f.field) + std::to_string(n + out[0]), c.field + "238"s) << "a refusal writes nothing";
     }
     size_t n;
     EXPECT_EQ(septcvt_tpdu_encode(&base, 1, out, 7, &n, nullptr, nullptr), SEPTCVT_NO_ROOM);
@@ -301,15 +329,15 @@ TEST(Wire, Hexadecimal)
     EXPECT_EQ(septcvt_hex_encode(in, 3, text, 6, &n), SEPTCVT_NO_ROOM) << "the NUL too";
     ASSERT_EQ(septcvt_hex_encode(in, 3, text, sizeof text, &n), SEPTCVT_OK);
     EXPECT_STREQ(text, "00ABFF");
-    const struct { const char *hex; int status; uint64_t at; } cases[] = {
-        {"00abFf", SEPTCVT_OK, 9}, {"00ABF", SEPTCVT_MALFORMED, 4}, {"00AG", SEPTCVT_MALFORMED, 3},
-        {"0 AB", SEPTCVT_MALFORMED, 1}, {"00ABFF00", SEPTCVT_NO_ROOM, 9}};
+    /* Either case in; an odd length, a character not a digit, too little room. */
+    const struct { const char *hex, *status_offset_out; } cases[] = {
+        {"00abFf", "0 9: 00 AB FF"}, {"00ABF", "2 4: 01 02 03"}, {"00AG", "2 3: 01 02 03"}, {"0 AB", "2 1: 01 02 03"},
+        {"00ABFF00", "5 9: 01 02 03"}};
     for (const auto &c : cases) {
         uint8_t out[3] = {1, 2, 3};
         uint64_t at = 9;
-        EXPECT_EQ(septcvt_hex_decode(c.hex, strlen(c.hex), out, sizeof out, &n, &at), c.status) << c.hex;
-        EXPECT_EQ(at, c.at) << c.hex;
-        EXPECT_EQ(hex(out, 3), c.status == SEPTCVT_OK ? "00 AB FF" : "01 02 03") << c.hex;
+        const int status = septcvt_hex_decode(c.hex, strlen(c.hex), out, sizeof out, &n, &at);
+        EXPECT_EQ(std::to_string(status) + " " + std::to_string(at) + ": " + hex(out, 3), c.status_offset_out);
     }
 }
 
@@ -328,10 +356,8 @@ TEST(Wire, RandomFieldsGoRound)
         for (int n = pick(21); n > 0; --n)
             number += digits[pick(15)];
         const char *const names[] = {"", "Shop", "Shop @", "\xc3\x9c\xe2\x82\xac", "ABCDEFGHIJK"};
-        /* TON 001 reads back with its '+', 101 as text */
-        const int ton = number[0] == '+' ? 1 : pick(8);
-        t.address = pick(4) ? address(number.c_str(), 1, ton == 5 || (ton == 1 && number[0] != '+') ? 0 : ton, pick(16))
-                            : address(names[pick(5)]);
+        const int ton = number[0] == '+' ? 1 : pick(8); /* 001 reads back with its '+', 101 as text */
+        t.address = pick(4) ? address(number.c_str(), 1, ton == 5 || (ton == 1 && number[0] != '+') ? 0 : ton, pick(16)) : address(names[pick(5)]);
         t.sc = address(number.substr(0, std::min<size_t>(number.size(), 21)).c_str());
         t.reject_duplicates = pick(2), t.reply_path = pick(2), t.status_report = pick(2);
         t.more_messages = pick(2), t.loop_prevention = pick(2);
@@ -350,21 +376,15 @@ TEST(Wire, RandomFieldsGoRound)
         ud.length = ud.dcs == 0 || ud.dcs == 0xF1 ? septcvt_packed_size(static_cast<size_t>(ud.udl), 0) : static_cast<size_t>(ud.udl);
         for (size_t k = 0; k < ud.length; ++k)
             ud.ud[k] = static_cast<uint8_t>(pick(256));
+        /* Read back, every field is written as it was: a field the reader
+         * or the writer lost or moved shows in the octets. */
         const int with_sc = pick(2);
         size_t tpdu_len;
         const std::string written = encode(t, with_sc, &tpdu_len);
-        ASSERT_NE(written, "") << "seed " << seed << " round " << i;
         septcvt_tpdu back;
         const int status = decode(written, with_sc, t.type == SEPTCVT_SUBMIT ? SEPTCVT_TO_NETWORK : SEPTCVT_FROM_NETWORK, back);
-        ASSERT_TRUE(status == SEPTCVT_OK || status == SEPTCVT_UNMAPPED) << "seed " << seed << " " << written;
-        EXPECT_EQ(encode(back, with_sc), written) << "seed " << seed;
-        EXPECT_EQ(back.tpdu_length, tpdu_len);
-        EXPECT_EQ(back.trailing, 0u);
-        EXPECT_STREQ(back.address.text, t.address.text);
-        EXPECT_EQ(back.message_reference, t.type == SEPTCVT_DELIVER ? 0 : t.message_reference);
-        const septcvt_validity &v = t.validity;
-        const bool period = v.format == SEPTCVT_VALIDITY_RELATIVE || (v.format == SEPTCVT_VALIDITY_ENHANCED && v.enhanced != SEPTCVT_ENHANCED_NONE);
-        EXPECT_TRUE(t.type != SEPTCVT_SUBMIT || !period || back.validity.seconds >= v.seconds) << "seed " << seed;
+        ASSERT_TRUE(status == SEPTCVT_OK || status == SEPTCVT_UNMAPPED) << "seed " << seed << " round " << i << ": " << written;
+        EXPECT_EQ(encode(back, with_sc) + " " + std::to_string(back.tpdu_length), written + " " + std::to_string(tpdu_len)) << "seed " << seed;
     }
 }
 
@@ -388,9 +408,7 @@ TEST(Wire, SubmitOfAClassZeroUcs2Text)
     EXPECT_EQ(hex(out, n), "00 11 2A 0D 91 94 51 21 43 65 87 F9 00 18 A7 04 4F 60 59 7D");
     EXPECT_EQ(cmgs, 19u);
     f.message_class = 4;
-    septcvt_tpdu_fault fault;
-    EXPECT_EQ(septcvt_submit_part(text.data(), text.size(), nullptr, &plan, parts, 0, 0, &f, 1, out, sizeof out, &n, &cmgs, &fault), SEPTCVT_BAD_ARGUMENT);
-    EXPECT_EQ(fault.field, SEPTCVT_FIELD_DCS);
+    EXPECT_EQ(septcvt_submit_part(text.data(), text.size(), nullptr, &plan, parts, 0, 0, &f, 1, out, sizeof out, &n, &cmgs, nullptr), SEPTCVT_BAD_ARGUMENT);
 }
 
 /* Random texts of every encoding, planned with either reference size, go
