@@ -36,6 +36,15 @@ std::string hex(const uint8_t *o, size_t n)
     return out;
 }
 
+/* n octets 00, in hexadecimal with spaces. */
+std::string zeros(size_t n)
+{
+    std::string out;
+    while (n-- > 0)
+        out += " 00";
+    return out;
+}
+
 /* A fault as a program would print it: "TP-UDL 160 at 7". */
 std::string said(const septcvt_tpdu_fault &f)
 {
@@ -248,7 +257,7 @@ TEST(Wire, Refusals)
     const std::string ST = " 21 30 80 41 15 95 0A 21 30 80 41 15 95 0A 00"; /* two stamps and TP-ST */
     const struct { const char *why; std::string octets; int direction, status; const char *fault; } cases[] = {
         {"no service centre", "", FROM, BAD, "SCA 0 at 0"},
-        {"a service centre of 12 octets", "0C", FROM, BAD, "SCA 12 at 0"},
+        {"a service centre of 12 octets", "0C 91 11 11 11 11 11 11 11 11 11 11 11 04 00 81 00 00" + STAMP + "00", FROM, BAD, "SCA 12 at 0"},
         {"no first octet", "00", FROM, BAD, "TP-MTI 0 at 1"},
         {"the reserved TP-MTI", "00 03", FROM, SEPTCVT_UNSUPPORTED_TPDU, "TP-MTI 3 at 1"},
         {"SUBMIT-REPORT", "00 01", FROM, SEPTCVT_UNSUPPORTED_TPDU, "TP-MTI 1 at 1"},
@@ -261,7 +270,7 @@ TEST(Wire, Refusals)
         {"an enhanced format reserved", "00 09 00 00 81 00 00 07 00 00 00 00 00 00 00", TO, BAD, "TP-VP 7 at 7"},
         {"TP-UDL 160 past the end", "00 01 00 00 81 00 00 A0 C8", TO, BAD, "TP-UDL 160 at 7"},
         {"TP-UDL 161 septets", "00 01 00 00 81 00 00 A1", TO, BAD, "TP-UDL 161 at 7"},
-        {"TP-UDL 141 octets", "00 01 00 00 81 00 04 8D", TO, BAD, "TP-UDL 141 at 7"},
+        {"TP-UDL 141 octets", "00 01 00 00 81 00 04 8D" + zeros(141), TO, BAD, "TP-UDL 141 at 7"},
         {"a header longer than TP-UDL", "00 41 00 00 81 00 04 03 05 00 03 2A", TO, BAD, "UDHL 5 at 8"},
         {"an element past the header", "00 41 00 00 81 00 04 04 03 00 04 2A", TO, BAD, "IEDL 4 at 10"},
         {"UDHI and TP-UDL 0", "00 41 00 00 81 00 04 00", TO, BAD, "TP-UDL 0 at 7"},
