@@ -172,13 +172,19 @@ TEST(Plan, WorkedExamplesOfTheManPage)
         EXPECT_EQ(std::make_tuple(ruled[n - 1].offset, ruled[n - 1].length, ruled[n - 1].code_point), std::make_tuple(uint64_t{20}, size_t{4}, 0x1F600u));
         EXPECT_TRUE(replace || std::make_tuple(ruled[0].offset, ruled[0].length, ruled[0].code_point) == std::make_tuple(uint64_t{13}, size_t{3}, 0x2013u));
     }
+    /* Too little room stores nothing; the escape character is in no table. */
+    septcvt_char ruled[1] = {{7, 7, 7}};
+    size_t n = 0;
+    EXPECT_EQ(septcvt_plan_ruled_out(SEPTCVT_UTF8, "a\x1b\xc3\xa7", 4, nullptr, ruled, 1, &n, nullptr), SEPTCVT_NO_ROOM);
+    EXPECT_EQ(std::make_tuple(n, ruled[0].offset), std::make_tuple(size_t{2}, uint64_t{7}));
+    EXPECT_EQ(septcvt_plan_ruled_out(SEPTCVT_UTF8, "a\x1b", 2, nullptr, ruled, 1, &n, nullptr), SEPTCVT_OK);
+    EXPECT_EQ(std::make_tuple(n, ruled[0].offset, ruled[0].code_point), std::make_tuple(size_t{1}, uint64_t{1}, 0x1Bu));
     const std::string sale = "Don\u2019t miss it \u2013 our summer sale ends tonight\u2026 Everything is half price, and delivery is free.";
     EXPECT_EQ(plan_of(sale, 0, 0, true), (Planned{SEPTCVT_OK, SEPTCVT_DCS_7BIT, 0, 0, 1, 3, 65, SEPTCVT_NO_OFFSET}));
     const septcvt_plan_options replace{0, 0, 1, 0, nullptr, 0};
     septcvt_part parts[1];
     ASSERT_EQ(septcvt_plan_text(SEPTCVT_UTF8, sale.data(), sale.size(), &replace, &plan, parts, 1, nullptr), SEPTCVT_OK);
     septcvt_replacement r[3];
-    size_t n = 0;
     EXPECT_EQ(septcvt_plan_replaced(sale.data(), sale.size(), &plan, r, 2, &n), SEPTCVT_NO_ROOM);
     EXPECT_EQ(septcvt_plan_replaced(sale.data(), sale.size(), &plan, r, 3, &n), SEPTCVT_OK);
     EXPECT_EQ(std::make_tuple(n, r[0].original.offset, r[1].original.offset, r[2].original.offset, r[2].became_count, r[2].became[2]),
