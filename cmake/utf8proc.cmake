@@ -1,7 +1,6 @@
-# utf8proc, as the imported target utf8proc::utf8proc: for the planner's
-# build, and for a user of the installed static library (the CMake package
-# includes this file). Found by its header and library, since Debian ships
-# no CMake package of it.
+# utf8proc, as the imported target utf8proc::utf8proc, for the planner's
+# build. Found by its header and library, since Debian ships no CMake
+# package of it.
 if(NOT TARGET utf8proc::utf8proc)
   find_path(UTF8PROC_INCLUDE_DIR utf8proc.h)
   find_library(UTF8PROC_LIBRARY utf8proc)

@@ -1,4 +1,5 @@
-/* Plans the UTF-8 text on standard input as SMS and prints the plan and each
+/* Plans the UTF-8 text on standard input as SMS and prints the plan, the
+ * characters that ruled out the 7-bit encodings and those replaced, and each
  * part's user data in hexadecimal.
  *
  *   plan [-l LANGUAGES] [-s LANGUAGES] [-r] [-16] [-n REFERENCE] < text
@@ -24,6 +25,36 @@ static int languages(const char *list, uint16_t *mask)
         list = end + 1;
     } while (*end == ',');
     return *end == '\0';
+}
+
+/* Each character that no allowed table holds, and each look-alike that
+ * went out replaced, a line each where there are any. */
+static int explain(const char *text, size_t len, const septcvt_plan_options *options, const septcvt_plan *plan)
+{
+    septcvt_char ruled[16];
+    septcvt_replacement replaced[16];
+    size_t n = 0;
+    int status = septcvt_plan_ruled_out(SEPTCVT_UTF8, text, len, options, ruled, 16, &n, NULL);
+    if (status != SEPTCVT_OK && status != SEPTCVT_NO_ROOM)
+        return status;
+    for (size_t i = 0; i < n && i < 16; ++i)
+        printf("%s U+%04lX at byte %llu", i == 0 ? "no table holds:" : ",", (unsigned long)ruled[i].code_point,
+               (unsigned long long)ruled[i].offset);
+    if (n > 0)
+        printf(n > 16 ? " and %zu more\n" : "\n", n - 16);
+    status = septcvt_plan_replaced(text, len, plan, replaced, 16, &n);
+    if (status != SEPTCVT_OK && status != SEPTCVT_NO_ROOM)
+        return status;
+    for (size_t i = 0; i < n && i < 16; ++i) {
+        printf("%s U+%04lX at byte %llu to \"", i == 0 ? "replaced:" : ",", (unsigned long)replaced[i].original.code_point,
+               (unsigned long long)replaced[i].original.offset);
+        for (size_t k = 0; k < replaced[i].became_count; ++k)
+            printf("%c", (char)replaced[i].became[k]); /* the plain forms are ASCII */
+        printf("\"");
+    }
+    if (n > 0)
+        printf(n > 16 ? " and %zu more\n" : "\n", n - 16);
+    return SEPTCVT_OK;
 }
 
 int main(int argc, char **argv)
@@ -98,6 +129,10 @@ int main(int argc, char **argv)
     if (plan.ran_out != SEPTCVT_NO_OFFSET)
         printf(", 7-bit ran out at byte %llu", (unsigned long long)plan.ran_out);
     printf("\n");
+    if (explain(text, len, &options, &plan) != SEPTCVT_OK) {
+        fprintf(stderr, "plan: cannot say why\n");
+        return 1;
+    }
     for (size_t k = 0; k < plan.parts; ++k) {
         septcvt_user_data ud;
         status = septcvt_part_user_data(text, len, &options, &plan, parts, k, (unsigned)reference, &ud);

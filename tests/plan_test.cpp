@@ -160,6 +160,48 @@ TEST(Plan, WorkedExamplesOfTheManPage)
     }
     septcvt_plan plan;
     EXPECT_EQ(septcvt_plan_text(SEPTCVT_UTF8, turkish.data(), turkish.size(), nullptr, &plan, nullptr, 0, nullptr), SEPTCVT_NO_ROOM);
+    /* Why a plan is what it is: what no table holds, before and after
+     * replacement, and what went out replaced. */
+    const std::string price = "Price: 5 \u20ac \u2013 ok \U0001F600";
+    for (const int replace : {0, 1}) {
+        const septcvt_plan_options o{0, 0, replace, 0, nullptr, 0};
+        septcvt_char ruled[2];
+        size_t n = 0;
+        EXPECT_EQ(septcvt_plan_ruled_out(SEPTCVT_UTF8, price.data(), price.size(), &o, ruled, 2, &n, nullptr), SEPTCVT_OK);
+        EXPECT_EQ(n, replace ? 1u : 2u);
+        EXPECT_EQ(std::make_tuple(ruled[n - 1].offset, ruled[n - 1].length, ruled[n - 1].code_point), std::make_tuple(uint64_t{20}, size_t{4}, 0x1F600u));
+        EXPECT_TRUE(replace || std::make_tuple(ruled[0].offset, ruled[0].length, ruled[0].code_point) == std::make_tuple(uint64_t{13}, size_t{3}, 0x2013u));
+    }
+    /* Too little room stores nothing; the escape character is in no table. */
+    septcvt_char ruled[1] = {{7, 7, 7}};
+    size_t n = 0;
+    EXPECT_EQ(septcvt_plan_ruled_out(SEPTCVT_UTF8, "a\x1b\xc3\xa7", 4, nullptr, ruled, 1, &n, nullptr), SEPTCVT_NO_ROOM);
+    EXPECT_EQ(std::make_tuple(n, ruled[0].offset), std::make_tuple(size_t{2}, uint64_t{7}));
+    EXPECT_EQ(septcvt_plan_ruled_out(SEPTCVT_UTF8, "a\x1b", 2, nullptr, ruled, 1, &n, nullptr), SEPTCVT_OK);
+    EXPECT_EQ(std::make_tuple(n, ruled[0].offset, ruled[0].code_point), std::make_tuple(size_t{1}, uint64_t{1}, 0x1Bu));
+    const std::string sale = "Don\u2019t miss it \u2013 our summer sale ends tonight\u2026 Everything is half price, and delivery is free.";
+    EXPECT_EQ(plan_of(sale, 0, 0, true), (Planned{SEPTCVT_OK, SEPTCVT_DCS_7BIT, 0, 0, 1, 3, 65, SEPTCVT_NO_OFFSET}));
+    const septcvt_plan_options replace{0, 0, 1, 0, nullptr, 0};
+    septcvt_part parts[1];
+    ASSERT_EQ(septcvt_plan_text(SEPTCVT_UTF8, sale.data(), sale.size(), &replace, &plan, parts, 1, nullptr), SEPTCVT_OK);
+    septcvt_replacement r[3];
+    EXPECT_EQ(septcvt_plan_replaced(sale.data(), sale.size(), &plan, r, 2, &n), SEPTCVT_NO_ROOM);
+    EXPECT_EQ(septcvt_plan_replaced(sale.data(), sale.size(), &plan, r, 3, &n), SEPTCVT_OK);
+    EXPECT_EQ(std::make_tuple(n, r[0].original.offset, r[1].original.offset, r[2].original.offset, r[2].became_count, r[2].became[2]),
+              std::make_tuple(size_t{3}, uint64_t{3}, uint64_t{16}, uint64_t{48}, size_t{3}, uint32_t{'.'}));
+    /* Where the unmapped characters are, each way. */
+    const struct { int direction; std::string in; std::string want; } walks[] = {
+        {SEPTCVT_TO_UNICODE, "Hi\x80\x1b" "A!", "2+1 3+2 "}, {SEPTCVT_TO_GSM, "Fa\u00e7ade \U0001F600", "2+2 8+4 "}};
+    for (const auto &w : walks) {
+        std::string got;
+        uint64_t at = 0;
+        size_t length = 0;
+        for (uint64_t from = 0; septcvt_next_unmapped(w.direction, SEPTCVT_UTF8, 0, 0, w.in.data(), w.in.size(), from, &at, &length) == SEPTCVT_OK &&
+                                at != SEPTCVT_NO_OFFSET;
+             from = at + length)
+            got += std::to_string(at) + "+" + std::to_string(length) + " ";
+        EXPECT_EQ(got, w.want);
+    }
 }
 
 /* The plain form of a look-alike, written from the table in the header. */
@@ -221,7 +263,7 @@ TEST(Plan, UserDataOfAPart)
         SCOPED_TRACE(c.name);
         const septcvt_plan_options o{0, 0, c.replace, c.bits, reinterpret_cast<const uint8_t *>(c.elements.data()), c.elements.size()};
         septcvt_plan plan;
-        septcvt_part parts[3];
+        septcvt_part parts[3] = {}; /* a part past the last is in range */
         ASSERT_EQ(septcvt_plan_text(c.form, c.text.data(), c.text.size(), &o, &plan, parts, 3, nullptr), SEPTCVT_OK);
         if (c.part.end > 0)
             parts[c.k] = c.part;
@@ -276,15 +318,20 @@ bool operator<(const Choice &a, const Choice &b)
 
 /* Every encoding tried on its own: the default alphabet, each allowed pair
  * (locking id 2 is the default table), UCS-2. */
+const std::vector<RefTables> &languages()
+{
+    static std::vector<RefTables> read;
+    if (read.empty()) {
+        EXPECT_TRUE(ref_read_languages(NATIONAL_DATA, read));
+    }
+    return read;
+}
+
 Choice ref_plan(const std::vector<uint32_t> &text, bool replace, uint16_t locking, uint16_t single, size_t extra)
 {
-    static std::vector<RefTables> languages;
-    if (languages.empty()) {
-        EXPECT_TRUE(ref_read_languages(NATIONAL_DATA, languages));
-    }
     std::vector<Choice> choices;
     auto evaluate = [&](bool replaced, int l, int s) {
-        const RefTables pair = ref_pair(languages, l < 0 ? 0 : l, s);
+        const RefTables pair = ref_pair(languages(), l < 0 ? 0 : l, s);
         std::vector<Piece> pieces;
         int32_t state = 0, last = -1;
         size_t total = 0;
@@ -339,9 +386,10 @@ TEST(Plan, RandomTextsHoldTogetherReadBackAndTakeTheFewestParts)
 {
     /* Pieces that test every rule: escapes, national letters, marks and
      * emoji sequences that make clusters, surrogates, look-alikes, CR LF. */
-    const std::vector<std::string> pieces = {"a", "b", " ", "\r\n", "{", "\u20ac", "\u0394", "\u015f", "\u011f", "\u0131", "\u00e7",
-        "\u00e3", "\u00ea", "e\u0301", "\u0915", "\u0915\u093f", "\u0905", "\U0001F600", "\U0001F469\u200d\U0001F4BB",
-        "\U0001F1E9\U0001F1EA", "\u2764\ufe0f", "\u2019", "\u2026", "\u00a0", "\u200b", "\ufeff", "\uff21", "\u201c", "\u0627"};
+    /* Look-alikes early, so that many texts are 7-bit once replaced. */
+    const std::vector<std::string> pieces = {"a", "b", " ", "\r\n", "{", "\u20ac", "\u0394", "\u2019", "\u2026", "\u00a0", "\u200b",
+        "\ufeff", "\uff21", "\u201c", "\u015f", "\u011f", "\u0131", "\u00e7", "\u00e3", "\u00ea", "e\u0301", "\u0915",
+        "\u0915\u093f", "\u0905", "\U0001F600", "\U0001F469\u200d\U0001F4BB", "\U0001F1E9\U0001F1EA", "\u2764\ufe0f", "\u0627"};
     const uint16_t masks[] = {0, 0x0002, 0x000A, 0x0040, 0x3FFE};
     const uint8_t port[] = {0x05, 0x04, 0x0B, 0x84, 0x23, 0xF0};
     std::mt19937 rng(26);
@@ -388,6 +436,44 @@ TEST(Plan, RandomTextsHoldTogetherReadBackAndTakeTheFewestParts)
         }
         EXPECT_EQ(parts[plan.parts - 1].end, text.size());
         EXPECT_EQ(back, sent);
+        /* What ruled the 7-bit encodings out, against every character looked
+         * up in every allowed pair; and what went out replaced. */
+        using Char = std::tuple<uint64_t, size_t, uint32_t, std::vector<uint32_t>>;
+        std::vector<Char> ruled, replaced;
+        for (size_t at = 0; at < text.size();) {
+            const RefDecoded d = ref_decode(text, at);
+            const std::vector<uint32_t> becomes = ref_replaced(d.value);
+            bool held = true;
+            for (uint32_t c : o.replace_lookalikes ? becomes : std::vector<uint32_t>{d.value}) {
+                bool by_one = false;
+                for (int l = 0; l < 14; ++l)
+                    for (int s = 0; s < 14; ++s)
+                        by_one |= (l == 0 || (o.locking_languages >> l & 1)) && (s == 0 || (o.single_languages >> s & 1)) &&
+                                  c != 0x1B && !ref_gsm(ref_pair(languages(), l, s), c).empty();
+                held = held && by_one;
+            }
+            if (!held)
+                ruled.emplace_back(at, d.next - at, d.value, std::vector<uint32_t>{});
+            if (plan.replaced > 0 && becomes != std::vector<uint32_t>{d.value})
+                replaced.emplace_back(at, d.next - at, d.value, becomes);
+            at = d.next;
+        }
+        std::vector<septcvt_char> got_ruled(ruled.size() + 1);
+        std::vector<septcvt_replacement> got_replaced(replaced.size() + 1);
+        size_t n_ruled = 0, n_replaced = 0;
+        ASSERT_EQ(septcvt_plan_ruled_out(SEPTCVT_UTF8, text.data(), text.size(), &o, got_ruled.data(), got_ruled.size(), &n_ruled, nullptr), SEPTCVT_OK);
+        ASSERT_EQ(septcvt_plan_replaced(text.data(), text.size(), &plan, got_replaced.data(), got_replaced.size(), &n_replaced), SEPTCVT_OK);
+        std::vector<Char> got;
+        for (size_t i = 0; i < n_ruled; ++i)
+            got.emplace_back(got_ruled[i].offset, got_ruled[i].length, got_ruled[i].code_point, std::vector<uint32_t>{});
+        EXPECT_EQ(got, ruled);
+        got.clear();
+        for (size_t i = 0; i < n_replaced; ++i) {
+            const septcvt_replacement &r = got_replaced[i];
+            got.emplace_back(r.original.offset, r.original.length, r.original.code_point, std::vector<uint32_t>(r.became, r.became + r.became_count));
+        }
+        EXPECT_EQ(got, replaced);
+        EXPECT_EQ(n_replaced, plan.replaced);
         /* The same text as UCS-2, big-endian behind its mark: the same plan and user data. */
         std::string ucs2 = "\xfe\xff";
         for (uint32_t c : ref_code_points(text))

@@ -233,6 +233,33 @@ static bool through_interface(bool reverse, bool ucs2, const std::string &in, co
            (refused ? st.total_in : in.size()) == want.used && fault == want.fault;
 }
 
+/* Where the unmapped characters stand: walked one after the other, as many
+ * as the conversion counts, the walk stopped where refused input begins;
+ * and the text without them converts to the same output with none
+ * unmapped. */
+static bool unmapped_found(bool reverse, bool ucs2, const std::string &in, const Converted &want, const RefTables *t)
+{
+    const int direction = reverse ? SEPTCVT_TO_GSM : SEPTCVT_TO_UNICODE, form = ucs2 ? SEPTCVT_UCS2 : SEPTCVT_UTF8;
+    const int locking = t != nullptr ? t->locking_id : 0, single = t != nullptr ? t->single_id : 0;
+    std::string rest; /* the input without them */
+    uint64_t from = 0, at = 0, found = 0;
+    size_t length = 0;
+    int status;
+    while ((status = septcvt_next_unmapped(direction, form, locking, single, in.data(), in.size(), from, &at, &length)) ==
+               SEPTCVT_OK && at != SEPTCVT_NO_OFFSET) {
+        rest.append(in, from, at - from);
+        from = at + length;
+        ++found;
+    }
+    if (found != want.unmapped || status != (want.status == SEPTCVT_UNMAPPED ? SEPTCVT_OK : want.status))
+        return false;
+    if (status != SEPTCVT_OK)
+        return at == (want.fault == REF_NO_FAULT ? 0 : want.fault);
+    rest.append(in, from, std::string::npos);
+    const Converted again = ref_convert(reverse, ucs2, rest, t != nullptr ? *t : ref_default_tables());
+    return again.unmapped == 0 && again.out == want.out;
+}
+
 /* The whole input at once, into exactly the room of its output and into a
  * byte less (a long text also into none, half and every room up to 300
  * bytes short of it), and (to GSM) its septets counted. A whole buffer is a complete
@@ -268,6 +295,8 @@ static bool whole_agrees(bool reverse, bool ucs2, const std::string &in, Convert
             (reverse && fault != (want.fault == REF_NO_FAULT ? 0 : want.fault)))
             return false;
     }
+    if (!unmapped_found(reverse, ucs2, in, want, t))
+        return false;
     size_t septets = 0;
     const int counted = t != nullptr ? septcvt_count_septets_pair(form, t->locking_id, t->single_id, text, in.size(), &septets, nullptr)
                                      : septcvt_count_septets(form, text, in.size(), &septets, nullptr);

@@ -175,6 +175,23 @@ SEPTCVT_API int septcvt_to_gsm_pair(int form, int locking, int single, const voi
                                     void *out, size_t out_size, size_t *out_len, uint64_t *unmapped,
                                     uint64_t *error_offset);
 
+/* Where the next character without a mapping stands, for a caller that
+ * must say where each is (a codec's error handler, a message): in
+ * in[0..in_len), read as the whole-buffer calls read it in the direction,
+ * form and pair given, from the offset `from` on, which is 0 or where an
+ * earlier call's character ended. *offset and *length are the bytes of
+ * the next character that the conversion counts as unmapped and leaves
+ * out: in GSM text a code the locking table lacks (a byte above 0x7F
+ * among them), an escape and a code the single table lacks (two bytes),
+ * or a final escape (one byte); in Unicode text a UCS-2 unit (surrogates
+ * are not paired) or a UTF-8 character the pair lacks, every character
+ * above U+FFFF among them. *offset is SEPTCVT_NO_OFFSET (and *length 0)
+ * where none is left. Input that the conversion refuses at or after
+ * `from` gives its status, SEPTCVT_MALFORMED or SEPTCVT_NO_MARK, with
+ * *offset where the refused bytes begin. */
+SEPTCVT_API int septcvt_next_unmapped(int direction, int form, int locking, int single, const void *in,
+                                      size_t in_len, uint64_t from, uint64_t *offset, size_t *length);
+
 /* Packed septets, the form of SMS user data: codes 0x00-0x7F, seven bits
  * each, low bits first, behind fill_bits (0-6) zero bits that align them
  * after a user-data header. */
@@ -360,6 +377,46 @@ typedef struct septcvt_user_data {
 SEPTCVT_API int septcvt_part_user_data(const void *text, size_t text_len, const septcvt_plan_options *options,
                                        const septcvt_plan *plan, const septcvt_part *parts, size_t k,
                                        unsigned reference, septcvt_user_data *out);
+
+/* A character of a text and where it stands: its first byte in the input
+ * (the UCS-2 mark counted) and its bytes. */
+typedef struct septcvt_char {
+    uint64_t offset;
+    size_t length;
+    uint32_t code_point;
+} septcvt_char;
+
+/* What a look-alike became: up to three code points, none where it was
+ * dropped. */
+typedef struct septcvt_replacement {
+    septcvt_char original;
+    uint32_t became[3];
+    size_t became_count;
+} septcvt_replacement;
+
+/* Why a text left the 7-bit encodings: each character of text[0..text_len)
+ * that no pair the options allow holds (in no allowed locking table, the
+ * default alphabet included, and in no allowed single table, the default
+ * extension included; U+001B and everything above U+FFFF in none), in
+ * order, into out[0..max_out); with replace_lookalikes on, a character is
+ * judged by what it becomes, as the 7-bit candidates read it. *count is
+ * how many there are: with more than max_out, SEPTCVT_NO_ROOM and nothing
+ * stored (out may be null with max_out 0). A text can also leave them with
+ * no such character, when no one allowed pair holds all of it: the plan's
+ * ran_out says where. Arguments and text are refused as septcvt_plan_text
+ * refuses them (its elements and reference size are not looked at); on
+ * SEPTCVT_OK, *error_offset is SEPTCVT_NO_OFFSET. */
+SEPTCVT_API int septcvt_plan_ruled_out(int form, const void *text, size_t text_len,
+                                       const septcvt_plan_options *options, septcvt_char *out, size_t max_out,
+                                       size_t *count, uint64_t *error_offset);
+
+/* What went out replaced: each look-alike of the text that plan was made
+ * of, replaced or dropped, with what it became, in order, into
+ * out[0..max_out); none where the plan sent the original text
+ * (plan->replaced 0), else plan->replaced of them. *count and a short out
+ * as for septcvt_plan_ruled_out. */
+SEPTCVT_API int septcvt_plan_replaced(const void *text, size_t text_len, const septcvt_plan *plan,
+                                      septcvt_replacement *out, size_t max_out, size_t *count);
 
 /* A received part, read back. */
 typedef struct septcvt_received {
