@@ -492,6 +492,12 @@ SEPTCVT_API int septcvt_read_part(int dcs, int udhi, int udl, const uint8_t *ud,
 #define SEPTCVT_FIELD_IEDL 17    /* the length of an element of the header */
 #define SEPTCVT_FIELD_UD 18      /* TP-UD */
 #define SEPTCVT_FIELD_ADDRESS 19 /* an address read or written on its own */
+#define SEPTCVT_FIELD_SHORT_MESSAGE 20   /* SMPP's short_message */
+#define SEPTCVT_FIELD_MESSAGE_PAYLOAD 21 /* SMPP's message_payload */
+#define SEPTCVT_FIELD_DATA_CODING 22     /* SMPP's data_coding */
+#define SEPTCVT_FIELD_SAR_MSG_REF_NUM 23 /* SMPP's sar_msg_ref_num */
+#define SEPTCVT_FIELD_SAR_TOTAL 24       /* SMPP's sar_total_segments */
+#define SEPTCVT_FIELD_SAR_SEQNUM 25      /* SMPP's sar_segment_seqnum */
 
 /* Where a TPDU stops holding together, or which argument a writer refused. */
 typedef struct septcvt_tpdu_fault {
@@ -722,6 +728,226 @@ SEPTCVT_API int septcvt_submit_part(const void *text, size_t text_len, const sep
                                     const septcvt_plan *plan, const septcvt_part *parts, size_t k, unsigned reference,
                                     const septcvt_tpdu *fields, int with_sc, uint8_t *out, size_t out_size,
                                     size_t *out_len, size_t *tpdu_len, septcvt_tpdu_fault *fault);
+
+/* SMPP: the fields of submit_sm and deliver_sm that carry text
+ * (short_message or message_payload, esm_class, data_coding, and the SAR
+ * parameters), not PDUs: binding, sequence numbers and PDU bodies stay
+ * with the SMPP stack. A fault names the field with the offset of the
+ * octet in the message, 0 for a parameter of its own (data_coding, the
+ * SAR values), and its value. */
+#define SEPTCVT_SHORT_MESSAGE_OCTETS 254 /* the most short_message holds */
+#define SEPTCVT_PAYLOAD_OCTETS 65535     /* the most message_payload holds */
+
+/* What an SMSC takes data_coding 0 for, as SMSCs differ. */
+#define SEPTCVT_SMSC_GSM 0        /* the default alphabet, a septet an octet (the default) */
+#define SEPTCVT_SMSC_GSM_PACKED 1 /* the default alphabet, septets packed as in TP-UD */
+#define SEPTCVT_SMSC_LATIN1 2     /* out: data_coding 0x03, Latin-1; in: 0 read as Latin-1 */
+typedef struct septcvt_smpp_settings {
+    int smsc_alphabet;  /* SEPTCVT_SMSC_... */
+    int ucs2_class;     /* nonzero: UCS-2 with a class, data_coding 0x18-0x1B, is sent and read; SMPP
+                         * reserves these values, but many SMSCs pass them on */
+} septcvt_smpp_settings;
+
+/* esm_class: bit 6 UDHI, bit 7 the reply path, and in deliver_sm bits 5-2
+ * the message type. */
+#define SEPTCVT_ESM_UDHI 0x40
+#define SEPTCVT_ESM_REPLY_PATH 0x80
+#define SEPTCVT_ESM_TYPE_MASK 0x3C
+#define SEPTCVT_ESM_RECEIPT 0x04         /* an SMSC delivery receipt */
+#define SEPTCVT_ESM_ACKNOWLEDGEMENT 0x08 /* an SME delivery acknowledgement */
+#define SEPTCVT_ESM_MANUAL 0x10          /* an SME manual or user acknowledgement */
+#define SEPTCVT_ESM_INTERMEDIATE 0x20    /* an intermediate delivery notification */
+
+/* The SAR parameters: sar_msg_ref_num (16 bits), sar_total_segments and
+ * sar_segment_seqnum. */
+typedef struct septcvt_smpp_sar {
+    int present;  /* 1 where the three go with the message */
+    unsigned msg_ref_num, total_segments, segment_seqnum;
+} septcvt_smpp_sar;
+
+/* How part k of a plan goes in a submit_sm, and how a whole text goes in
+ * message_payload. */
+#define SEPTCVT_SMPP_UDH 0 /* the concatenation element in the header of short_message */
+#define SEPTCVT_SMPP_SAR 1 /* the SAR parameters instead: the SMSC writes the element */
+typedef struct septcvt_smpp_message {
+    int esm_class;       /* SEPTCVT_ESM_UDHI where there is a header */
+    int data_coding;
+    septcvt_smpp_sar sar;
+    size_t length;       /* octets of short_message */
+    uint8_t short_message[SEPTCVT_SHORT_MESSAGE_OCTETS];
+} septcvt_smpp_message;
+
+/* Part k of a plan (the same text, options, plan, parts, k and reference
+ * as for septcvt_part_user_data) as submit_sm takes it, with SMSCs'
+ * defaults: short_message holds the header's octets, then the text a
+ * septet an octet (through the plan's pair: its language elements are in
+ * the header) or UTF-16 big-endian; esm_class has UDHI where there is a
+ * header; data_coding is 0x00 or 0x08, or with a class (message_class
+ * 0-3; -1 for none) 0xF0-0xF3 (UCS-2: 0x18-0x1B where settings allow it,
+ * else SEPTCVT_BAD_ARGUMENT). settings (null: all zero) say how the SMSC
+ * takes data_coding 0: a septet an octet; packed behind the header's fill
+ * bits as in TP-UD, where a text that ends with a carriage return on an
+ * octet boundary gets a second one, since packed septets carry no count
+ * and a reader would take the first for padding (so it reads back with
+ * two); or Latin-1, data_coding 0x03, for a plan in the default alphabet
+ * only (a national pair or a class is SEPTCVT_BAD_ARGUMENT) and only where
+ * every character has a Latin-1 form (else SEPTCVT_UNMAPPED, nothing
+ * written). With SEPTCVT_SMPP_SAR the header has no concatenation
+ * element and, for a text of more than one part, sar gives reference,
+ * the total and k + 1; the plan must then have been made with the room of
+ * a 16-bit reference (reference_bits 16), which the SMSC's element takes
+ * on the air, else SEPTCVT_BAD_ARGUMENT. Other refusals are those of
+ * septcvt_part_user_data; a refusal leaves *out as it was. Only a library
+ * with the planner has it. */
+SEPTCVT_API int septcvt_smpp_part(const void *text, size_t text_len, const septcvt_plan_options *options,
+                                  const septcvt_plan *plan, const septcvt_part *parts, size_t k, unsigned reference,
+                                  int concatenation, int message_class, const septcvt_smpp_settings *settings,
+                                  septcvt_smpp_message *out);
+
+/* The whole text in one message_payload, no parts, in the plan's encoding
+ * and pair (its language elements and the caller's elements in a header,
+ * with UDHI in *esm_class), into payload[0..payload_size): *payload_len
+ * its octets, *esm_class and *data_coding as septcvt_smpp_part gives them.
+ * SEPTCVT_NO_ROOM with *payload_len the octets needed (more than
+ * SEPTCVT_PAYLOAD_OCTETS is SEPTCVT_TOO_MANY_PARTS: no message_payload
+ * holds it). */
+SEPTCVT_API int septcvt_smpp_payload(const void *text, size_t text_len, const septcvt_plan_options *options,
+                                     const septcvt_plan *plan, int message_class,
+                                     const septcvt_smpp_settings *settings, uint8_t *payload, size_t payload_size,
+                                     size_t *payload_len, int *esm_class, int *data_coding);
+
+/* The alphabets data_coding names, as read. */
+#define SEPTCVT_SMPP_GSM 0    /* the default alphabet: 0x00 by the settings, 0xF0-0xF3 */
+#define SEPTCVT_SMPP_ASCII 1  /* IA5: 0x01 */
+#define SEPTCVT_SMPP_LATIN1 2 /* 0x03, and 0x00 where the settings say so */
+#define SEPTCVT_SMPP_UCS2 3   /* 0x08, and 0x18-0x1B where the settings allow them */
+#define SEPTCVT_SMPP_OCTETS 4 /* binary: 0x02, 0x04, 0xF4-0xF7; no text */
+
+/* A deliver_sm's text, read. */
+typedef struct septcvt_smpp_received {
+    int message_type;   /* esm_class & SEPTCVT_ESM_TYPE_MASK: 0 a message, else a receipt or acknowledgement */
+    int reply_path;     /* 1 where esm_class sets it */
+    int alphabet;       /* SEPTCVT_SMPP_... */
+    int has_class, message_class;
+    size_t header_length; /* octets of the header, its length octet included; 0 where none */
+    int concatenated;   /* 1 where the header, or else the SAR values, place the message in a series */
+    int sar;            /* 1 where the SAR values do (the header's element counts where both are there) */
+    int reference_bits; /* 8 or 16 (the SAR reference is 16 bits) */
+    unsigned reference, total, sequence;
+    int locking, single; /* the language ids the header named, 0 where none */
+    uint64_t unmapped;  /* characters without a mapping, each left out */
+    size_t text_len;    /* the text as UTF-8, or the octets after the header for binary data */
+} septcvt_smpp_received;
+
+/* Reads a deliver_sm's short_message (or, payload nonzero, its
+ * message_payload) message[0..length) with its esm_class, data_coding and
+ * SAR values (sar may be null) into *out, the text into text[0..text_size)
+ * (a payload may be far longer than a part): data_coding 0 as settings
+ * (null: all zero) say, 0x01 as ASCII, 0x03 as Latin-1, 0x08 as UCS-2,
+ * 0xF0-0xF3 as the default alphabet a septet an octet (packed where the
+ * settings say so), 0x02, 0x04 and 0xF4-0xF7 as binary (the header's
+ * elements and the octets given, no text). The message type of esm_class
+ * is reported, so that a delivery receipt is never taken for text to join;
+ * a receipt's own format is not read. A short_message of more than 254
+ * octets, a header past the message, SAR values out of range (a total of
+ * 0, a sequence number of 0 or above the total, a reference above 16 bits)
+ * and any other data_coding are SEPTCVT_BAD_TPDU with the field in *fault;
+ * text too long for text_size is SEPTCVT_NO_ROOM with *out holding the
+ * length needed. SEPTCVT_UNMAPPED where characters had no mapping. A
+ * refusal leaves *out and text as they were. */
+SEPTCVT_API int septcvt_smpp_read(const uint8_t *message, size_t length, int payload, int esm_class,
+                                  int data_coding, const septcvt_smpp_sar *sar,
+                                  const septcvt_smpp_settings *settings, septcvt_smpp_received *out, uint8_t *text,
+                                  size_t text_size, septcvt_tpdu_fault *fault);
+
+/* Joining received parts. The caller hands the parts it holds of one
+ * sender, each turned into a septcvt_join_part by one of the calls below
+ * (from a TPDU read whole, a deliver_sm's fields, or a part's TP-DCS,
+ * TP-UDHI, TP-UDL and TP-UD); septcvt_join sorts them into messages. The
+ * library keeps nothing between calls: the caller keeps parts until a
+ * message is complete or its own time limit passes. */
+#define SEPTCVT_JOIN_UNITS 290 /* the most septets a part holds (254 octets of packed septets) */
+
+/* What a part's units are. */
+#define SEPTCVT_UNITS_SEPTETS 0 /* GSM codes, a septet a unit */
+#define SEPTCVT_UNITS_UTF16 1   /* UTF-16 units, big-endian, two octets a unit */
+#define SEPTCVT_UNITS_OCTETS 2  /* binary data */
+
+/* A received part as the joiner takes it: its place in a series and its
+ * text's units, not yet read, so that an escape pair or a surrogate pair
+ * that a sender cut between two parts comes back whole. */
+typedef struct septcvt_join_part {
+    int message_type;   /* as septcvt_smpp_received's; a part of another type than 0 stands alone */
+    int concatenated;   /* 0: the part stands alone */
+    int sar;            /* 1 where the SAR values place it: a kind of reference of its own */
+    int reference_bits; /* 8 or 16: references of different sizes never match */
+    unsigned reference, total, sequence;
+    int locking, single; /* the part's own tables */
+    int units_kind;     /* SEPTCVT_UNITS_... */
+    size_t length;      /* octets of units: septets, twice the UTF-16 units, or octets */
+    uint8_t units[2 * SEPTCVT_JOIN_UNITS];
+} septcvt_join_part;
+
+/* A part from its TP-DCS, TP-UDHI, TP-UDL and TP-UD, as septcvt_read_part
+ * takes them and refuses them; a concatenation element with a sequence
+ * number of 0 or above its total is passed over, so the part stands alone. */
+SEPTCVT_API int septcvt_join_part_from_user_data(int dcs, int udhi, int udl, const uint8_t *ud, size_t ud_len,
+                                                 septcvt_join_part *out);
+/* A part from a TPDU read whole: its user data; a STATUS-REPORT stands
+ * alone as a receipt. */
+SEPTCVT_API int septcvt_join_part_from_tpdu(const septcvt_tpdu *tpdu, septcvt_join_part *out);
+/* A part from a deliver_sm's fields, as septcvt_smpp_read takes them and
+ * refuses them; a message_payload longer than a part's units is
+ * SEPTCVT_NO_ROOM. */
+SEPTCVT_API int septcvt_join_part_from_smpp(const uint8_t *message, size_t length, int payload, int esm_class,
+                                            int data_coding, const septcvt_smpp_sar *sar,
+                                            const septcvt_smpp_settings *settings, septcvt_join_part *out,
+                                            septcvt_tpdu_fault *fault);
+
+/* What the joiner made of the parts. */
+#define SEPTCVT_JOINED 0     /* a message whose parts are all there, joined in sequence order */
+#define SEPTCVT_ALONE 1      /* a part that stands alone: no concatenation element, or a receipt */
+#define SEPTCVT_INCOMPLETE 2 /* parts are missing: `missing` lists their sequence numbers */
+#define SEPTCVT_CONFLICT 3   /* two parts with the same numbers and different units: never joined */
+typedef struct septcvt_message {
+    int kind;            /* SEPTCVT_JOINED, SEPTCVT_ALONE, SEPTCVT_INCOMPLETE or SEPTCVT_CONFLICT */
+    int sar, reference_bits;
+    unsigned reference, total;
+    int message_type;
+    int units_kind;      /* binary data where it is SEPTCVT_UNITS_OCTETS: no text */
+    size_t parts_at, parts_count;     /* in indices: the parts used, in sequence order (a repeat left out) */
+    size_t missing_at, missing_count; /* in indices: the sequence numbers missing */
+    size_t pairs_at, pairs_count;     /* in indices: pairs of parts in conflict, two indices each */
+    size_t repeats;      /* parts that repeat one used (same numbers, same units), dropped */
+    size_t text_at, text_len; /* in text: the text as UTF-8 (joined and complete messages only), or the octets */
+    uint64_t unmapped;
+} septcvt_message;
+
+/* The caller's room for what septcvt_join gives, and how much of each it
+ * needs. */
+typedef struct septcvt_join_room {
+    septcvt_message *messages;
+    size_t max_messages, messages_count;
+    size_t *indices; /* indices of parts, sequence numbers and pairs */
+    size_t max_indices, indices_count;
+    uint8_t *text;
+    size_t text_size, text_len;
+} septcvt_join_room;
+
+/* Sorts parts[0..count) into messages, in the order of their first part:
+ * parts with the same kind of reference (8-bit, 16-bit or SAR), reference
+ * and total are one message. A part with the same numbers and the same
+ * units as one before it is a repeat, dropped (a part that stands alone
+ * never is); two with the same numbers and different units are in
+ * conflict, every such pair named, and their message is not joined. A
+ * message with every sequence number is joined: the parts' units in
+ * sequence order, each part read through its own tables (an escape that
+ * ends a part takes the code that begins the next through the tables of
+ * the part it stands in), UTF-16 units across parts before they are read.
+ * With too little room in any array, SEPTCVT_NO_ROOM with the counts
+ * needed in *room, and nothing else written; SEPTCVT_UNMAPPED where
+ * characters had no mapping. */
+SEPTCVT_API int septcvt_join(const septcvt_join_part *parts, size_t count, septcvt_join_room *room);
 
 #ifdef __cplusplus
 }

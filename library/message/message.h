@@ -84,4 +84,22 @@ constexpr size_t unit_room(size_t h)
  * inside the bytes) and none is one the library writes. */
 bool elements_hold(const septcvt_plan_options &options);
 
+/* A plan's fields are in range: its encoding, language ids, parts, form. */
+bool plan_holds(const septcvt_plan &plan);
+
+/* The header of part k of plan (its length octet first) into
+ * h[0..SEPTCVT_USER_DATA_OCTETS) as septcvt_part_user_data writes it, the
+ * concatenation element left out where `concatenation` is false; its
+ * octets, 0 where it has no element. */
+size_t write_header(const septcvt_plan &plan, const septcvt_plan_options &o, size_t k, unsigned reference,
+                    bool concatenation, uint8_t *h);
+
+/* The text r reads, through the plan's encoding: 7-bit codes one a byte
+ * (look-alikes replaced where the plan replaced them) or UTF-16
+ * big-endian, into out[0..size); n the bytes it takes, also past size.
+ * SEPTCVT_OK; SEPTCVT_NO_ROOM where they are more than size;
+ * SEPTCVT_BAD_ARGUMENT for a character the plan's tables lack (not the
+ * text the plan was made of); SEPTCVT_MALFORMED. */
+int encode_text(text_reader &r, const septcvt_plan &plan, uint8_t *out, size_t size, size_t &n);
+
 #endif

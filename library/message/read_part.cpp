@@ -28,7 +28,7 @@ coding coding_of(int dcs)
     return SEVEN_BIT;
 }
 
-bool read_header(const uint8_t *h, size_t len, septcvt_received &out, size_t &at)
+bool read_header(const uint8_t *h, size_t len, septcvt_received &out, size_t &at, int *reference_bits)
 {
     uint8_t iei, size;
     const uint8_t *d;
@@ -50,19 +50,17 @@ bool read_header(const uint8_t *h, size_t len, septcvt_received &out, size_t &at
         if (total > 0 && sequence > 0 && sequence <= total) {
             out.concatenated = 1;
             out.reference = reference, out.total = total, out.sequence = sequence;
+            if (reference_bits != nullptr)
+                *reference_bits = iei == CONCATENATION_16 ? 16 : 8;
         }
     }
     return true;
 }
 
-namespace {
-
-/* UTF-16 big-endian, u[0..len), as UTF-8 into out. A surrogate pair is one
- * character; a lone surrogate and an odd final octet are each counted as
- * unmapped and left out. */
-void read_ucs2(const uint8_t *u, size_t len, septcvt_received &out)
+size_t utf16_to_utf8(const uint8_t *u, size_t len, uint8_t *out, size_t size, uint64_t &unmapped)
 {
     auto unit = [u](size_t i) { return static_cast<uint32_t>(u[i] << 8 | u[i + 1]); };
+    size_t n = 0;
     for (size_t i = 0; i + 1 < len; i += 2) {
         uint32_t cp = unit(i);
         const bool high = cp >= 0xD800 && cp <= 0xDBFF;
@@ -70,15 +68,18 @@ void read_ucs2(const uint8_t *u, size_t len, septcvt_received &out)
             cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
             i += 2;
         } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-            ++out.unmapped;
+            ++unmapped;
             continue;
         }
-        out.text_len += utf8_encode(cp, out.text + out.text_len);
+        uint8_t bytes[UTF8_MAX_LENGTH];
+        const size_t k = static_cast<size_t>(utf8_encode(cp, bytes));
+        if (n + k <= size)
+            memcpy(out + n, bytes, k);
+        n += k;
     }
-    out.unmapped += len % 2;
+    unmapped += len % 2;
+    return n;
 }
-
-} // namespace
 
 int septcvt_read_part(int dcs, int udhi, int udl, const uint8_t *ud, size_t ud_len, septcvt_received *out)
 {
@@ -120,7 +121,7 @@ int septcvt_read_part(int dcs, int udhi, int udl, const uint8_t *ud, size_t ud_l
         septcvt_to_unicode_pair(SEPTCVT_UTF8, locking, single, codes + header_units, units - header_units, out->text,
                                 sizeof out->text, &out->text_len, &out->unmapped);
     } else {
-        read_ucs2(ud + header, units - header, *out);
+        out->text_len = utf16_to_utf8(ud + header, units - header, out->text, sizeof out->text, out->unmapped);
     }
     return out->unmapped > 0 ? SEPTCVT_UNMAPPED : SEPTCVT_OK;
 }

@@ -18,7 +18,14 @@ coding coding_of(int dcs);
  * out's concatenation numbers and language ids; false when an element runs
  * past the header, at then where it begins. An element the reader does not
  * know, or of the wrong length, is passed over; a later valid copy of one
- * replaces an earlier. */
-bool read_header(const uint8_t *h, size_t len, septcvt_received &out, size_t &at);
+ * replaces an earlier. *reference_bits, where given, is the size of the
+ * reference that counts: 8 or 16. */
+bool read_header(const uint8_t *h, size_t len, septcvt_received &out, size_t &at, int *reference_bits = nullptr);
+
+/* UTF-16 big-endian, u[0..len), as UTF-8 into out[0..size): a surrogate
+ * pair is one character; a lone surrogate and an odd final octet are each
+ * counted in unmapped and left out. Returns the bytes it takes, also where
+ * they are more than size (only those that fit are written). */
+size_t utf16_to_utf8(const uint8_t *u, size_t len, uint8_t *out, size_t size, uint64_t &unmapped);
 
 #endif

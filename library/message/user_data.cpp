@@ -44,6 +44,84 @@ static bool character_starts_at(const text_reader &r, size_t at)
     return !(low_half && after_high);
 }
 
+bool plan_holds(const septcvt_plan &plan)
+{
+    return (plan.dcs == SEPTCVT_DCS_7BIT || plan.dcs == SEPTCVT_DCS_UCS2) && plan.locking >= 0 && plan.locking < LANGUAGES &&
+           plan.single >= 0 && plan.single < LANGUAGES && plan.parts <= SEPTCVT_MOST_PARTS &&
+           (plan.form == SEPTCVT_UTF8 || plan.form == SEPTCVT_UCS2);
+}
+
+size_t write_header(const septcvt_plan &plan, const septcvt_plan_options &o, size_t k, unsigned reference,
+                    bool concatenation, uint8_t *h)
+{
+    /* Concatenation, the caller's elements, the single and the locking
+     * shift; none without an element. */
+    const bool seven_bit = plan.dcs == SEPTCVT_DCS_7BIT, single_shift = seven_bit && plan.single != 0,
+               locking_shift = seven_bit && plan.locking != 0;
+    const size_t elements = (concatenation ? concatenation_octets(plan.reference_bits) : 0) + o.elements_len +
+                            LANGUAGE_OCTETS * (single_shift + locking_shift);
+    if (elements == 0)
+        return 0;
+    uint8_t *at = h + 1;
+    if (concatenation) {
+        const uint8_t total = static_cast<uint8_t>(plan.parts), sequence = static_cast<uint8_t>(k + 1);
+        const uint8_t hi = static_cast<uint8_t>(reference >> 8), lo = static_cast<uint8_t>(reference);
+        const uint8_t by_8[] = {CONCATENATION_8, 3, lo, total, sequence};
+        const uint8_t by_16[] = {CONCATENATION_16, 4, hi, lo, total, sequence};
+        memcpy(at, plan.reference_bits == 16 ? by_16 : by_8, plan.reference_bits == 16 ? sizeof by_16 : sizeof by_8);
+        at += plan.reference_bits == 16 ? sizeof by_16 : sizeof by_8;
+    }
+    if (o.elements_len > 0)
+        memcpy(at, o.elements, o.elements_len);
+    at += o.elements_len;
+    const uint8_t shifts[] = {SINGLE_SHIFT, 1, static_cast<uint8_t>(plan.single),
+                              LOCKING_SHIFT, 1, static_cast<uint8_t>(plan.locking)};
+    if (single_shift)
+        at = static_cast<uint8_t *>(memcpy(at, shifts, LANGUAGE_OCTETS)) + LANGUAGE_OCTETS;
+    if (locking_shift)
+        memcpy(at, shifts + LANGUAGE_OCTETS, LANGUAGE_OCTETS);
+    h[0] = static_cast<uint8_t>(elements);
+    return header_octets(elements);
+}
+
+int encode_text(text_reader &r, const septcvt_plan &plan, uint8_t *out, size_t size, size_t &n)
+{
+    /* 7-bit: the codes through the plan's tables, each piece replaced where
+     * the plan replaced look-alikes; UCS-2: UTF-16 big-endian. */
+    const national_table locking = national_table_of(locking_table_of(plan.locking), LOCKING);
+    const national_table single = national_table_of(plan.single, SINGLE);
+    const bool seven_bit = plan.dcs == SEPTCVT_DCS_7BIT;
+    text_char c;
+    int got;
+    n = 0;
+    while ((got = reader_next(r, c)) > 0) {
+        if (!seven_bit) {
+            const uint32_t cp = c.code_point;
+            const uint32_t units[2] = {cp > 0xFFFF ? 0xD800 + ((cp - 0x10000) >> 10) : cp, 0xDC00 + ((cp - 0x10000) & 0x3FF)};
+            for (int u = 0; u < (cp > 0xFFFF ? 2 : 1); ++u, n += 2)
+                if (n + 2 <= size) {
+                    out[n] = static_cast<uint8_t>(units[u] >> 8);
+                    out[n + 1] = static_cast<uint8_t>(units[u]);
+                }
+            continue;
+        }
+        uint32_t pieces[3] = {c.code_point};
+        int count = plan.replaced > 0 ? lookalike(c.code_point, pieces) : -1;
+        count = count < 0 ? 1 : count;
+        for (int i = 0; i < count; ++i) {
+            const gsm_form &form = national_gsm_form(locking, single, static_cast<uint16_t>(pieces[i]));
+            if (pieces[i] > 0xFFFF || pieces[i] == GSM_ESCAPE || form.count == 0)
+                return SEPTCVT_BAD_ARGUMENT; /* not the text the plan was made of */
+            if (n + form.count <= size)
+                memcpy(out + n, form.bytes, form.count);
+            n += form.count;
+        }
+    }
+    if (got < 0)
+        return SEPTCVT_MALFORMED;
+    return n > size ? SEPTCVT_NO_ROOM : SEPTCVT_OK;
+}
+
 int septcvt_part_user_data(const void *text, size_t text_len, const septcvt_plan_options *options,
                            const septcvt_plan *plan, const septcvt_part *parts, size_t k, unsigned reference,
                            septcvt_user_data *out)
@@ -51,11 +129,8 @@ int septcvt_part_user_data(const void *text, size_t text_len, const septcvt_plan
     if (plan == nullptr || parts == nullptr || out == nullptr || (text == nullptr && text_len > 0))
         return SEPTCVT_NULL_POINTER;
     const septcvt_plan_options o = options != nullptr ? *options : septcvt_plan_options{};
-    const bool seven_bit = plan->dcs == SEPTCVT_DCS_7BIT;
-    if (k >= plan->parts || plan->parts > SEPTCVT_MOST_PARTS || reference > (plan->reference_bits == 16 ? 0xFFFFu : 0xFFu) ||
-        parts[k].begin > parts[k].end || parts[k].end > text_len || !elements_hold(o) ||
-        (!seven_bit && plan->dcs != SEPTCVT_DCS_UCS2) || plan->locking < 0 || plan->locking >= LANGUAGES ||
-        plan->single < 0 || plan->single >= LANGUAGES)
+    if (k >= plan->parts || !plan_holds(*plan) || reference > (plan->reference_bits == 16 ? 0xFFFFu : 0xFFu) ||
+        parts[k].begin > parts[k].end || parts[k].end > text_len || !elements_hold(o))
         return SEPTCVT_BAD_ARGUMENT;
     text_reader r;
     if (reader_start(r, plan->form, text, text_len) != SEPTCVT_OK)
@@ -68,85 +143,25 @@ int septcvt_part_user_data(const void *text, size_t text_len, const septcvt_plan
     /* Built here and copied out only when it is whole: a refusal changes
      * nothing of *out. */
     septcvt_user_data built;
-    /* The header: concatenation, the caller's elements, the single and the
-     * locking shift; none without an element. */
-    const bool concatenated = plan->parts > 1, single_shift = seven_bit && plan->single != 0,
-               locking_shift = seven_bit && plan->locking != 0;
-    const size_t elements = (concatenated ? concatenation_octets(plan->reference_bits) : 0) + o.elements_len +
-                            LANGUAGE_OCTETS * (single_shift + locking_shift);
-    const size_t h = header_octets(elements);
+    const size_t h = write_header(*plan, o, k, reference, plan->parts > 1, built.ud);
     if (h >= SEPTCVT_USER_DATA_OCTETS)
         return SEPTCVT_BAD_ARGUMENT; /* no plan leaves such a header */
-    uint8_t *ud = built.ud;
-    uint8_t *at = ud + 1;
-    if (concatenated) {
-        const uint8_t total = static_cast<uint8_t>(plan->parts), sequence = static_cast<uint8_t>(k + 1);
-        const uint8_t hi = static_cast<uint8_t>(reference >> 8), lo = static_cast<uint8_t>(reference);
-        const uint8_t by_8[] = {CONCATENATION_8, 3, lo, total, sequence};
-        const uint8_t by_16[] = {CONCATENATION_16, 4, hi, lo, total, sequence};
-        memcpy(at, plan->reference_bits == 16 ? by_16 : by_8, plan->reference_bits == 16 ? sizeof by_16 : sizeof by_8);
-        at += plan->reference_bits == 16 ? sizeof by_16 : sizeof by_8;
-    }
-    if (o.elements_len > 0)
-        memcpy(at, o.elements, o.elements_len);
-    at += o.elements_len;
-    const uint8_t shifts[] = {SINGLE_SHIFT, 1, static_cast<uint8_t>(plan->single),
-                              LOCKING_SHIFT, 1, static_cast<uint8_t>(plan->locking)};
-    if (single_shift)
-        at = static_cast<uint8_t *>(memcpy(at, shifts, LANGUAGE_OCTETS)) + LANGUAGE_OCTETS;
-    if (locking_shift)
-        memcpy(at, shifts + LANGUAGE_OCTETS, LANGUAGE_OCTETS);
-    if (h > 0)
-        ud[0] = static_cast<uint8_t>(elements);
     built.dcs = plan->dcs;
     built.udhi = h > 0;
-
-    text_char c;
-    int got;
+    const bool seven_bit = plan->dcs == SEPTCVT_DCS_7BIT;
+    uint8_t codes[SEPTCVT_SINGLE_SEPTETS];
+    size_t n = 0;
+    const int got = encode_text(r, *plan, seven_bit ? codes : built.ud + h,
+                                seven_bit ? sizeof codes : SEPTCVT_USER_DATA_OCTETS - h, n);
+    if (got != SEPTCVT_OK)
+        return got == SEPTCVT_NO_ROOM ? SEPTCVT_BAD_ARGUMENT : got; /* more than the plan's part holds */
     if (!seven_bit) {
-        size_t at = h;
-        while ((got = reader_next(r, c)) > 0) {
-            const uint32_t cp = c.code_point;
-            const size_t units = cp > 0xFFFF ? 2 : 1;
-            if (at + 2 * units > SEPTCVT_USER_DATA_OCTETS)
-                return SEPTCVT_BAD_ARGUMENT; /* not the text the plan was made of */
-            const uint32_t first = cp > 0xFFFF ? 0xD800 + ((cp - 0x10000) >> 10) : cp;
-            ud[at++] = static_cast<uint8_t>(first >> 8);
-            ud[at++] = static_cast<uint8_t>(first);
-            if (units == 2) {
-                const uint32_t second = 0xDC00 + ((cp - 0x10000) & 0x3FF);
-                ud[at++] = static_cast<uint8_t>(second >> 8);
-                ud[at++] = static_cast<uint8_t>(second);
-            }
-        }
-        if (got < 0)
-            return SEPTCVT_MALFORMED;
-        built.length = at;
-        built.udl = static_cast<int>(at);
+        built.length = h + n;
+        built.udl = static_cast<int>(built.length);
         memcpy(out, &built, sizeof built);
         return SEPTCVT_OK;
     }
-
-    /* 7-bit: the codes of the part through the plan's tables, each piece
-     * replaced where the plan replaced look-alikes. */
-    const national_table locking = national_table_of(locking_table_of(plan->locking), LOCKING);
-    const national_table single = national_table_of(plan->single, SINGLE);
-    uint8_t codes[SEPTCVT_SINGLE_SEPTETS];
-    size_t n = 0;
-    while ((got = reader_next(r, c)) > 0) {
-        uint32_t pieces[3] = {c.code_point};
-        int count = plan->replaced > 0 ? lookalike(c.code_point, pieces) : -1;
-        count = count < 0 ? 1 : count;
-        for (int i = 0; i < count; ++i) {
-            const gsm_form &form = national_gsm_form(locking, single, static_cast<uint16_t>(pieces[i]));
-            if (pieces[i] > 0xFFFF || pieces[i] == GSM_ESCAPE || form.count == 0 || n + form.count > sizeof codes)
-                return SEPTCVT_BAD_ARGUMENT; /* not the text the plan was made of */
-            memcpy(codes + n, form.bytes, form.count);
-            n += form.count;
-        }
-    }
-    if (got < 0)
-        return SEPTCVT_MALFORMED;
+    uint8_t *ud = built.ud;
     const unsigned fill = fill_bits_after(h);
     size_t packed = 0;
     const int status = septcvt_pack(codes, n, fill, ud + h, SEPTCVT_USER_DATA_OCTETS - h, &packed);
