@@ -61,7 +61,8 @@ int septcvt_join_part_from_user_data(int dcs, int udhi, int udl, const uint8_t *
     } else {
         p.units_kind = status == SEPTCVT_NOT_TEXT ? SEPTCVT_UNITS_OCTETS : SEPTCVT_UNITS_UTF16;
         p.length = static_cast<size_t>(udl) - header;
-        memcpy(p.units, ud + header, p.length);
+        if (p.length > 0)
+            memcpy(p.units, ud + header, p.length);
     }
     *out = p;
     return SEPTCVT_OK;
@@ -114,7 +115,8 @@ int septcvt_join_part_from_smpp(const uint8_t *message, size_t length, int paylo
         p.length = m.body_len;
         if (p.length > room)
             return SEPTCVT_NO_ROOM;
-        memcpy(p.units, m.body, p.length);
+        if (p.length > 0) /* an empty message may have no buffer */
+            memcpy(p.units, m.body, p.length);
         break;
     default: /* Latin-1 and ASCII, a character an octet, as UTF-16 */
         p.units_kind = SEPTCVT_UNITS_UTF16;
