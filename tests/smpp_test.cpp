@@ -137,6 +137,14 @@ TEST(Smpp, ReadingDeliverSm)
         {"Cyrillic", octets("48"), 0x00, 0x06, gsm, none, SEPTCVT_BAD_TPDU, "data_coding 6 at 0"},
         {"UCS-2 with a class, not passed on", octets("00 48"), 0x00, 0x18, gsm, none, SEPTCVT_BAD_TPDU, "data_coding 24 at 0"},
     };
+    /* A payload is read a stretch of 1024 septets at a time: an escape pair
+     * across two stretches stays whole. */
+    bytes payload(1023, 0x61);
+    payload.insert(payload.end(), {0x1B, 0x65});
+    std::vector<uint8_t> long_text(1100);
+    septcvt_smpp_received read;
+    ASSERT_EQ(septcvt_smpp_read(payload.data(), payload.size(), 1, 0, 0, nullptr, nullptr, &read, long_text.data(), long_text.size(), nullptr), SEPTCVT_OK);
+    EXPECT_EQ(std::string(reinterpret_cast<char *>(long_text.data()), read.text_len), std::string(1023, 'a') + "\u20ac");
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         septcvt_smpp_received r;
@@ -219,6 +227,11 @@ TEST(Join, WorkedExamples)
                             second8 = smpp_part("05 00 03 05 02 02 42"), other8 = smpp_part("05 00 03 05 02 02 43"),
                             receipt = smpp_part("05 00 03 05 02 02 42", 0x44), sar2 = smpp_part("42", 0x00, 0x00, {1, 5, 2, 2}),
                             zero = smpp_part("05 00 03 05 02 00 5A");
+    septcvt_tpdu report{};
+    report.type = SEPTCVT_STATUS_REPORT;
+    report.user_data = {0x08, 1, 8, 8, {5, 0x00, 3, 5, 2, 2, 0x00, 'B'}};
+    septcvt_join_part status_report;
+    EXPECT_EQ(septcvt_join_part_from_tpdu(&report, &status_report), SEPTCVT_OK);
     const struct { const char *name; std::vector<septcvt_join_part> parts; std::vector<std::string> want; } cases[] = {
         {"an escape pair cut between parts", {cut_escape[1], cut_escape[0]}, {"joined 8:1/2 parts 1,0 'Price 10\u20ac net'"}},
         {"a surrogate pair cut between parts", {cut_pair[0], cut_pair[1]}, {"joined 8:2/2 parts 0,1 'A\U0001F600B'"}},
@@ -226,6 +239,10 @@ TEST(Join, WorkedExamples)
         {"nor a SAR reference", {first8, sar2}, {"incomplete 8:5/2 parts 0 missing 2", "incomplete SAR:5/2 parts 1 missing 1"}},
         {"a repeat is dropped", {second8, first8, second8}, {"joined 8:5/2 parts 1,0 repeats 1 'AB'"}},
         {"a conflict is never joined", {first8, second8, other8, second8}, {"conflict 8:5/2 parts 0,1 pairs 1,2 repeats 1"}},
+        /* the Turkish single table's 63 is ç, the default extension has none */
+        {"an escape takes the code after it through its own part's tables", {smpp_part("08 00 03 03 02 01 24 01 01 41 1B"),
+         smpp_part("05 00 03 03 02 02 63 42")}, {"joined 8:3/2 parts 0,1 'A\u00e7B'"}},
+        {"a status report is a receipt", {first8, status_report}, {"incomplete 8:5/2 parts 0 missing 2", "alone parts 1 'B'"}},
         {"a receipt stands alone", {first8, receipt}, {"incomplete 8:5/2 parts 0 missing 2", "alone parts 1 'B'"}},
         {"sequence 0 stands alone, and twice", {zero, zero}, {"alone parts 0 'Z'", "alone parts 1 'Z'"}},
     };
