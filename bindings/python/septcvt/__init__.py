@@ -10,7 +10,7 @@ import operator
 import random
 from typing import Dict, Iterable, NamedTuple, Optional, Tuple, Union
 
-from . import _septcvt, codec
+from . import _septcvt, codec  # codec registers the codecs
 from .errors import (BadArgumentError, BadUserDataError, Error, MalformedError, NoRoomError, NotTextError,
                      TooManyPartsError, error)
 
@@ -22,7 +22,6 @@ __version__ = _septcvt.LIBRARY_VERSION
 # The Unicode version whose grapheme clusters bound the parts.
 UNICODE_VERSION = _septcvt.UNICODE_VERSION
 LANGUAGES: Dict[str, int] = dict(_septcvt.LANGUAGES)
-_CODES = {number: code for code, number in LANGUAGES.items()}
 
 Languages = Union[str, Iterable[str]]
 
@@ -118,7 +117,7 @@ class Received(NamedTuple):
 
 # Masks of the language lists seen, since a sender plans text after text
 # with the same languages; a bounded few.
-_masks: Dict[object, int] = {}
+_masks: Dict[object, int] = {(): 0}
 
 
 def _mask(languages: Languages) -> int:
@@ -143,6 +142,10 @@ def _bytes(data: object) -> bytes:
     return data if type(data) is bytes else memoryview(data).tobytes()  # type: ignore[arg-type]
 
 
+_random_bits = random.getrandbits
+_OK = _septcvt.OK
+
+
 def plan(text: str, languages: Languages = (), locking: Languages = (), single: Languages = (),
          replace_lookalikes: bool = False, reference: Optional[int] = None, ref16: bool = False,
          elements: bytes = b"") -> Plan:
@@ -157,24 +160,26 @@ def plan(text: str, languages: Languages = (), locking: Languages = (), single: 
     put in every part."""
     bits = 16 if ref16 else 8
     if reference is None:
-        reference = random.getrandbits(bits)
+        reference = _random_bits(bits)
     elif not 0 <= operator.index(reference) < 1 << bits:
         raise BadArgumentError(_septcvt.BAD_ARGUMENT, None, f"reference {reference} outside 0-{(1 << bits) - 1}")
-    both = _mask(languages)
-    lock_mask, single_mask = both | _mask(locking), both | _mask(single)
-    got = _septcvt.plan(text, lock_mask, single_mask, replace_lookalikes, bits, _bytes(elements), reference)
-    if got[0] != _septcvt.OK:
+    try:  # as a rule, masks seen before
+        both = _masks[languages]
+        lock_mask, single_mask = both | _masks[locking], both | _masks[single]
+    except (KeyError, TypeError):
+        both = _mask(languages)
+        lock_mask, single_mask = both | _mask(locking), both | _mask(single)
+    got = _septcvt.plan(text, lock_mask, single_mask, replace_lookalikes, bits,
+                        elements if type(elements) is bytes else _bytes(elements), reference)
+    if got[0] != _OK:
         status, offset, needed = got
-        e = error(status, offset)
-        if isinstance(e, TooManyPartsError):
-            e.parts = needed
+        if status != _septcvt.TOO_MANY_PARTS:
+            raise error(status, offset)
+        e = TooManyPartsError(status, None, f"{_septcvt.strerror(status)}: it takes {needed}")
+        e.parts = needed
         raise e
-    _, dcs, lock, shift, room_left, ran_out, bits, parts, replaced = got
-    p = Plan("UCS-2" if dcs == _septcvt.DCS_UCS2 else "7-bit", dcs, lock, shift, _CODES.get(lock), _CODES.get(shift),
-             tuple(map(Part._make, parts)), room_left, ran_out, tuple(map(Replacement._make, replaced)),
-             reference if len(parts) > 1 else None, bits)
-    p.__dict__["_asked"] = (text, lock_mask, single_mask, replace_lookalikes)
-    return p
+    got[1].__dict__["_asked"] = (text, lock_mask, single_mask, replace_lookalikes)
+    return got[1]
 
 
 def read_part(dcs: int, udhi: bool, udl: int, user_data: bytes) -> Received:
@@ -182,6 +187,7 @@ def read_part(dcs: int, udhi: bool, udl: int, user_data: bytes) -> Received:
     got = _septcvt.read_part(dcs, udhi, udl, _bytes(user_data))
     if len(got) == 1:
         raise error(got[0])
-    _, concatenated, reference, total, sequence, lock, shift, unmapped, text = got
-    return Received(text, concatenated, reference, total, sequence, lock, shift, _CODES.get(lock), _CODES.get(shift),
-                    unmapped)
+    return got[1]
+
+
+_septcvt.bind(Plan, Part, Replacement, Received)

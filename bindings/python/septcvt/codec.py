@@ -83,8 +83,9 @@ def _decode(data: bytes, errors: str, name: str, locking: int, single: int, fina
         out.append(text)
         if stop == end:
             break
-        reason = "an escape with no code after it" if data[stop:stop + length] == b"\x1b" else "no character for the code"
-        exc = UnicodeDecodeError(name, data, stop, stop + length, reason)
+        lone_escape = data[stop:stop + length] == b"\x1b"
+        exc = UnicodeDecodeError(name, data, stop, stop + length,
+                                 "an escape with no code after it" if lone_escape else "no character for the code")
         if errors == "strict":
             raise exc
         replacement, at = _handler_result(errors, exc, len(data))

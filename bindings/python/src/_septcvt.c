@@ -53,6 +53,55 @@ static size_t utf8_length(unsigned char lead)
     return lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
 }
 
+/* The Python layer's result classes (NamedTuples), bound once by bind();
+ * their instances are made here as tuple.__new__ makes them. The names of
+ * the encodings and the languages' codes, made once. */
+static PyObject *tuple_new, *plan_class, *part_class, *replacement_class, *received_class;
+static PyObject *encoding_names[2], *language_codes[SEPTCVT_URDU + 1];
+
+/* An instance of cls holding the n objects after n, whose references it
+ * takes; NULL where one of them is NULL (its error stands) or memory ran
+ * out. */
+static PyObject *record(PyObject *cls, int n, ...)
+{
+    PyObject *items = PyTuple_New(n), *result = NULL;
+    int complete = items != NULL;
+    va_list fields;
+    va_start(fields, n);
+    for (int i = 0; i < n; ++i) {
+        PyObject *field = va_arg(fields, PyObject *);
+        if (field == NULL || items == NULL) {
+            complete = 0;
+            Py_XDECREF(field);
+        } else {
+            PyTuple_SetItem(items, i, field);
+        }
+    }
+    va_end(fields);
+    if (complete)
+        result = PyObject_CallFunctionObjArgs(tuple_new, cls, items, NULL);
+    Py_XDECREF(items);
+    return result;
+}
+
+/* A new reference to a language's code, or to None. */
+static PyObject *language_code(int id)
+{
+    PyObject *code = id > 0 && id <= SEPTCVT_URDU ? language_codes[id] : Py_None;
+    Py_INCREF(code);
+    return code;
+}
+
+static PyObject *boolean(int value)
+{
+    return PyBool_FromLong(value);
+}
+
+static PyObject *size(size_t value)
+{
+    return PyLong_FromSize_t(value);
+}
+
 /* convert(direction, locking, single, data, start, end): converts
  * data[start:end] up to the first character the conversion leaves out or
  * refuses. Returns (status, output, stop, length): SEPTCVT_OK, or
@@ -105,26 +154,34 @@ static PyObject *convert(PyObject *self, PyObject *args)
     return result;
 }
 
-/* The part's fields as the Python layer's Part takes them, its text read
- * back from its user data (look-alikes show replaced), or NULL with
- * *status set where the library refuses. */
+/* Part k as the Python layer's Part; NULL with *status set where the
+ * library refuses. Where look-alikes were replaced its text is read back
+ * from its user data, as a receiver shows it; otherwise that is the text
+ * planned, character for character, and taken from it. */
 static PyObject *part_of(const char *text, size_t len, const septcvt_plan_options *options, const septcvt_plan *plan,
                          const septcvt_part *parts, size_t k, unsigned reference, index_walk *walk, int *status)
 {
     septcvt_user_data ud;
     septcvt_received shown;
+    const char *shown_text = text + parts[k].begin;
+    size_t shown_len = parts[k].end - parts[k].begin;
     Py_ssize_t start, end;
     *status = septcvt_part_user_data(text, len, options, plan, parts, k, reference, &ud);
     if (*status != SEPTCVT_OK)
         return NULL;
-    *status = septcvt_read_part(ud.dcs, ud.udhi, ud.udl, ud.ud, ud.length, &shown);
-    if (*status != SEPTCVT_OK)
-        return NULL;
+    if (plan->replaced > 0) {
+        *status = septcvt_read_part(ud.dcs, ud.udhi, ud.udl, ud.ud, ud.length, &shown);
+        if (*status != SEPTCVT_OK)
+            return NULL;
+        shown_text = (const char *)shown.text;
+        shown_len = shown.text_len;
+    }
     start = index_at(walk, parts[k].begin);
     end = index_at(walk, parts[k].end);
-    return Py_BuildValue("(s#nnniOiy#)", (const char *)shown.text, (Py_ssize_t)shown.text_len, start, end,
-                         (Py_ssize_t)parts[k].length, ud.dcs, ud.udhi ? Py_True : Py_False, ud.udl,
-                         (const char *)ud.ud, (Py_ssize_t)ud.length);
+    return record(part_class, 8, PyUnicode_DecodeUTF8(shown_text, (Py_ssize_t)shown_len, NULL),
+                  PyLong_FromSsize_t(start), PyLong_FromSsize_t(end), size(parts[k].length), PyLong_FromLong(ud.dcs),
+                  boolean(ud.udhi), PyLong_FromLong(ud.udl),
+                  PyBytes_FromStringAndSize((const char *)ud.ud, (Py_ssize_t)ud.length));
 }
 
 /* ruled_out(text, locking_mask, single_mask, replace): (SEPTCVT_OK,
@@ -177,8 +234,8 @@ static PyObject *ruled_out(PyObject *self, PyObject *args)
     return PyErr_Occurred() ? NULL : Py_BuildValue("(i)", status);
 }
 
-/* The look-alikes that went out replaced, as (index, code point, what it
- * became). */
+/* The look-alikes that went out replaced, as the Python layer's
+ * Replacement. */
 static PyObject *replaced_of(const char *text, size_t len, const septcvt_plan *plan, int *status)
 {
     septcvt_replacement *found;
@@ -196,9 +253,8 @@ static PyObject *replaced_of(const char *text, size_t len, const septcvt_plan *p
         int native = 0;
         PyObject *became = PyUnicode_DecodeUTF32((const char *)found[i].became,
                                                  (Py_ssize_t)(found[i].became_count * sizeof(uint32_t)), NULL, &native);
-        PyObject *item = became == NULL ? NULL
-                                        : Py_BuildValue("(nkN)", index_at(&walk, found[i].original.offset),
-                                                        (unsigned long)found[i].original.code_point, became);
+        PyObject *item = record(replacement_class, 3, PyLong_FromSsize_t(index_at(&walk, found[i].original.offset)),
+                                PyLong_FromUnsignedLong(found[i].original.code_point), became);
         if (item == NULL)
             Py_CLEAR(list);
         else
@@ -209,9 +265,8 @@ static PyObject *replaced_of(const char *text, size_t len, const septcvt_plan *p
 }
 
 /* plan(text, locking_mask, single_mask, replace, reference_bits, elements,
- * reference): (SEPTCVT_OK, dcs, locking, single, room_left, ran_out,
- * reference_bits, parts, replaced), the parts with their user data; else
- * (status, error index or None, parts needed). */
+ * reference): (SEPTCVT_OK, the Python layer's Plan), its parts with their
+ * user data; else (status, error index or None, parts needed). */
 static PyObject *plan(PyObject *self, PyObject *args)
 {
     PyObject *text, *utf8, *parts_out = NULL, *replaced = NULL, *result = NULL;
@@ -251,20 +306,27 @@ static PyObject *plan(PyObject *self, PyObject *args)
         if (parts_out != NULL)
             replaced = replaced_of(data, (size_t)len, &p, &status);
     }
-    if (replaced != NULL)
-        result = Py_BuildValue("(iiiinNiOO)", SEPTCVT_OK, p.dcs, p.locking, p.single, (Py_ssize_t)p.room_left,
-                               index_or_none(data, p.ran_out), p.reference_bits, parts_out, replaced);
-    else if (!PyErr_Occurred())
-        result = Py_BuildValue("(iNn)", status, index_or_none(data, error_offset), (Py_ssize_t)p.parts);
-    Py_XDECREF(parts_out);
-    Py_XDECREF(replaced);
+    if (replaced != NULL) {
+        PyObject *reference_used = p.parts > 1 ? PyLong_FromUnsignedLong(reference) : (Py_INCREF(Py_None), Py_None);
+        Py_INCREF(encoding_names[p.dcs == SEPTCVT_DCS_UCS2]);
+        result = record(plan_class, 12, encoding_names[p.dcs == SEPTCVT_DCS_UCS2], PyLong_FromLong(p.dcs),
+                        PyLong_FromLong(p.locking), PyLong_FromLong(p.single), language_code(p.locking),
+                        language_code(p.single), parts_out, size(p.room_left), index_or_none(data, p.ran_out),
+                        replaced, reference_used, PyLong_FromLong(p.reference_bits));
+        if (result != NULL)
+            result = Py_BuildValue("(iN)", SEPTCVT_OK, result);
+    } else {
+        Py_XDECREF(parts_out);
+        if (!PyErr_Occurred())
+            result = Py_BuildValue("(iNn)", status, index_or_none(data, error_offset), (Py_ssize_t)p.parts);
+    }
     Py_DECREF(utf8);
     return result;
 }
 
-/* read_part(dcs, udhi, udl, user_data): (status, concatenated, reference,
- * total, sequence, locking, single, unmapped, text), status SEPTCVT_OK or
- * SEPTCVT_UNMAPPED; any other status comes alone. */
+/* read_part(dcs, udhi, udl, user_data): (status, the Python layer's
+ * Received), status SEPTCVT_OK or SEPTCVT_UNMAPPED; any other status
+ * comes alone. */
 static PyObject *read_part(PyObject *self, PyObject *args)
 {
     int dcs, udhi, udl, status;
@@ -277,9 +339,34 @@ static PyObject *read_part(PyObject *self, PyObject *args)
     status = septcvt_read_part(dcs, udhi, udl, (const uint8_t *)ud, (size_t)ud_len, &r);
     if (status != SEPTCVT_OK && status != SEPTCVT_UNMAPPED)
         return Py_BuildValue("(i)", status);
-    return Py_BuildValue("(iOIIIiiKs#)", status, r.concatenated ? Py_True : Py_False, r.reference, r.total,
-                         r.sequence, r.locking, r.single, (unsigned long long)r.unmapped, (const char *)r.text,
-                         (Py_ssize_t)r.text_len);
+    return Py_BuildValue("(iN)", status,
+                         record(received_class, 10, PyUnicode_DecodeUTF8((const char *)r.text, (Py_ssize_t)r.text_len,
+                                                                         NULL),
+                                boolean(r.concatenated), PyLong_FromUnsignedLong(r.reference),
+                                PyLong_FromUnsignedLong(r.total), PyLong_FromUnsignedLong(r.sequence),
+                                PyLong_FromLong(r.locking), PyLong_FromLong(r.single), language_code(r.locking),
+                                language_code(r.single), PyLong_FromUnsignedLongLong(r.unmapped)));
+}
+
+/* bind(Plan, Part, Replacement, Received): the classes whose instances
+ * plan() and read_part() make. */
+static PyObject *bind(PyObject *self, PyObject *args)
+{
+    PyObject *classes[4];
+    (void)self;
+    if (!PyArg_ParseTuple(args, "OOOO", &classes[0], &classes[1], &classes[2], &classes[3]))
+        return NULL;
+    for (int i = 0; i < 4; ++i)
+        Py_INCREF(classes[i]);
+    Py_XDECREF(plan_class);
+    Py_XDECREF(part_class);
+    Py_XDECREF(replacement_class);
+    Py_XDECREF(received_class);
+    plan_class = classes[0];
+    part_class = classes[1];
+    replacement_class = classes[2];
+    received_class = classes[3];
+    Py_RETURN_NONE;
 }
 
 static PyObject *strerror_of(PyObject *self, PyObject *args)
@@ -296,6 +383,7 @@ static PyMethodDef methods[] = {
     {"plan", plan, METH_VARARGS, NULL},
     {"read_part", read_part, METH_VARARGS, NULL},
     {"ruled_out", ruled_out, METH_VARARGS, NULL},
+    {"bind", bind, METH_VARARGS, NULL},
     {"strerror", strerror_of, METH_VARARGS, NULL},
     {NULL, NULL, 0, NULL},
 };
@@ -348,9 +436,24 @@ static int add_named(PyObject *m, const char *dict_name, const struct named *tab
     return failed ? -1 : 0;
 }
 
+/* The objects made once: tuple.__new__, the names of the encodings and the
+ * languages' codes. */
+static int make_constants(void)
+{
+    tuple_new = PyObject_GetAttrString((PyObject *)&PyTuple_Type, "__new__");
+    encoding_names[0] = PyUnicode_InternFromString("7-bit");
+    encoding_names[1] = PyUnicode_InternFromString("UCS-2");
+    if (tuple_new == NULL || encoding_names[0] == NULL || encoding_names[1] == NULL)
+        return -1;
+    for (size_t i = 0; i < sizeof languages / sizeof *languages; ++i)
+        if ((language_codes[languages[i].value] = PyUnicode_InternFromString(languages[i].name)) == NULL)
+            return -1;
+    return 0;
+}
+
 PyMODINIT_FUNC PyInit__septcvt(void)
 {
-    PyObject *m = PyModule_Create(&module);
+    PyObject *m = tuple_new == NULL && make_constants() < 0 ? NULL : PyModule_Create(&module);
     if (m == NULL)
         return NULL;
     if (add_named(m, "STATUS_NAMES", statuses, sizeof statuses / sizeof *statuses, 1) < 0 ||

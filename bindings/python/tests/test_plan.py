@@ -10,7 +10,8 @@ import pytest
 import septcvt
 from gsm_tables import LOCKING, SINGLE, pack, septets
 
-HINDI = "\u0928\u092e\u0938\u094d\u0924\u0947! \u0906\u092a\u0915\u093e \u092a\u093e\u0930\u094d\u0938\u0932 5821\u0964 "
+HINDI = ("\u0928\u092e\u0938\u094d\u0924\u0947! \u0906\u092a\u0915\u093e "
+         "\u092a\u093e\u0930\u094d\u0938\u0932 5821\u0964 ")
 PLANS = [
     # text, options, encoding, locking, single, parts
     ("Hello world", {}, "7-bit", 0, 0, 1),
@@ -41,7 +42,8 @@ def test_parts_hold_together_and_read_back(text, options, encoding, locking, sin
         if count > 1:
             header += (b"\x08\x04" + reference.to_bytes(2, "big") if plan.reference_bits == 16
                        else bytes([0, 3, reference])) + bytes([count, k + 1])
-        header += elements + (bytes([0x24, 1, single]) if single else b"") + (bytes([0x25, 1, locking]) if locking else b"")
+        header += elements + (bytes([0x24, 1, single]) if single else b"")
+        header += bytes([0x25, 1, locking]) if locking else b""
         if encoding == "UCS-2":
             user_data = (bytes([len(header)]) + header if header else b"") + part.text.encode("utf-16-be")
             assert (part.dcs, part.length, part.udl) == (8, len(part.text.encode("utf-16-be")) // 2, len(user_data))
