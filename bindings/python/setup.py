@@ -40,14 +40,18 @@ def cache_entry(cache, name):
 
 class build_library_first(build_ext):
     """The library's static archive, built with CMake in the build's
-    temporary folder, linked into the extension with utf8proc's."""
+    temporary folder, linked into the extension with utf8proc's. A build of
+    the project's own lends its archive instead where SEPTCVT_BUILD_DIR
+    names it, as the project's tests do."""
 
     def run(self):
-        build = os.path.join(os.path.abspath(self.build_temp), "cmake")
-        subprocess.run(["cmake", "-S", ROOT, "-B", build, "-DCMAKE_BUILD_TYPE=Release", "-DBUILD_TESTING=OFF",
-                        "-DSEPTCVT_PLANNER=ON"], check=True)
-        jobs = [] if "CMAKE_BUILD_PARALLEL_LEVEL" in os.environ else ["-j2"]
-        subprocess.run(["cmake", "--build", build, "--target", "septcvt_static"] + jobs, check=True)
+        build = os.environ.get("SEPTCVT_BUILD_DIR")
+        if not build:
+            build = os.path.join(os.path.abspath(self.build_temp), "cmake")
+            subprocess.run(["cmake", "-S", ROOT, "-B", build, "-DCMAKE_BUILD_TYPE=Release", "-DBUILD_TESTING=OFF",
+                            "-DSEPTCVT_PLANNER=ON"], check=True)
+            jobs = [] if "CMAKE_BUILD_PARALLEL_LEVEL" in os.environ else ["-j2"]
+            subprocess.run(["cmake", "--build", build, "--target", "septcvt_static"] + jobs, check=True)
         # CMake found utf8proc's shared library; its static archive lies beside it.
         shared = cache_entry(os.path.join(build, "CMakeCache.txt"), "UTF8PROC_LIBRARY")
         utf8proc = os.path.join(os.path.dirname(shared), "libutf8proc.a")

@@ -163,12 +163,8 @@ def plan(text: str, languages: Languages = (), locking: Languages = (), single: 
         reference = _random_bits(bits)
     elif not 0 <= operator.index(reference) < 1 << bits:
         raise BadArgumentError(_septcvt.BAD_ARGUMENT, None, f"reference {reference} outside 0-{(1 << bits) - 1}")
-    try:  # as a rule, masks seen before
-        both = _masks[languages]
-        lock_mask, single_mask = both | _masks[locking], both | _masks[single]
-    except (KeyError, TypeError):
-        both = _mask(languages)
-        lock_mask, single_mask = both | _mask(locking), both | _mask(single)
+    both = _mask(languages)
+    lock_mask, single_mask = both | _mask(locking), both | _mask(single)
     got = _septcvt.plan(text, lock_mask, single_mask, replace_lookalikes, bits,
                         elements if type(elements) is bytes else _bytes(elements), reference)
     if got[0] != _OK:

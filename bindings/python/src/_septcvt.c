@@ -11,8 +11,8 @@
 #include <septcvt.h>
 
 /* str indices of offsets into the UTF-8 of a str: a count of the bytes that
- * begin a character. Offsets asked in increasing order cost one pass over
- * the text for a whole list. */
+ * begin a character. A walk is asked offsets in increasing order, so a
+ * whole list costs one pass over the text. */
 typedef struct index_walk {
     const unsigned char *text;
     size_t byte;
@@ -21,10 +21,6 @@ typedef struct index_walk {
 
 static Py_ssize_t index_at(index_walk *w, uint64_t offset)
 {
-    if (offset < w->byte) {
-        w->byte = 0;
-        w->index = 0;
-    }
     for (; w->byte < offset; ++w->byte)
         w->index += (w->text[w->byte] & 0xC0) != 0x80;
     return w->index;

@@ -33,6 +33,14 @@ def test_every_code_and_character_of_the_pair(name, language):
         assert outcome(lambda: char.encode(name)) == (want or (0, 1)), f"U+{ord(char):04X}"
 
 
+def test_long_texts_round_trip():
+    # Three bytes of UTF-8 a code: the output of a long text needs the
+    # pair's room.
+    for name, text in (("gsm0338-hi", "\u0928\u092e\u0938\u094d\u0924\u0947 \u0964 " * 500),
+                       ("gsm0338-tr", "\u015eimdi ba\u011flant\u0131 {\u20ac} " * 500)):
+        assert text.encode(name).decode(name) == text
+
+
 def test_name_forms():
     assert codecs.lookup("GSM0338_TR").name == "gsm0338-tr"
     for unknown in ("gsm0338-xx", "gsm03381"):
