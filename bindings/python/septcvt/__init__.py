@@ -115,27 +115,36 @@ class Received(NamedTuple):
     unmapped: int
 
 
-# Masks of the language lists seen, since a sender plans text after text
-# with the same languages; a bounded few.
-_masks: Dict[object, int] = {(): 0}
-
-
 def _mask(languages: Languages) -> int:
     """The library's language bits of ISO codes."""
-    try:
-        return _masks[languages]
-    except (KeyError, TypeError):  # new, or a list, which cannot be a key
-        pass
-    codes = (languages,) if isinstance(languages, str) else tuple(languages)
     mask = 0
-    for code in codes:
+    for code in (languages,) if isinstance(languages, str) else languages:
         if code not in LANGUAGES:
             raise BadArgumentError(_septcvt.BAD_ARGUMENT, None,
                                    f"unknown language {code!r}: one of {', '.join(LANGUAGES)}")
         mask |= 1 << LANGUAGES[code]
-    if isinstance(languages, (str, tuple)) and len(_masks) < 256:
-        _masks[languages] = mask
     return mask
+
+
+# The masks of the language lists seen, since a sender plans text after
+# text with the same languages; a bounded few.
+_masks: Dict[object, Tuple[int, int]] = {}
+
+
+def _masks_of(languages: Languages, locking: Languages, single: Languages) -> Tuple[int, int]:
+    """The locking and single masks that plan() allows."""
+    key = (languages, locking, single)
+    try:
+        return _masks[key]
+    except KeyError:
+        remember = len(_masks) < 256
+    except TypeError:  # a list, which cannot be a key
+        remember = False
+    both = _mask(languages)
+    masks = both | _mask(locking), both | _mask(single)
+    if remember:
+        _masks[key] = masks
+    return masks
 
 
 def _bytes(data: object) -> bytes:
@@ -163,8 +172,7 @@ def plan(text: str, languages: Languages = (), locking: Languages = (), single: 
         reference = _random_bits(bits)
     elif not 0 <= operator.index(reference) < 1 << bits:
         raise BadArgumentError(_septcvt.BAD_ARGUMENT, None, f"reference {reference} outside 0-{(1 << bits) - 1}")
-    both = _mask(languages)
-    lock_mask, single_mask = both | _mask(locking), both | _mask(single)
+    lock_mask, single_mask = _masks_of(languages, locking, single)
     got = _septcvt.plan(text, lock_mask, single_mask, replace_lookalikes, bits,
                         elements if type(elements) is bytes else _bytes(elements), reference)
     if got[0] != _OK:
