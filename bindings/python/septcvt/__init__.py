@@ -132,18 +132,15 @@ _masks: Dict[object, Tuple[int, int]] = {}
 
 
 def _masks_of(languages: Languages, locking: Languages, single: Languages) -> Tuple[int, int]:
-    """The locking and single masks that plan() allows."""
-    key = (languages, locking, single)
-    try:
-        return _masks[key]
-    except KeyError:
-        remember = len(_masks) < 256
-    except TypeError:  # a list, which cannot be a key
-        remember = False
+    """The locking and single masks that plan() allows, remembered where
+    the lists can be a key."""
     both = _mask(languages)
     masks = both | _mask(locking), both | _mask(single)
-    if remember:
-        _masks[key] = masks
+    try:
+        if len(_masks) < 256:
+            _masks[languages, locking, single] = masks
+    except TypeError:  # a list
+        pass
     return masks
 
 
@@ -152,7 +149,6 @@ def _bytes(data: object) -> bytes:
 
 
 _random_bits = random.getrandbits
-_OK = _septcvt.OK
 
 
 def plan(text: str, languages: Languages = (), locking: Languages = (), single: Languages = (),
@@ -172,18 +168,21 @@ def plan(text: str, languages: Languages = (), locking: Languages = (), single: 
         reference = _random_bits(bits)
     elif not 0 <= operator.index(reference) < 1 << bits:
         raise BadArgumentError(_septcvt.BAD_ARGUMENT, None, f"reference {reference} outside 0-{(1 << bits) - 1}")
-    lock_mask, single_mask = _masks_of(languages, locking, single)
+    try:  # the masks of language lists seen before, as a rule
+        lock_mask, single_mask = _masks[languages, locking, single]
+    except (KeyError, TypeError):
+        lock_mask, single_mask = _masks_of(languages, locking, single)
     got = _septcvt.plan(text, lock_mask, single_mask, replace_lookalikes, bits,
                         elements if type(elements) is bytes else _bytes(elements), reference)
-    if got[0] != _OK:
+    if type(got) is tuple:  # refused: (status, index, parts needed)
         status, offset, needed = got
         if status != _septcvt.TOO_MANY_PARTS:
             raise error(status, offset)
         e = TooManyPartsError(status, None, f"{_septcvt.strerror(status)}: it takes {needed}")
         e.parts = needed
         raise e
-    got[1].__dict__["_asked"] = (text, lock_mask, single_mask, replace_lookalikes)
-    return got[1]
+    got.__dict__["_asked"] = (text, lock_mask, single_mask, replace_lookalikes)
+    return got
 
 
 def read_part(dcs: int, udhi: bool, udl: int, user_data: bytes) -> Received:

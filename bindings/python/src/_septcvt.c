@@ -261,8 +261,9 @@ static PyObject *replaced_of(const char *text, size_t len, const septcvt_plan *p
 }
 
 /* plan(text, locking_mask, single_mask, replace, reference_bits, elements,
- * reference): (SEPTCVT_OK, the Python layer's Plan), its parts with their
- * user data; else (status, error index or None, parts needed). */
+ * reference): the Python layer's Plan, its parts with their user data; or,
+ * where the library refuses, a plain tuple (status, error index or None,
+ * parts needed). */
 static PyObject *plan(PyObject *self, PyObject *args)
 {
     PyObject *text, *utf8, *parts_out = NULL, *replaced = NULL, *result = NULL;
@@ -309,8 +310,6 @@ static PyObject *plan(PyObject *self, PyObject *args)
                         PyLong_FromLong(p.locking), PyLong_FromLong(p.single), language_code(p.locking),
                         language_code(p.single), parts_out, size(p.room_left), index_or_none(data, p.ran_out),
                         replaced, reference_used, PyLong_FromLong(p.reference_bits));
-        if (result != NULL)
-            result = Py_BuildValue("(iN)", SEPTCVT_OK, result);
     } else {
         Py_XDECREF(parts_out);
         if (!PyErr_Occurred())
