@@ -88,16 +88,6 @@ static PyObject *language_code(int id)
     return code;
 }
 
-static PyObject *boolean(int value)
-{
-    return PyBool_FromLong(value);
-}
-
-static PyObject *size(size_t value)
-{
-    return PyLong_FromSize_t(value);
-}
-
 /* convert(direction, locking, single, data, start, end): converts
  * data[start:end] up to the first character the conversion leaves out or
  * refuses. Returns (status, output, stop, length): SEPTCVT_OK, or
@@ -175,8 +165,8 @@ static PyObject *part_of(const char *text, size_t len, const septcvt_plan_option
     start = index_at(walk, parts[k].begin);
     end = index_at(walk, parts[k].end);
     return record(part_class, 8, PyUnicode_DecodeUTF8(shown_text, (Py_ssize_t)shown_len, NULL),
-                  PyLong_FromSsize_t(start), PyLong_FromSsize_t(end), size(parts[k].length), PyLong_FromLong(ud.dcs),
-                  boolean(ud.udhi), PyLong_FromLong(ud.udl),
+                  PyLong_FromSsize_t(start), PyLong_FromSsize_t(end), PyLong_FromSize_t(parts[k].length), PyLong_FromLong(ud.dcs),
+                  PyBool_FromLong(ud.udhi), PyLong_FromLong(ud.udl),
                   PyBytes_FromStringAndSize((const char *)ud.ud, (Py_ssize_t)ud.length));
 }
 
@@ -308,7 +298,7 @@ static PyObject *plan(PyObject *self, PyObject *args)
         Py_INCREF(encoding_names[p.dcs == SEPTCVT_DCS_UCS2]);
         result = record(plan_class, 12, encoding_names[p.dcs == SEPTCVT_DCS_UCS2], PyLong_FromLong(p.dcs),
                         PyLong_FromLong(p.locking), PyLong_FromLong(p.single), language_code(p.locking),
-                        language_code(p.single), parts_out, size(p.room_left), index_or_none(data, p.ran_out),
+                        language_code(p.single), parts_out, PyLong_FromSize_t(p.room_left), index_or_none(data, p.ran_out),
                         replaced, reference_used, PyLong_FromLong(p.reference_bits));
     } else {
         Py_XDECREF(parts_out);
@@ -337,7 +327,7 @@ static PyObject *read_part(PyObject *self, PyObject *args)
     return Py_BuildValue("(iN)", status,
                          record(received_class, 10, PyUnicode_DecodeUTF8((const char *)r.text, (Py_ssize_t)r.text_len,
                                                                          NULL),
-                                boolean(r.concatenated), PyLong_FromUnsignedLong(r.reference),
+                                PyBool_FromLong(r.concatenated), PyLong_FromUnsignedLong(r.reference),
                                 PyLong_FromUnsignedLong(r.total), PyLong_FromUnsignedLong(r.sequence),
                                 PyLong_FromLong(r.locking), PyLong_FromLong(r.single), language_code(r.locking),
                                 language_code(r.single), PyLong_FromUnsignedLongLong(r.unmapped)));
