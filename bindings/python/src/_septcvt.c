@@ -165,8 +165,8 @@ static PyObject *part_of(const char *text, size_t len, const septcvt_plan_option
     start = index_at(walk, parts[k].begin);
     end = index_at(walk, parts[k].end);
     return record(part_class, 8, PyUnicode_DecodeUTF8(shown_text, (Py_ssize_t)shown_len, NULL),
-                  PyLong_FromSsize_t(start), PyLong_FromSsize_t(end), PyLong_FromSize_t(parts[k].length), PyLong_FromLong(ud.dcs),
-                  PyBool_FromLong(ud.udhi), PyLong_FromLong(ud.udl),
+                  PyLong_FromSsize_t(start), PyLong_FromSsize_t(end), PyLong_FromSize_t(parts[k].length),
+                  PyLong_FromLong(ud.dcs), PyBool_FromLong(ud.udhi), PyLong_FromLong(ud.udl),
                   PyBytes_FromStringAndSize((const char *)ud.ud, (Py_ssize_t)ud.length));
 }
 
@@ -298,8 +298,8 @@ static PyObject *plan(PyObject *self, PyObject *args)
         Py_INCREF(encoding_names[p.dcs == SEPTCVT_DCS_UCS2]);
         result = record(plan_class, 12, encoding_names[p.dcs == SEPTCVT_DCS_UCS2], PyLong_FromLong(p.dcs),
                         PyLong_FromLong(p.locking), PyLong_FromLong(p.single), language_code(p.locking),
-                        language_code(p.single), parts_out, PyLong_FromSize_t(p.room_left), index_or_none(data, p.ran_out),
-                        replaced, reference_used, PyLong_FromLong(p.reference_bits));
+                        language_code(p.single), parts_out, PyLong_FromSize_t(p.room_left),
+                        index_or_none(data, p.ran_out), replaced, reference_used, PyLong_FromLong(p.reference_bits));
     } else {
         Py_XDECREF(parts_out);
         if (!PyErr_Occurred())
