@@ -23,11 +23,15 @@ in-process (bench/planner.cpp) on SMS texts of one to three parts with all
 beside it, in the same run, the npm segment calculators
 sms-segments-calculator and split-sms (bench/peers.js, installed with npm
 into a folder of the build directory, where npm is present) on the same
-texts. With --parts, prints instead the parts and encodings that the
-planner and the two calculators give for a set of tricky texts. Never
-fails on timing, nor for want of npm or Perl.
+texts, and the Python package's plan() on the SMS texts
+(bench/python_plan.py), where the package is built in place in
+bindings/python or --python names a Python that has it. With --parts,
+prints instead the parts and encodings that the planner and the two
+calculators give for a set of tricky texts. Never fails on timing, nor for
+want of npm, Perl or the package.
 """
 import argparse
+import glob
 import json
 import os
 import random
@@ -258,6 +262,51 @@ def ratio(r):
     return f"{r:.0f}" if r >= 10 else f"{r:.2g}"
 
 
+# The Python package, where it is built in place (setup.py build_ext
+# --inplace) or installed for the Python that --python names.
+PACKAGE = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "bindings", "python")
+PYTHON_PLAN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "python_plan.py")
+
+
+def package_rows(python, planner, rounds, paths):
+    """The package's plan() per SMS text, with every part's user data, and
+    the C driver's, run by turns round after round, so that both see the
+    same load: (name, bytes, driver, package) in microseconds, medians;
+    None, with a note printed, where the package cannot be imported."""
+    env = dict(os.environ)
+    if glob.glob(os.path.join(PACKAGE, "septcvt", "_septcvt*.so")):
+        env["PYTHONPATH"] = os.pathsep.join(filter(None, [PACKAGE, env.get("PYTHONPATH")]))
+    try:
+        found = subprocess.run([python, "-c", "import septcvt"], env=env, capture_output=True).returncode == 0
+    except OSError:
+        found = False
+    if not found:
+        print(f"the septcvt package is not importable by {python} (build it in bindings/python, or name a Python "
+              "that has it with --python): not measured")
+        return None
+    sides = [[planner, "--rounds", "1", "--languages", "0x3FFE"],
+             [python, PYTHON_PLAN, "--rounds", "1", "--all-languages"]]
+    times = {}  # name -> (bytes, [driver times], [package times])
+    for r in range(rounds):
+        for side in (0, 1) if r % 2 == 0 else (1, 0):
+            p = subprocess.run(sides[side] + paths, env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+            if p.returncode != 0:
+                sys.exit(f"{sides[side][0]} failed: {p.stderr.strip()}")  # a plan went wrong, no matter of timing
+            for name, size, us, *_ in (line.split("\t") for line in p.stdout.splitlines()):
+                times.setdefault(name, (size, [], []))[1 + side].append(float(us))
+    return [(name, int(size), statistics.median(c), statistics.median(py)) for name, (size, c, py) in times.items()]
+
+
+def package_table(rows, rounds):
+    print(f"\npackage: septcvt.plan() in Python, every part's user data with it, beside the C driver on the same "
+          f"SMS texts, each run {rounds} times by turns; microseconds per text (median)")
+    print(f"{'text':<15} {'bytes':>7} {'planner':>9} {'python':>9} {'python/planner':>15}")
+    for name, size, c, py in rows:
+        print(f"{name:<15} {size:>7} {c:>9.2f} {py:>9.2f} {py / c:>15.2f}")
+    worst = max(py / c for _, _, c, py in rows)
+    print(f"python/planner on the SMS texts: {worst:.2f} at most (target <= 2): {'met' if worst <= 2 else 'NOT met'}")
+
+
 def planner_section(args, rounds):
     """The planner's time per text beside the npm peers', in one run."""
     planner = args.planner
@@ -275,6 +324,7 @@ def planner_section(args, rounds):
         ours = ours[0] + ours[1]
         theirs = lines_of(["node", "--expose-gc", PEERS_JS, "--modules", modules, "--rounds", str(rounds)]
                           + sms + big) if modules else None
+        package = package_rows(args.python, planner, rounds, sms)
     # peer -> text -> (bytes taken, microseconds, parts, encoding)
     peer_times = {}
     for peer, name, taken, us, parts, enc in theirs or []:
@@ -316,6 +366,8 @@ def planner_section(args, rounds):
     if submit_ratios:
         worst = max(submit_ratios)
         print(f"SUBMITs/plan alone: {ratio(worst)} at most (target < 1): {'met' if worst < 1 else 'NOT met'}")
+    if package is not None:
+        package_table(package, rounds)
     if theirs is None:
         return
     # Targets: the peer's time over the planner's.
@@ -339,6 +391,9 @@ def main():
                     help="the benchmark of the national language tables")
     ap.add_argument("--planner", default="build/bench/septcvt_planner_bench",
                     help="the benchmark of the planner of SMS parts")
+    ap.add_argument("--python", default=sys.executable,
+                    help="a Python that has the septcvt package (the one built in place in bindings/python "
+                         "comes first)")
     ap.add_argument("--npm-dir", help="where npm installs the peers of the planner "
                     "(default: bench-npm in the build directory of --septcvt)")
     ap.add_argument("--parts", action="store_true",
