@@ -80,6 +80,12 @@ static PyObject *record(PyObject *cls, int n, ...)
     return result;
 }
 
+/* A new reference to None. */
+static PyObject *none(void)
+{
+    Py_RETURN_NONE;
+}
+
 /* A new reference to a language's code, or to None. */
 static PyObject *language_code(int id)
 {
@@ -309,6 +315,17 @@ static PyObject *plan(PyObject *self, PyObject *args)
     return result;
 }
 
+/* A part read, as the Python layer's Received; its text None where the
+ * part holds no text (8-bit or compressed data read in a TPDU). */
+static PyObject *received_of(const septcvt_received *r, int text)
+{
+    PyObject *shown = text ? PyUnicode_DecodeUTF8((const char *)r->text, (Py_ssize_t)r->text_len, NULL) : none();
+    return record(received_class, 10, shown, PyBool_FromLong(r->concatenated), PyLong_FromUnsignedLong(r->reference),
+                  PyLong_FromUnsignedLong(r->total), PyLong_FromUnsignedLong(r->sequence), PyLong_FromLong(r->locking),
+                  PyLong_FromLong(r->single), language_code(r->locking), language_code(r->single),
+                  PyLong_FromUnsignedLongLong(r->unmapped));
+}
+
 /* read_part(dcs, udhi, udl, user_data): (status, the Python layer's
  * Received), status SEPTCVT_OK or SEPTCVT_UNMAPPED; any other status
  * comes alone. */
@@ -324,13 +341,478 @@ static PyObject *read_part(PyObject *self, PyObject *args)
     status = septcvt_read_part(dcs, udhi, udl, (const uint8_t *)ud, (size_t)ud_len, &r);
     if (status != SEPTCVT_OK && status != SEPTCVT_UNMAPPED)
         return Py_BuildValue("(i)", status);
-    return Py_BuildValue("(iN)", status,
-                         record(received_class, 10, PyUnicode_DecodeUTF8((const char *)r.text, (Py_ssize_t)r.text_len,
-                                                                         NULL),
-                                PyBool_FromLong(r.concatenated), PyLong_FromUnsignedLong(r.reference),
-                                PyLong_FromUnsignedLong(r.total), PyLong_FromUnsignedLong(r.sequence),
-                                PyLong_FromLong(r.locking), PyLong_FromLong(r.single), language_code(r.locking),
-                                language_code(r.single), PyLong_FromUnsignedLongLong(r.unmapped)));
+    return Py_BuildValue("(iN)", status, received_of(&r, 1));
+}
+
+/* The wire calls: PDU mode, SMPP's fields and the joiner. A refusal comes
+ * back as (status, the field's name, its octet, its value), the name ""
+ * where the library names none; the Python layer raises it. */
+static PyObject *refusal(int status, const septcvt_tpdu_fault *fault)
+{
+    return Py_BuildValue("(isnk)", status, septcvt_field_name(fault->field), (Py_ssize_t)fault->offset,
+                         (unsigned long)fault->value);
+}
+
+static PyObject *none_or_long(int present, long value)
+{
+    return present ? PyLong_FromLong(value) : none();
+}
+
+/* A text planned again, as plan() planned it: the tuple a Plan keeps,
+ * (text, locking mask, single mask, replace, reference bits, elements,
+ * reference). The planner gives the same plan for the same text and
+ * options, so the parts written here are the parts the Plan shows. */
+typedef struct planned {
+    PyObject *utf8;
+    const char *text;
+    size_t len;
+    unsigned reference;
+    septcvt_plan_options options;
+    septcvt_plan plan;
+    septcvt_part parts[SEPTCVT_MOST_PARTS];
+} planned;
+
+/* The planner's status, or -1 with a Python exception; p->utf8 is the
+ * caller's to release either way. */
+static int plan_again(PyObject *asked, planned *p)
+{
+    PyObject *text;
+    const char *elements;
+    Py_ssize_t elements_len;
+    unsigned locking_mask, single_mask;
+    int replace, bits;
+    if (!PyArg_ParseTuple(asked, "UIIpiy#I", &text, &locking_mask, &single_mask, &replace, &bits, &elements,
+                          &elements_len, &p->reference) ||
+        (p->utf8 = utf8_of(text)) == NULL)
+        return -1;
+    p->text = PyBytes_AsString(p->utf8);
+    p->len = (size_t)PyBytes_Size(p->utf8);
+    p->options.locking_languages = (uint16_t)locking_mask;
+    p->options.single_languages = (uint16_t)single_mask;
+    p->options.replace_lookalikes = replace;
+    p->options.reference_bits = bits;
+    p->options.elements = (const uint8_t *)elements;
+    p->options.elements_len = (size_t)elements_len;
+    return septcvt_plan_text(SEPTCVT_UTF8, p->text, p->len, &p->options, &p->plan, p->parts, SEPTCVT_MOST_PARTS,
+                             NULL);
+}
+
+/* An address's text into the struct's room; longer text could never be
+ * an address, and is refused as the library refuses one of too many
+ * digits. */
+static int address_text(septcvt_address *a, const char *text, int field, septcvt_tpdu_fault *fault)
+{
+    const size_t n = strlen(text);
+    if (n >= sizeof a->text) {
+        fault->field = field;
+        fault->value = (unsigned)n;
+        return SEPTCVT_BAD_ARGUMENT;
+    }
+    memcpy(a->text, text, n + 1);
+    return SEPTCVT_OK;
+}
+
+#define STAMP "(iiiiiii)"
+#define STAMP_OF(s) &(s).year, &(s).month, &(s).day, &(s).hour, &(s).minute, &(s).second, &(s).zone
+
+/* The fields the Python layer flattened (_flat in pdu.py) into *t: a
+ * status, the field in *fault where one is refused here, or -1 with a
+ * Python exception for arguments of the wrong type. */
+static int tpdu_of(PyObject *fields, septcvt_tpdu *t, septcvt_tpdu_fault *fault)
+{
+    static const int address_fields[] = {SEPTCVT_FIELD_OA, SEPTCVT_FIELD_DA, SEPTCVT_FIELD_RA};
+    const char *sc, *address, *ud;
+    Py_ssize_t ud_len;
+    long long seconds;
+    septcvt_validity *v = &t->validity;
+    int status;
+    memset(t, 0, sizeof *t);
+    if (!PyArg_ParseTuple(fields, "i(siip)(siip)pppppiipi(iLipp" STAMP ")" STAMP STAMP "ipiipiy#", &t->type, &sc,
+                          &t->sc.ton, &t->sc.npi, &t->sc.explicit_type, &address, &t->address.ton, &t->address.npi,
+                          &t->address.explicit_type, &t->reject_duplicates, &t->reply_path, &t->status_report,
+                          &t->more_messages, &t->loop_prevention, &t->message_reference, &t->pid, &t->has_class,
+                          &t->message_class, &v->format, &seconds, &v->enhanced, &v->single_shot, &v->extension,
+                          STAMP_OF(v->absolute), STAMP_OF(t->scts), STAMP_OF(t->discharge), &t->status_sent,
+                          &t->has_pi, &t->pi, &t->user_data.dcs, &t->user_data.udhi, &t->user_data.udl, &ud, &ud_len))
+        return -1;
+    status = address_text(&t->sc, sc, SEPTCVT_FIELD_SCA, fault);
+    if (status == SEPTCVT_OK)
+        status = address_text(&t->address, address,
+                              t->type >= 0 && t->type <= 2 ? address_fields[t->type] : SEPTCVT_FIELD_ADDRESS, fault);
+    if (status == SEPTCVT_OK && (seconds < 0 || seconds > UINT32_MAX)) {
+        fault->field = SEPTCVT_FIELD_VP;
+        status = SEPTCVT_BAD_ARGUMENT;
+    }
+    /* More than a part holds could never read back. */
+    if (status == SEPTCVT_OK && ud_len > SEPTCVT_USER_DATA_OCTETS) {
+        fault->field = SEPTCVT_FIELD_UD;
+        fault->value = (unsigned)ud_len;
+        status = SEPTCVT_BAD_USER_DATA;
+    }
+    v->seconds = (uint32_t)seconds;
+    t->user_data.length = (size_t)ud_len;
+    if (status == SEPTCVT_OK)
+        memcpy(t->user_data.ud, ud, (size_t)ud_len);
+    return status;
+}
+
+/* submit(asked, fields, with_sc): each part of the plan as SMS-SUBMIT,
+ * (SEPTCVT_OK, ((octets, the TPDU's length), ...)), or a refusal. */
+static PyObject *submit(PyObject *self, PyObject *args)
+{
+    PyObject *asked, *fields, *pdus = NULL;
+    int with_sc, status;
+    septcvt_tpdu t;
+    septcvt_tpdu_fault fault = {0, 0, 0};
+    planned p = {0};
+    (void)self;
+    if (!PyArg_ParseTuple(args, "OOp", &asked, &fields, &with_sc) || (status = tpdu_of(fields, &t, &fault)) < 0 ||
+        (status == SEPTCVT_OK && (status = plan_again(asked, &p)) < 0)) {
+        Py_XDECREF(p.utf8);
+        return NULL;
+    }
+    pdus = status == SEPTCVT_OK ? PyTuple_New((Py_ssize_t)p.plan.parts) : NULL;
+    for (size_t k = 0; pdus != NULL && k < p.plan.parts; ++k) {
+        uint8_t out[SEPTCVT_TPDU_OCTETS];
+        size_t n, length;
+        PyObject *pdu = NULL;
+        status = septcvt_submit_part(p.text, p.len, &p.options, &p.plan, p.parts, k, p.reference, &t, with_sc, out,
+                                     sizeof out, &n, &length, &fault);
+        if (status == SEPTCVT_OK)
+            pdu = Py_BuildValue("(y#n)", (const char *)out, (Py_ssize_t)n, (Py_ssize_t)length);
+        if (pdu == NULL)
+            Py_CLEAR(pdus);
+        else
+            PyTuple_SetItem(pdus, (Py_ssize_t)k, pdu);
+    }
+    Py_XDECREF(p.utf8);
+    if (pdus != NULL)
+        return Py_BuildValue("(iN)", SEPTCVT_OK, pdus);
+    return PyErr_Occurred() ? NULL : refusal(status, &fault);
+}
+
+/* encode_tpdu(fields, with_sc): (SEPTCVT_OK, (octets, the TPDU's
+ * length)), or a refusal. */
+static PyObject *encode_tpdu(PyObject *self, PyObject *args)
+{
+    PyObject *fields;
+    int with_sc, status;
+    septcvt_tpdu t;
+    septcvt_tpdu_fault fault = {0, 0, 0};
+    uint8_t out[SEPTCVT_TPDU_OCTETS];
+    size_t n, length;
+    (void)self;
+    if (!PyArg_ParseTuple(args, "Op", &fields, &with_sc) || (status = tpdu_of(fields, &t, &fault)) < 0)
+        return NULL;
+    if (status == SEPTCVT_OK)
+        status = septcvt_tpdu_encode(&t, with_sc, out, sizeof out, &n, &length, &fault);
+    if (status != SEPTCVT_OK)
+        return refusal(status, &fault);
+    return Py_BuildValue("(i(y#n))", SEPTCVT_OK, (const char *)out, (Py_ssize_t)n, (Py_ssize_t)length);
+}
+
+static PyObject *stamp_of(const septcvt_time_stamp *s)
+{
+    return Py_BuildValue(STAMP, s->year, s->month, s->day, s->hour, s->minute, s->second, s->zone);
+}
+
+static PyObject *address_of(const septcvt_address *a)
+{
+    return Py_BuildValue("(sii)", a->text, a->ton, a->npi);
+}
+
+/* decode_tpdu(data, with_sc, direction): (status, fields), status
+ * SEPTCVT_OK or SEPTCVT_UNMAPPED and the fields in the order pdu.py's
+ * _read takes them; or a refusal. */
+static PyObject *decode_tpdu(PyObject *self, PyObject *args)
+{
+    const char *data;
+    Py_ssize_t len;
+    int with_sc, direction, status;
+    septcvt_tpdu t;
+    septcvt_tpdu_fault fault;
+    const septcvt_validity *v = &t.validity;
+    (void)self;
+    if (!PyArg_ParseTuple(args, "y#pi", &data, &len, &with_sc, &direction))
+        return NULL;
+    status = septcvt_tpdu_decode((const uint8_t *)data, (size_t)len, with_sc, direction, &t, &fault);
+    if (status != SEPTCVT_OK && status != SEPTCVT_UNMAPPED)
+        return refusal(status, &fault);
+    return Py_BuildValue("(i(iNNiiiiiiiN(iIiiiiN)NNiiiNiiiy#Nnnn))", status, t.type, address_of(&t.sc),
+                         address_of(&t.address), t.reject_duplicates, t.reply_path, t.status_report, t.more_messages,
+                         t.loop_prevention, t.message_reference, t.pid, none_or_long(t.has_class, t.message_class),
+                         v->format, (unsigned)v->seconds, v->relative, v->enhanced, v->single_shot, v->extension,
+                         stamp_of(&v->absolute), stamp_of(&t.scts), stamp_of(&t.discharge), t.status, t.status_sent,
+                         t.status_group, none_or_long(t.has_pi, t.pi), t.user_data.dcs, t.user_data.udhi,
+                         t.user_data.udl, (const char *)t.user_data.ud, (Py_ssize_t)t.user_data.length,
+                         received_of(&t.received, t.text), (Py_ssize_t)t.header_length, (Py_ssize_t)t.tpdu_length,
+                         (Py_ssize_t)t.trailing);
+}
+
+static PyObject *sar_of(const septcvt_smpp_sar *sar)
+{
+    if (!sar->present)
+        Py_RETURN_NONE;
+    return Py_BuildValue("(III)", sar->msg_ref_num, sar->total_segments, sar->segment_seqnum);
+}
+
+/* smpp_parts(asked, concatenation, message_class, smsc_alphabet,
+ * ucs2_class): (SEPTCVT_OK, ((short_message, esm_class, data_coding,
+ * SAR values or None), ...)), or a refusal. */
+static PyObject *smpp_parts(PyObject *self, PyObject *args)
+{
+    PyObject *asked, *list = NULL;
+    int concatenation, message_class, status;
+    septcvt_smpp_settings settings;
+    septcvt_tpdu_fault none = {0, 0, 0};
+    planned p = {0};
+    (void)self;
+    if (!PyArg_ParseTuple(args, "Oiiip", &asked, &concatenation, &message_class, &settings.smsc_alphabet,
+                          &settings.ucs2_class) ||
+        (status = plan_again(asked, &p)) < 0) {
+        Py_XDECREF(p.utf8);
+        return NULL;
+    }
+    list = status == SEPTCVT_OK ? PyTuple_New((Py_ssize_t)p.plan.parts) : NULL;
+    for (size_t k = 0; list != NULL && k < p.plan.parts; ++k) {
+        septcvt_smpp_message m;
+        PyObject *part = NULL;
+        status = septcvt_smpp_part(p.text, p.len, &p.options, &p.plan, p.parts, k, p.reference, concatenation,
+                                   message_class, &settings, &m);
+        if (status == SEPTCVT_OK)
+            part = Py_BuildValue("(y#iiN)", (const char *)m.short_message, (Py_ssize_t)m.length, m.esm_class,
+                                 m.data_coding, sar_of(&m.sar));
+        if (part == NULL)
+            Py_CLEAR(list);
+        else
+            PyTuple_SetItem(list, (Py_ssize_t)k, part);
+    }
+    Py_XDECREF(p.utf8);
+    if (list != NULL)
+        return Py_BuildValue("(iN)", SEPTCVT_OK, list);
+    return PyErr_Occurred() ? NULL : refusal(status, &none);
+}
+
+/* smpp_payload(asked, message_class, smsc_alphabet, ucs2_class):
+ * (SEPTCVT_OK, (message_payload, esm_class, data_coding)), or a
+ * refusal. */
+static PyObject *smpp_payload(PyObject *self, PyObject *args)
+{
+    PyObject *asked, *result = NULL;
+    int message_class, status, esm_class, data_coding;
+    septcvt_smpp_settings settings;
+    septcvt_tpdu_fault none = {0, 0, 0};
+    planned p = {0};
+    uint8_t *payload = NULL;
+    size_t n;
+    (void)self;
+    if (!PyArg_ParseTuple(args, "Oiip", &asked, &message_class, &settings.smsc_alphabet, &settings.ucs2_class) ||
+        (status = plan_again(asked, &p)) < 0) {
+        Py_XDECREF(p.utf8);
+        return NULL;
+    }
+    if (status == SEPTCVT_OK && (payload = PyMem_Malloc(SEPTCVT_PAYLOAD_OCTETS)) == NULL)
+        PyErr_NoMemory();
+    else if (status == SEPTCVT_OK)
+        status = septcvt_smpp_payload(p.text, p.len, &p.options, &p.plan, message_class, &settings, payload,
+                                      SEPTCVT_PAYLOAD_OCTETS, &n, &esm_class, &data_coding);
+    if (!PyErr_Occurred())
+        result = status == SEPTCVT_OK ? Py_BuildValue("(i(y#ii))", SEPTCVT_OK, (const char *)payload, (Py_ssize_t)n,
+                                                      esm_class, data_coding)
+                                      : refusal(status, &none);
+    PyMem_Free(payload);
+    Py_XDECREF(p.utf8);
+    return result;
+}
+
+/* SAR values as the Python layer passes them: None, or three numbers it
+ * has held to 32 bits. */
+static int sar_from(PyObject *given, septcvt_smpp_sar *sar)
+{
+    memset(sar, 0, sizeof *sar);
+    if (given == Py_None)
+        return 1;
+    sar->present = 1;
+    return PyArg_ParseTuple(given, "III", &sar->msg_ref_num, &sar->total_segments, &sar->segment_seqnum);
+}
+
+/* read_deliver_sm(message, payload, esm_class, data_coding, SAR values
+ * or None, smsc_alphabet, ucs2_class): (status, fields), status
+ * SEPTCVT_OK or SEPTCVT_UNMAPPED and the fields in Delivered's order, the
+ * alphabet by number; or a refusal. */
+static PyObject *read_deliver_sm(PyObject *self, PyObject *args)
+{
+    const char *message;
+    Py_ssize_t len;
+    int payload, esm_class, data_coding, status;
+    PyObject *given, *result;
+    septcvt_smpp_sar sar;
+    septcvt_smpp_settings settings;
+    septcvt_smpp_received r;
+    septcvt_tpdu_fault fault;
+    uint8_t few[1024], *text = few;
+    (void)self;
+    if (!PyArg_ParseTuple(args, "y#piiOip", &message, &len, &payload, &esm_class, &data_coding, &given,
+                          &settings.smsc_alphabet, &settings.ucs2_class) ||
+        !sar_from(given, &sar))
+        return NULL;
+    status = septcvt_smpp_read((const uint8_t *)message, (size_t)len, payload, esm_class, data_coding, &sar,
+                               &settings, &r, text, sizeof few, &fault);
+    /* A long message_payload: r holds the room its text needs. */
+    if (status == SEPTCVT_NO_ROOM) {
+        if ((text = PyMem_Malloc(r.text_len)) == NULL)
+            return PyErr_NoMemory();
+        status = septcvt_smpp_read((const uint8_t *)message, (size_t)len, payload, esm_class, data_coding, &sar,
+                                   &settings, &r, text, r.text_len, &fault);
+    }
+    if (status != SEPTCVT_OK && status != SEPTCVT_UNMAPPED) {
+        result = refusal(status, &fault);
+    } else {
+        const int octets = r.alphabet == SEPTCVT_SMPP_OCTETS;
+        result = Py_BuildValue("(i(NNiNiNnNNiIIIiiNNK))", status,
+                               octets ? none() : PyUnicode_DecodeUTF8((const char *)text, (Py_ssize_t)r.text_len, NULL),
+                               octets ? PyBytes_FromStringAndSize((const char *)text, (Py_ssize_t)r.text_len) : none(),
+                               r.alphabet,
+                               none_or_long(r.has_class, r.message_class), r.message_type,
+                               PyBool_FromLong(r.reply_path), (Py_ssize_t)r.header_length,
+                               PyBool_FromLong(r.concatenated), PyBool_FromLong(r.sar), r.reference_bits, r.reference,
+                               r.total, r.sequence, r.locking, r.single, language_code(r.locking),
+                               language_code(r.single), (unsigned long long)r.unmapped);
+    }
+    if (text != few)
+        PyMem_Free(text);
+    return result;
+}
+
+/* One part as the joiner takes it, from the Python layer's tuple:
+ * (0, dcs, udhi, udl, user_data), a part's user data; (1, type, dcs,
+ * udhi, udl, user_data), a TPDU read whole; (2, message, payload,
+ * esm_class, data_coding, SAR values or None), a deliver_sm's fields. A
+ * status, or -1 with a Python exception. */
+static int join_part_of(PyObject *given, const septcvt_smpp_settings *settings, septcvt_join_part *out,
+                        septcvt_tpdu_fault *fault)
+{
+    int kind, dcs, udhi, udl, payload, esm_class, data_coding;
+    const char *data;
+    Py_ssize_t len;
+    PyObject *sar_given;
+    septcvt_smpp_sar sar;
+    septcvt_tpdu t;
+    if (!PyTuple_Check(given) || PyTuple_Size(given) < 1) {
+        PyErr_SetString(PyExc_TypeError, "a part is a tuple");
+        return -1;
+    }
+    kind = (int)PyLong_AsLong(PyTuple_GetItem(given, 0));
+    if (kind == -1 && PyErr_Occurred())
+        return -1;
+    if (kind == 0) {
+        if (!PyArg_ParseTuple(given, "iipiy#", &kind, &dcs, &udhi, &udl, &data, &len))
+            return -1;
+        return septcvt_join_part_from_user_data(dcs, udhi, udl, (const uint8_t *)data, (size_t)len, out);
+    }
+    if (kind == 1) {
+        memset(&t, 0, sizeof t);
+        if (!PyArg_ParseTuple(given, "iiipiy#", &kind, &t.type, &t.user_data.dcs, &t.user_data.udhi,
+                              &t.user_data.udl, &data, &len))
+            return -1;
+        if (len > SEPTCVT_USER_DATA_OCTETS)
+            return SEPTCVT_BAD_USER_DATA;
+        t.user_data.length = (size_t)len;
+        memcpy(t.user_data.ud, data, (size_t)len);
+        return septcvt_join_part_from_tpdu(&t, out);
+    }
+    if (!PyArg_ParseTuple(given, "iy#piiO", &kind, &data, &len, &payload, &esm_class, &data_coding, &sar_given) ||
+        !sar_from(sar_given, &sar))
+        return -1;
+    return septcvt_join_part_from_smpp((const uint8_t *)data, (size_t)len, payload, esm_class, data_coding, &sar,
+                                       settings, out, fault);
+}
+
+/* Indices as a tuple, or pairs of them as a tuple of 2-tuples. */
+static PyObject *indices_of(const size_t *at, size_t n, int pairs)
+{
+    PyObject *list = PyTuple_New((Py_ssize_t)n);
+    for (size_t i = 0; list != NULL && i < n; ++i) {
+        PyObject *item = pairs ? Py_BuildValue("(nn)", (Py_ssize_t)at[2 * i], (Py_ssize_t)at[2 * i + 1])
+                               : PyLong_FromSize_t(at[i]);
+        if (item == NULL)
+            Py_CLEAR(list);
+        else
+            PyTuple_SetItem(list, (Py_ssize_t)i, item);
+    }
+    return list;
+}
+
+/* A message the joiner made, in the order of the Python layer's Message:
+ * (kind, text or None, parts, missing, conflicts, repeats, sar,
+ * reference_bits, reference, total, message_type, binary data or None,
+ * unmapped). Only a message joined or alone has text. */
+static PyObject *message_of(const septcvt_message *m, const septcvt_join_room *room)
+{
+    const int shown = m->kind == SEPTCVT_JOINED || m->kind == SEPTCVT_ALONE;
+    const int octets = m->units_kind == SEPTCVT_UNITS_OCTETS;
+    const char *text = (const char *)room->text + m->text_at;
+    return Py_BuildValue("(iNNNNnNiIIiNK)", m->kind,
+                         shown && !octets ? PyUnicode_DecodeUTF8(text, (Py_ssize_t)m->text_len, NULL) : none(),
+                         indices_of(room->indices + m->parts_at, m->parts_count, 0),
+                         indices_of(room->indices + m->missing_at, m->missing_count, 0),
+                         indices_of(room->indices + m->pairs_at, m->pairs_count, 1), (Py_ssize_t)m->repeats,
+                         PyBool_FromLong(m->sar), m->reference_bits, m->reference, m->total, m->message_type,
+                         shown && octets ? PyBytes_FromStringAndSize(text, (Py_ssize_t)m->text_len) : none(),
+                         (unsigned long long)m->unmapped);
+}
+
+/* join(parts, smsc_alphabet, ucs2_class): (status, messages), status
+ * SEPTCVT_OK or SEPTCVT_UNMAPPED; or a part refused, (status, its index,
+ * the field's name, octet, value). The joiner is asked first for the room
+ * it needs, then given it. */
+static PyObject *join(PyObject *self, PyObject *args)
+{
+    PyObject *given, *list = NULL, *result = NULL;
+    septcvt_smpp_settings settings;
+    septcvt_tpdu_fault fault = {0, 0, 0};
+    septcvt_join_part *parts;
+    septcvt_join_room room = {NULL, 0, 0, NULL, 0, 0, NULL, 0, 0};
+    Py_ssize_t count, i;
+    int status = SEPTCVT_OK;
+    (void)self;
+    if (!PyArg_ParseTuple(args, "O!ip", &PyTuple_Type, &given, &settings.smsc_alphabet, &settings.ucs2_class))
+        return NULL;
+    count = PyTuple_Size(given);
+    if ((parts = PyMem_Malloc((size_t)count * sizeof *parts + 1)) == NULL)
+        return PyErr_NoMemory();
+    for (i = 0; i < count && status == SEPTCVT_OK; ++i)
+        status = join_part_of(PyTuple_GetItem(given, i), &settings, &parts[i], &fault);
+    if (status == SEPTCVT_OK && (status = septcvt_join(parts, (size_t)count, &room)) == SEPTCVT_NO_ROOM) {
+        room.messages = PyMem_Malloc(room.messages_count * sizeof *room.messages + 1);
+        room.indices = PyMem_Malloc(room.indices_count * sizeof *room.indices + 1);
+        room.text = PyMem_Malloc(room.text_len + 1);
+        room.max_messages = room.messages_count;
+        room.max_indices = room.indices_count;
+        room.text_size = room.text_len;
+        status = room.messages == NULL || room.indices == NULL || room.text == NULL
+                     ? (PyErr_NoMemory(), -1)
+                     : septcvt_join(parts, (size_t)count, &room);
+    }
+    if (status == SEPTCVT_OK || status == SEPTCVT_UNMAPPED)
+        list = PyTuple_New((Py_ssize_t)room.messages_count);
+    for (size_t k = 0; list != NULL && k < room.messages_count; ++k) {
+        PyObject *message = message_of(&room.messages[k], &room);
+        if (message == NULL)
+            Py_CLEAR(list);
+        else
+            PyTuple_SetItem(list, (Py_ssize_t)k, message);
+    }
+    if (list != NULL)
+        result = Py_BuildValue("(iN)", status, list);
+    else if (!PyErr_Occurred() && status >= 0)
+        result = Py_BuildValue("(insnk)", status, i - 1, septcvt_field_name(fault.field), (Py_ssize_t)fault.offset,
+                               (unsigned long)fault.value);
+    PyMem_Free(parts);
+    PyMem_Free(room.messages);
+    PyMem_Free(room.indices);
+    PyMem_Free(room.text);
+    return result;
 }
 
 /* bind(Plan, Part, Replacement, Received): the classes whose instances
@@ -370,6 +852,13 @@ static PyMethodDef methods[] = {
     {"ruled_out", ruled_out, METH_VARARGS, NULL},
     {"bind", bind, METH_VARARGS, NULL},
     {"strerror", strerror_of, METH_VARARGS, NULL},
+    {"submit", submit, METH_VARARGS, NULL},
+    {"encode_tpdu", encode_tpdu, METH_VARARGS, NULL},
+    {"decode_tpdu", decode_tpdu, METH_VARARGS, NULL},
+    {"smpp_parts", smpp_parts, METH_VARARGS, NULL},
+    {"smpp_payload", smpp_payload, METH_VARARGS, NULL},
+    {"read_deliver_sm", read_deliver_sm, METH_VARARGS, NULL},
+    {"join", join, METH_VARARGS, NULL},
     {NULL, NULL, 0, NULL},
 };
 
@@ -387,9 +876,18 @@ static const struct named {
     NAMED(SEPTCVT_OK), NAMED(SEPTCVT_UNMAPPED), NAMED(SEPTCVT_MALFORMED), NAMED(SEPTCVT_NO_MARK),
     NAMED(SEPTCVT_NULL_POINTER), NAMED(SEPTCVT_NO_ROOM), NAMED(SEPTCVT_NOT_SEPTET), NAMED(SEPTCVT_BAD_FILL_BITS),
     NAMED(SEPTCVT_BAD_ARGUMENT), NAMED(SEPTCVT_TOO_MANY_PARTS), NAMED(SEPTCVT_BAD_USER_DATA), NAMED(SEPTCVT_NOT_TEXT),
+    NAMED(SEPTCVT_BAD_TPDU), NAMED(SEPTCVT_UNSUPPORTED_TPDU),
 }, constants[] = {
     NAMED(SEPTCVT_TO_UNICODE), NAMED(SEPTCVT_TO_GSM), NAMED(SEPTCVT_DCS_7BIT), NAMED(SEPTCVT_DCS_UCS2),
-    NAMED(SEPTCVT_MOST_PARTS),
+    NAMED(SEPTCVT_MOST_PARTS), NAMED(SEPTCVT_DELIVER), NAMED(SEPTCVT_SUBMIT), NAMED(SEPTCVT_STATUS_REPORT),
+    NAMED(SEPTCVT_TO_NETWORK), NAMED(SEPTCVT_FROM_NETWORK), NAMED(SEPTCVT_VALIDITY_NONE),
+    NAMED(SEPTCVT_VALIDITY_RELATIVE), NAMED(SEPTCVT_VALIDITY_ENHANCED), NAMED(SEPTCVT_VALIDITY_ABSOLUTE),
+    NAMED(SEPTCVT_ENHANCED_NONE), NAMED(SEPTCVT_ENHANCED_RELATIVE), NAMED(SEPTCVT_ENHANCED_SECONDS),
+    NAMED(SEPTCVT_ENHANCED_HMS), NAMED(SEPTCVT_ST_COMPLETED), NAMED(SEPTCVT_ST_TRYING), NAMED(SEPTCVT_ST_PERMANENT),
+    NAMED(SEPTCVT_ST_NOT_TRYING), NAMED(SEPTCVT_SMSC_GSM), NAMED(SEPTCVT_SMSC_GSM_PACKED), NAMED(SEPTCVT_SMSC_LATIN1),
+    NAMED(SEPTCVT_SMPP_UDH), NAMED(SEPTCVT_SMPP_SAR), NAMED(SEPTCVT_SMPP_GSM), NAMED(SEPTCVT_SMPP_ASCII),
+    NAMED(SEPTCVT_SMPP_LATIN1), NAMED(SEPTCVT_SMPP_UCS2), NAMED(SEPTCVT_SMPP_OCTETS), NAMED(SEPTCVT_JOINED),
+    NAMED(SEPTCVT_ALONE), NAMED(SEPTCVT_INCOMPLETE), NAMED(SEPTCVT_CONFLICT),
 }, languages[] = {
     /* ISO 639-1 codes */
     {"tr", SEPTCVT_TURKISH}, {"es", SEPTCVT_SPANISH}, {"pt", SEPTCVT_PORTUGUESE}, {"bn", SEPTCVT_BENGALI},
