@@ -5,18 +5,28 @@ Importing the package registers the codecs "gsm0338" and "gsm0338-<language>"
 the national tables, and each part with its user data. read_part() reads a
 received part back. Languages are named by their ISO 639-1 codes, the keys
 of LANGUAGES; the ids, its values, are those of the library's interface.
+
+The wire calls take a text, or a Plan, further: submit() writes each part
+as SMS-SUBMIT for a modem in PDU mode, and decode_tpdu() and encode_tpdu()
+read and write whole TPDUs (septcvt.pdu); smpp_parts() and smpp_payload()
+give SMPP's submit_sm fields, and read_deliver_sm() reads a deliver_sm's
+(septcvt.smpp); join() sorts received parts into messages
+(septcvt.joining).
 """
 import operator
 import random
 from typing import Dict, Iterable, NamedTuple, Optional, Tuple, Union
 
 from . import _septcvt, codec  # codec registers the codecs
-from .errors import (BadArgumentError, BadUserDataError, Error, MalformedError, NoRoomError, NotTextError,
-                     TooManyPartsError, error)
+from .errors import (BadArgumentError, BadTpduError, BadUserDataError, Error, MalformedError, NoRoomError,
+                     NotTextError, TooManyPartsError, UnmappedError, UnsupportedTpduError, error)
 
 __all__ = ["plan", "read_part", "Plan", "Part", "Character", "Replacement", "Received", "LANGUAGES", "Error",
            "MalformedError", "BadArgumentError", "NoRoomError", "TooManyPartsError", "BadUserDataError",
-           "NotTextError", "UNICODE_VERSION"]
+           "NotTextError", "UNICODE_VERSION", "submit", "decode_tpdu", "encode_tpdu", "Tpdu", "Pdu", "Address",
+           "TimeStamp", "Validity", "Status", "smpp_parts", "smpp_payload", "read_deliver_sm", "SmppPart",
+           "SmppPayload", "Sar", "Delivered", "DeliverSm", "join", "Message", "BadTpduError", "UnsupportedTpduError",
+           "UnmappedError"]
 
 __version__ = _septcvt.LIBRARY_VERSION
 # The Unicode version whose grapheme clusters bound the parts.
@@ -90,7 +100,7 @@ class Plan(_PlanFields):
         if found is None:
             found = ()
             if self.encoding == "UCS-2":
-                got = _septcvt.ruled_out(*self.__dict__["_asked"])
+                got = _septcvt.ruled_out(*self.__dict__["_asked"][:4])
                 if got[0] != _septcvt.OK:
                     raise error(got[0])
                 found = tuple(map(Character._make, got[1]))
@@ -172,8 +182,9 @@ def plan(text: str, languages: Languages = (), locking: Languages = (), single: 
         lock_mask, single_mask = _masks[languages, locking, single]
     except (KeyError, TypeError):
         lock_mask, single_mask = _masks_of(languages, locking, single)
-    got = _septcvt.plan(text, lock_mask, single_mask, replace_lookalikes, bits,
-                        elements if type(elements) is bytes else _bytes(elements), reference)
+    if type(elements) is not bytes:
+        elements = _bytes(elements)
+    got = _septcvt.plan(text, lock_mask, single_mask, replace_lookalikes, bits, elements, reference)
     if type(got) is tuple:  # refused: (status, index, parts needed)
         status, offset, needed = got
         if status != _septcvt.TOO_MANY_PARTS:
@@ -181,7 +192,8 @@ def plan(text: str, languages: Languages = (), locking: Languages = (), single: 
         e = TooManyPartsError(status, None, f"{_septcvt.strerror(status)}: it takes {needed}")
         e.parts = needed
         raise e
-    got.__dict__["_asked"] = (text, lock_mask, single_mask, replace_lookalikes)
+    # What ruled_out and the wire calls plan again.
+    got.__dict__["_asked"] = (text, lock_mask, single_mask, replace_lookalikes, bits, elements, reference)
     return got
 
 
@@ -193,4 +205,30 @@ def read_part(dcs: int, udhi: bool, udl: int, user_data: bytes) -> Received:
     return got[1]
 
 
+def _asked(message: Union[str, Plan], options: Dict[str, object]) -> tuple:
+    """What a wire call plans again: the text and options of a Plan, or of
+    the text planned here with plan()'s keywords."""
+    if not isinstance(message, Plan):
+        return plan(message, **options).__dict__["_asked"]  # type: ignore[arg-type]
+    if options:
+        raise BadArgumentError(_septcvt.BAD_ARGUMENT, None,
+                               f"a Plan is planned already: {', '.join(options)} left over")
+    return message.__dict__["_asked"]
+
+
+def _choice(what: str, value: object, choices: Dict[str, int]) -> int:
+    """The library's number of a name."""
+    try:
+        return choices[value]  # type: ignore[index]
+    except (KeyError, TypeError):
+        raise BadArgumentError(_septcvt.BAD_ARGUMENT, None,
+                               f"{what} {value!r}: one of {', '.join(map(repr, choices))}") from None
+
+
 _septcvt.bind(Plan, Part, Replacement, Received)
+
+# The wire calls build on plan(), so they come after it.
+from .pdu import Address, Pdu, Status, TimeStamp, Tpdu, Validity, decode_tpdu, encode_tpdu, submit  # noqa: E402
+from .smpp import (Delivered, DeliverSm, Sar, SmppPart, SmppPayload, read_deliver_sm, smpp_parts,  # noqa: E402
+                   smpp_payload)
+from .joining import Message, join  # noqa: E402

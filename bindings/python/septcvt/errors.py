@@ -10,7 +10,10 @@ from . import _septcvt
 class Error(Exception):
     """A refusal of the library's: .status is its number, .name its name
     (such as "SEPTCVT_MALFORMED"), .offset the str index where the input
-    was refused, or None."""
+    was refused, or None; .field the name of the field that a TPDU's or
+    SMPP's writer or reader refused (such as "TP-DA"), or None."""
+
+    field: Optional[str] = None
 
     def __init__(self, status: int, offset: Optional[int] = None, detail: str = "") -> None:
         self.status = status
@@ -47,6 +50,24 @@ class NotTextError(Error, ValueError):
     """A part of 8-bit or compressed data, not text."""
 
 
+class BadTpduError(Error, ValueError):
+    """A TPDU, or SMPP fields, that do not hold together: .field is the
+    name of the field that announced what is missing or is out of range
+    (such as "TP-UDL"), .offset its octet in the data given and .value its
+    value, as in "TP-UDL 160 runs past the end at octet 7"."""
+
+    value = 0
+
+
+class UnsupportedTpduError(BadTpduError):
+    """A TPDU of a type not read (SUBMIT-REPORT, DELIVER-REPORT, COMMAND,
+    the reserved TP-MTI 11): .field "TP-MTI", .value the first octet."""
+
+
+class UnmappedError(Error, ValueError):
+    """Text with a character that the alphabet asked for lacks."""
+
+
 _RAISED = {
     _septcvt.MALFORMED: MalformedError,
     _septcvt.BAD_ARGUMENT: BadArgumentError,
@@ -54,9 +75,24 @@ _RAISED = {
     _septcvt.TOO_MANY_PARTS: TooManyPartsError,
     _septcvt.BAD_USER_DATA: BadUserDataError,
     _septcvt.NOT_TEXT: NotTextError,
+    _septcvt.BAD_TPDU: BadTpduError,
+    _septcvt.UNSUPPORTED_TPDU: UnsupportedTpduError,
+    _septcvt.UNMAPPED: UnmappedError,
 }
 
 
 def error(status: int, offset: Optional[int] = None, detail: str = "") -> Error:
     """The exception of a status."""
     return _RAISED.get(status, Error)(status, offset, detail)
+
+
+def refused(status: int, field: str, offset: int, value: int) -> Error:
+    """The exception of a wire call's refusal: its status, and the field
+    the library named ("" for none) with its octet and value."""
+    if status in (_septcvt.BAD_TPDU, _septcvt.UNSUPPORTED_TPDU):
+        e = error(status, None, f"{_septcvt.strerror(status)}: {field} {value} at octet {offset}")
+        e.offset, e.value = offset, value  # type: ignore[attr-defined]
+    else:
+        e = error(status, None, f"{_septcvt.strerror(status)}: {field}" if field else "")
+    e.field = field or None
+    return e
