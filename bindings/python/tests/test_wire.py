@@ -12,7 +12,13 @@ from septcvt import Address, DeliverSm, Sar, Status, TimeStamp, Tpdu, Validity
 
 h = bytes.fromhex
 STAMP = " 21 30 80 41 15 95 0A "  # 2012-03-08 14:51:59 at -05:00
-MINUS_5 = timezone(timedelta(hours=-5))
+
+
+def zone(quarters):
+    return timezone(timedelta(minutes=15 * quarters))
+
+
+MINUS_5 = zone(-20)
 REPORT = "00 06 2A 0D 91 94 51 21 43 65 87 F9" + STAMP + "21 30 80 41 25 95 0A "
 NUMBER = Address("+4915123456789", 1, 1)
 
@@ -56,6 +62,28 @@ def test_time_stamps_as_datetimes():
         tpdu.scts._replace(month=13).to_datetime(2000)
 
 
+def test_fields_made_by_hand_and_at_random_go_round():
+    # The worked DELIVER from plain values: str addresses, an aware datetime.
+    deliver = Tpdu("DELIVER", "+4915123456789", "+447785016005", udhi=True, udl=12, user_data=h(TPDUS[0][0])[-11:],
+                   scts=datetime(2012, 3, 8, 14, 51, 59, tzinfo=MINUS_5))
+    assert septcvt.encode_tpdu(deliver).octets == h(TPDUS[0][0])
+    rng = random.Random(5)
+    stamp = lambda: TimeStamp(*(rng.randrange(100) for _ in range(6)), zone(rng.randrange(-79, 80)))  # noqa: E731
+    for i in range(300):
+        kind, pi = rng.choice(["SUBMIT", "DELIVER", "STATUS-REPORT"]), rng.choice([None, rng.randrange(8)])
+        validity = rng.choice([None, timedelta(seconds=rng.randrange(38102400)), stamp(),
+                               Validity("enhanced", rng.randrange(256), 0, "seconds", *rng.sample((False, True), 2))])
+        dcs = 0 if kind == "STATUS-REPORT" and not (pi or 0) & 2 else rng.choice([0, 4, 8])
+        udl = rng.randrange(161 if dcs == 0 else 141)
+        user_data = bytes(rng.randrange(256) for _ in range((7 * udl + 7) // 8 if dcs == 0 else udl))
+        flags = (rng.random() < 0.5 for _ in range(5))
+        t = Tpdu(kind, rng.choice(["+4915123456789", "12*#", "Shop @"]), rng.choice([None, "+447785016005"]),
+                 *flags, rng.randrange(256), rng.randrange(256), None, validity, stamp(), stamp(), rng.randrange(256),
+                 pi, dcs, False, udl, user_data)
+        pdu = septcvt.encode_tpdu(t)
+        assert septcvt.encode_tpdu(septcvt.decode_tpdu(pdu.octets, to_network=kind == "SUBMIT")) == pdu, (i, t)
+
+
 def test_every_status_against_its_ranges():
     for st in range(256):
         low, defined = st & 0x1F, (2, 5, 9, 5)
@@ -67,18 +95,18 @@ def test_every_status_against_its_ranges():
 
 SUBMITS = [
     # text, keywords, octets
-    ("Hello world", {}, "0001000D91945121436587F900000BC8329BFD06DDDF723619"),
+    ("Hello world", {"to": Address("+4915123456789")}, "0001000D91945121436587F900000BC8329BFD06DDDF723619"),
     ("\u4f60\u597d", {"message_class": 0, "validity": timedelta(days=1), "mr": 0x2A},
      "00 11 2A 0D 91 94 51 21 43 65 87 F9 00 18 A7 04 4F 60 59 7D"),
     # an hour and a second: the shortest octet that lasts as long, 65 minutes
-    ("Hi", {"validity": 3601, "smsc": "+123", "status_report": True, "reject_duplicates": True, "reply_path": True,
-            "pid": 0x41}, "03 91 21 F3 B5 00 0D 91 94 51 21 43 65 87 F9 41 00 0C 02 C8 34"),
+    ("Hi", {"validity": 3601, "smsc": "+123", "status_report": True, "reject_duplicates": True, "pid": 0x41},
+     "03 91 21 F3 35 00 0D 91 94 51 21 43 65 87 F9 41 00 0C 02 C8 34"),
     # five minutes and a microsecond: ten minutes, the octet 01
     ("Hi", {"to": "ABC", "validity": timedelta(minutes=5, microseconds=1)},
      "00 11 00 06 D0 41 E1 10 00 00 01 02 C8 34"),
     # a national number of a national plan; +05:45 is 23 quarters, 32
-    ("Hi", {"to": Address("0171abc", 2, 8), "validity": datetime(2024, 1, 2, 3, 4, 5, tzinfo=timezone(
-        timedelta(hours=5, minutes=45)))}, "00 19 00 07 A8 10 17 DC FE 00 00 42 10 20 30 40 50 32 02 C8 34"),
+    ("Hi", {"to": Address("0171abc", 2, 8), "validity": datetime(2024, 1, 2, 3, 4, 5, tzinfo=zone(23))},
+     "00 19 00 07 A8 10 17 DC FE 00 00 42 10 20 30 40 50 32 02 C8 34"),
     ("Hi", {"validity": datetime(2012, 3, 8, 14, 51, 59, tzinfo=MINUS_5), "with_smsc": False},
      "19 00 0D 91 94 51 21 43 65 87 F9 00 00" + STAMP + "02 C8 34"),
     ("Hi", {"validity": Validity("enhanced", timedelta(hours=1, minutes=2, seconds=3), enhanced="hms",
@@ -92,7 +120,9 @@ def test_worked_submits(text, keywords, octets):
     [pdu] = septcvt.submit(text, **{"to": "+4915123456789", **keywords})
     with_smsc = keywords.get("with_smsc", True)
     assert pdu.octets == h(octets) and pdu.length == len(pdu.octets) - (pdu.octets[0] + 1 if with_smsc else 0)
-    validity = septcvt.decode_tpdu(pdu.octets, with_smsc, to_network=True).validity
+    read = septcvt.decode_tpdu(pdu.octets, with_smsc, to_network=True)
+    assert septcvt.encode_tpdu(read, with_smsc) == pdu
+    validity = read.validity
     if isinstance(keywords.get("validity"), Validity):
         assert validity == keywords["validity"]._replace(relative=0)
     elif isinstance(keywords.get("validity"), datetime):
@@ -186,10 +216,10 @@ def test_joining_worked_examples():
     first, second, other = (DeliverSm(h(f"05 00 03 05 02 0{s} {c}"), 0x40) for s, c in ((1, 41), (2, 42), (2, 43)))
     report = Tpdu("STATUS-REPORT", dcs=8, udhi=True, udl=8, user_data=h("05 00 03 05 02 02 00 42"))
     assert [(m.kind, m.text, m.parts) for m in septcvt.join(cut[::-1])] == [("joined", "Price 10\u20ac net", (1, 0))]
-    conflict = septcvt.join([first, second, other, second, report, (0, False, 1, b"A")])
-    assert [m[:6] for m in conflict] == [("conflict", None, (0, 1), (), ((1, 2),), 1),
-                                         ("alone", "B", (4,), (), (), 0), ("alone", "A", (5,), (), (), 0)]
-    assert conflict[1].message_type == 4
+    conflict = septcvt.join([first, second, other, second, report, (0, False, 1, b"A"), DeliverSm(h("42 1B 41"))])
+    assert [m[:6] for m in conflict] == [("conflict", None, (0, 1), (), ((1, 2),), 1), ("alone", "B", (4,), (), (), 0),
+                                         ("alone", "A", (5,), (), (), 0), ("alone", "B", (6,), (), (), 0)]
+    assert [(m.message_type, m.unmapped) for m in conflict[1:]] == [(4, 0), (0, 0), (0, 1)]
     assert septcvt.join([DeliverSm(b"B", sar=(5, 2, 2)), first])[0][:4] == ("incomplete", None, (0,), (1,))
     data = septcvt.join([(4, True, 7, h(f"05 00 03 2A 02 0{s} {c}")) for s, c in ((2, "EE"), (1, "FF"))])
     assert [(m.kind, m.text, m.binary) for m in data] == [("joined", None, h("FF EE"))]
@@ -228,6 +258,9 @@ def test_refusals_name_their_field():
          septcvt.BadArgumentError, None, None, None),
         (lambda: septcvt.read_deliver_sm(b"A", 0, 0, smsc_alphabet="utf-8"), septcvt.BadArgumentError, None, None,
          None),
+        (lambda: septcvt.read_deliver_sm(b"A", 0, 0, (1, -1, 1)), septcvt.BadArgumentError, None, None, None),
+        # more than a part's units
+        (lambda: septcvt.join([first_ok, DeliverSm(b"a" * 600, payload=True)]), septcvt.NoRoomError, None, None, None),
         (lambda: septcvt.join([first_ok, (4, True, 7, h("05 00 03 2A"))]), septcvt.BadUserDataError, None, None,
          None),
     ]:
