@@ -7,14 +7,23 @@
 #include "national.h"
 #include "tables.h"
 
-size_t forward_start(block_state &st, bool ucs2, int locking, int single, const kernel_set *kernels, uint8_t *out)
+void start_block(block_state &st, bool ucs2, int locking, int single, const table_set *national,
+                 const kernel_set *kernels)
 {
     st = block_state{};
     st.ucs2 = ucs2;
     st.byte_order = BO_AS_READ;
+    st.national = national;
     st.locking = static_cast<uint8_t>(locking);
     st.single = static_cast<uint8_t>(single);
+    st.growth = static_cast<uint8_t>(national != nullptr ? national->growth[locking] : MAX_GROWTH);
     st.kernels = default_pair(st) ? kernels : nullptr;
+}
+
+size_t forward_start(block_state &st, bool ucs2, int locking, int single, const table_set *national,
+                     const kernel_set *kernels, uint8_t *out)
+{
+    start_block(st, ucs2, locking, single, national, kernels);
     if (!ucs2)
         return 0;
     /* The byte-order mark goes out before anything is read, also when the
@@ -101,10 +110,10 @@ static size_t forward_scalar(const forward_rows &rows, const uint8_t *in, size_t
 
 size_t forward_block(block_state &st, const uint8_t *in, size_t len, size_t *used, uint8_t *out)
 {
-    const forward_table &table = !default_pair(st) ? national_forms[st.locking][st.ucs2]
+    const forward_table &table = !default_pair(st) ? (*st.national->forms)[st.locking][st.ucs2]
                                  : st.ucs2                ? forward_ucs2
                                                           : forward_utf8;
-    const forward_table &single = default_pair(st) ? table : national_forms[st.single][st.ucs2];
+    const forward_table &single = default_pair(st) ? table : (*st.national->forms)[st.single][st.ucs2];
     const forward_rows rows = {table.entries, single.entries + FORWARD_ESCAPED};
     uint8_t *o = out;
     uint64_t unmapped = st.unmapped;

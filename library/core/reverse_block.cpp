@@ -7,14 +7,11 @@
 #include "tables.h"
 #include "utf8.h"
 
-void reverse_start(block_state &st, bool ucs2, int locking, int single, const kernel_set *kernels)
+void reverse_start(block_state &st, bool ucs2, int locking, int single, const table_set *national,
+                   const kernel_set *kernels)
 {
-    st = block_state{};
-    st.ucs2 = ucs2;
+    start_block(st, ucs2, locking, single, national, kernels);
     st.byte_order = ucs2 ? BO_UNKNOWN : BO_AS_READ;
-    st.locking = static_cast<uint8_t>(locking);
-    st.single = static_cast<uint8_t>(single);
-    st.kernels = default_pair(st) ? kernels : nullptr;
 }
 
 namespace {
@@ -33,7 +30,8 @@ struct default_forms {
 };
 struct pair_forms {
     national_table locking, single;
-    const gsm_form &operator()(uint16_t unit) const { return national_gsm_form(locking, single, unit); }
+    const gsm_form *forms;
+    const gsm_form &operator()(uint16_t unit) const { return national_gsm_form(locking, single, unit, forms); }
     /* A unit past the direct codes is left to operator(): rare in text,
      * and the loop over eight units then needs no branch. */
     uint8_t one_code(uint16_t unit) const
@@ -255,6 +253,8 @@ size_t reverse_block(block_state &st, const uint8_t *in, size_t len, size_t *use
 {
     if (default_pair(st))
         return reverse_with(st, in, len, used, out, default_forms{});
+    const table_set &set = *st.national;
     return reverse_with(st, in, len, used, out,
-                        pair_forms{national_table_of(st.locking, LOCKING), national_table_of(st.single, SINGLE)});
+                        pair_forms{national_table_of(*set.codes, st.locking, LOCKING),
+                                   national_table_of(*set.codes, st.single, SINGLE), set.gsm_forms});
 }

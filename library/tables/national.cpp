@@ -166,6 +166,15 @@ constexpr national_inverse national_codes = invert();
 constexpr std::array<std::array<uint16_t, NATIONAL_DIRECT>, 2> national_holders_direct = derive_holders();
 constexpr std::array<gsm_form, NATIONAL_NO_FORM + 1> national_gsm_forms = derive_pair_forms();
 
+constexpr table_set derive_set()
+{
+    table_set set{&national_forms, &national_codes, national_gsm_forms.data(), {}};
+    for (int language = 0; language < LANGUAGES; ++language)
+        set.growth[language] = static_cast<uint8_t>(growth[language]);
+    return set;
+}
+constexpr table_set national_tables = derive_set();
+
 int locking_table_of(int id)
 {
     return locking_tables[id];
