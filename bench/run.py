@@ -434,13 +434,14 @@ def main():
 
 
 def kernel_of(tool):
-    """The kernel set the program runs: the first that the kernel check of
-    the same build lists."""
+    """The kernel set the program runs, as the kernel check of the same
+    build names it (SEPTCVT_KERNELS heeded)."""
     check = os.path.join(os.path.dirname(tool), "tests", "kernel_check")
     if not os.access(check, os.X_OK):
         return "unknown (no tests/kernel_check in the build)"
-    line = subprocess.run([check, "--kernels"], capture_output=True, text=True).stdout.split("\n")[0]
-    return line.split()[1] if line.startswith("kernels:") else "unknown"
+    lines = subprocess.run([check, "--kernels"], capture_output=True, text=True).stdout.splitlines()
+    chosen = [line.split()[1] for line in lines if line.startswith("chosen:")]
+    return chosen[0] if chosen else "unknown"
 
 
 def beside_perl(tool, gsm, rounds, tmp):

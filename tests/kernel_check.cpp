@@ -79,8 +79,8 @@ int main(int argc, char **argv)
     printf("kernels:");
     for (const kernel_set *const *k = runnable_kernels(); *k != nullptr; ++k)
         printf(" %s", (*k)->name);
-    printf(" scalar\n");
-    if (argc > 1 && strcmp(argv[1], "--kernels") == 0) /* the list alone: the first is what the program runs */
+    printf(" scalar\nchosen: %s\n", chosen_kernels() != nullptr ? chosen_kernels()->name : "scalar");
+    if (argc > 1 && strcmp(argv[1], "--kernels") == 0) /* the lists alone: what the program runs, SEPTCVT_KERNELS heeded */
         return 0;
     int passed = 0, failed = 0;
     auto check = [&](int mode, const std::string &in, unsigned seed) {

@@ -142,6 +142,7 @@ AVX2 size_t reverse_utf8(const uint8_t *in, size_t len, size_t i, uint8_t *&out_
 
 } // namespace
 
-extern const kernel_set avx2_kernels = {"avx2", 32, forward<false>, forward<true>, reverse_utf8};
+extern const kernel_set avx2_kernels = {"avx2", 2, 32, forward<false>, forward<true>, reverse_utf8,
+                                       nullptr,       nullptr,      nullptr,      nullptr,     nullptr};
 
 #endif

@@ -303,6 +303,7 @@ AVX512 size_t reverse_utf8(const uint8_t *in, size_t len, size_t i, uint8_t *&ou
 
 } // namespace
 
-extern const kernel_set KERNEL_SET = {KERNEL_NAME, 64, forward<false>, forward<true>, reverse_utf8};
+extern const kernel_set KERNEL_SET = {KERNEL_NAME, 3, 64, forward<false>, forward<true>, reverse_utf8,
+                                       nullptr,       nullptr,      nullptr,      nullptr,     nullptr};
 
 #endif

@@ -166,9 +166,33 @@ constexpr national_inverse national_codes = invert();
 constexpr std::array<std::array<uint16_t, NATIONAL_DIRECT>, 2> national_holders_direct = derive_holders();
 constexpr std::array<gsm_form, NATIONAL_NO_FORM + 1> national_gsm_forms = derive_pair_forms();
 
+constexpr national_plane_set derive_all_planes()
+{
+    national_plane_set all{};
+    for (int language = 0; language < LANGUAGES; ++language)
+        for (int ucs2 = 0; ucs2 < 2; ++ucs2) {
+            all.of[language][LOCKING][ucs2] = derive_planes(national_forms[language][ucs2], 0);
+            all.of[language][SINGLE][ucs2] = derive_planes(national_forms[language][ucs2], FORWARD_ESCAPED);
+        }
+    return all;
+}
+constexpr national_plane_set national_planes = derive_all_planes();
+
+/* Three planes hold every form. */
+constexpr bool planes_hold_all()
+{
+    for (const auto &by_language : national_forms)
+        for (const forward_table &table : by_language)
+            for (const unicode_form &form : table.entries)
+                if (form.count > 3)
+                    return false;
+    return true;
+}
+static_assert(planes_hold_all(), "a code's form takes at most three bytes");
+
 constexpr table_set derive_set()
 {
-    table_set set{&national_forms, &national_codes, national_gsm_forms.data(), {}};
+    table_set set{&national_forms, &national_planes, &national_codes, national_gsm_forms.data(), {}};
     for (int language = 0; language < LANGUAGES; ++language)
         set.growth[language] = static_cast<uint8_t>(growth[language]);
     return set;

@@ -28,6 +28,14 @@ int locking_table_of(int id);
  * table's, as in forward_table. */
 extern const std::array<std::array<forward_table, 2>, LANGUAGES> national_forms;
 
+/* The same as planes for the kernels, by language, kind (LOCKING, SINGLE)
+ * and form (UCS-2 1); every form writes at most three bytes, and a locking
+ * table's escape nothing. */
+struct national_plane_set {
+    code_planes of[LANGUAGES][2][2];
+};
+extern const national_plane_set national_planes;
+
 /* Each table inverted: a unit's code in the table, or NATIONAL_NONE. Below
  * NATIONAL_DIRECT, where every character of the tables lies but a few signs
  * (the euro among them), by unit, so that text costs one load a character;
@@ -109,6 +117,7 @@ constexpr int MOST_GROWTH = 3;
  * that converts with the default pair alone links none of these tables. */
 struct table_set {
     const std::array<std::array<forward_table, 2>, LANGUAGES> *forms;
+    const national_plane_set *planes;
     const national_inverse *codes;
     const gsm_form *gsm_forms; /* national_gsm_forms */
     uint8_t growth[LANGUAGES]; /* national_growth by locking id */
