@@ -17,7 +17,7 @@ void start_block(block_state &st, bool ucs2, int locking, int single, const tabl
     st.locking = static_cast<uint8_t>(locking);
     st.single = static_cast<uint8_t>(single);
     st.growth = static_cast<uint8_t>(national != nullptr ? national->growth[locking] : MAX_GROWTH);
-    st.kernels = default_pair(st) ? kernels : nullptr;
+    st.kernels = kernels;
 }
 
 size_t forward_start(block_state &st, bool ucs2, int locking, int single, const table_set *national,
@@ -125,15 +125,25 @@ size_t forward_block(block_state &st, const uint8_t *in, size_t len, size_t *use
         st.escape_pending = false;
         i = 1;
     }
-    if (st.kernels == nullptr) {
+    const auto pair_kernel = st.kernels == nullptr || default_pair(st) ? nullptr
+                             : st.ucs2                                 ? st.kernels->pair_forward_ucs2
+                                                                       : st.kernels->pair_forward_utf8;
+    if (st.kernels == nullptr || (!default_pair(st) && pair_kernel == nullptr)) {
         i = forward_scalar(rows, in, len, i, len, o, unmapped, st);
     } else {
         /* The kernel converts the windows it handles; the scalar core takes
          * each window it leaves, and the tail. */
         const auto kernel = st.ucs2 ? st.kernels->forward_ucs2 : st.kernels->forward_utf8;
         const size_t window = st.kernels->window;
+        pair_kernel_tables pair{};
+        if (!default_pair(st)) {
+            const national_plane_set &planes = *st.national->planes;
+            pair.locking_planes = &planes.of[st.locking][LOCKING][st.ucs2];
+            pair.single_planes = &planes.of[st.single][SINGLE][st.ucs2];
+        }
         while (i < len) {
-            i = kernel(table.entries, in, len, i, o, unmapped);
+            i = pair_kernel != nullptr ? pair_kernel(pair, in, len, i, o, unmapped)
+                                       : kernel(table.entries, in, len, i, o, unmapped);
             i = forward_scalar(rows, in, len, i, i + window < len ? i + window : len, o, unmapped, st);
         }
     }

@@ -119,6 +119,8 @@ struct index_vectors {
     uint8_t pairs_low[64], pairs_high[64]; /* a0 b0 a1 b1 ..., for positions 0-31 and 32-63 */
     uint8_t previous[64];                  /* the last window's byte 63, then bytes 0-62 */
     uint8_t next[64];                      /* bytes 1-63, then 63 again */
+    uint8_t even[64], odd[64];             /* bytes 0, 2, ..., 126 and 1, 3, ..., 127: a unit's two bytes */
+    uint8_t triples_ab[64], triples_c[64]; /* a0 b0 - a1 b1 - ... and - - c0 - - c1 ..., for positions 0-15 */
 };
 constexpr index_vectors derive_indexes()
 {
@@ -128,6 +130,10 @@ constexpr index_vectors derive_indexes()
         x.pairs_high[k] = static_cast<uint8_t>((k & 1) * 64 + 32 + k / 2);
         x.previous[k] = static_cast<uint8_t>(k == 0 ? 63 : 64 + k - 1);
         x.next[k] = static_cast<uint8_t>(k < 63 ? k + 1 : 63);
+        x.even[k] = static_cast<uint8_t>(2 * k);
+        x.odd[k] = static_cast<uint8_t>(2 * k + 1);
+        x.triples_ab[k] = static_cast<uint8_t>(k < 48 && k % 3 == 1 ? 64 + k / 3 : k < 48 ? k / 3 : 0);
+        x.triples_c[k] = static_cast<uint8_t>(k < 48 ? k / 3 : 0);
     }
     return x;
 }
@@ -301,9 +307,253 @@ AVX512 size_t reverse_utf8(const uint8_t *in, size_t len, size_t i, uint8_t *&ou
     return i - ((last_leads >> 63 | last_euros >> 63) != 0 ? 1 : (last_euros >> 62 & 1) != 0 ? 2 : 0);
 }
 
+/* Writes a[k], b[k] and c[k] where bits k of keep_a, keep_b and keep_c are
+ * set, for k = 0-63 in turn: sixteen positions at a time, gathered as
+ * a0 b0 c0 a1 b1 c1 ... and squeezed. Each store is masked to the 48 bytes
+ * they may give, so nothing is stored past three bytes a position. */
+AVX512 inline void write_triples(__m512i a, __m512i b, __m512i c, uint64_t keep_a, uint64_t keep_b, uint64_t keep_c,
+                                 uint8_t *&o)
+{
+    const uint64_t at_a = 0x249249249249u, at_b = at_a << 1, at_c = at_a << 2;
+    for (int q = 0; q < 4; ++q) {
+        const __m512i step = _mm512_set1_epi8(static_cast<char>(16 * q));
+        __m512i bytes = _mm512_permutex2var_epi8(a, _mm512_add_epi8(load(indexes.triples_ab), step), b);
+        bytes = _mm512_mask_permutexvar_epi8(bytes, at_c, _mm512_add_epi8(load(indexes.triples_c), step), c);
+        const unsigned shift = 16 * static_cast<unsigned>(q);
+        const uint64_t keep = _pdep_u64(keep_a >> shift & 0xFFFF, at_a) | _pdep_u64(keep_b >> shift & 0xFFFF, at_b) |
+                              _pdep_u64(keep_c >> shift & 0xFFFF, at_c);
+        _mm512_mask_storeu_epi8(o, at_a | at_b | at_c, _mm512_maskz_compress_epi8(keep, bytes));
+        o += _mm_popcnt_u64(keep);
+    }
+}
+
+/* A plane of the locking table and of the single table, in registers. */
+struct plane_pair {
+    table128 locking, single;
+};
+AVX512 inline plane_pair load_planes(const uint8_t *locking, const uint8_t *single)
+{
+    return {load_table(locking), load_table(single)};
+}
+/* Each GSM code of v looked up in the locking plane, or in the single one
+ * where the code follows an escape. */
+AVX512 inline __m512i pair_lookup(const plane_pair &p, uint64_t after, __m512i v)
+{
+    return _mm512_mask_blend_epi8(after, lookup(p.locking, v), lookup(p.single, v));
+}
+
+/* GSM text through a national pair, as forward() but for planes of three
+ * bytes (two in UCS-2): an escape writes nothing, the code after it all of
+ * its character. */
+template <bool UCS2>
+AVX512 size_t pair_forward(const pair_kernel_tables &t, const uint8_t *in, size_t len, size_t i, uint8_t *&out_at,
+                           uint64_t &unmapped)
+{
+    uint8_t *o = out_at; /* a local copy, which stores through it cannot change */
+    const code_planes &l = *t.locking_planes, &s = *t.single_planes;
+    const plane_pair count = load_planes(l.count, s.count), first = load_planes(l.bytes[0], s.bytes[0]);
+    const plane_pair second = load_planes(l.bytes[1], s.bytes[1]), third = load_planes(l.bytes[2], s.bytes[2]);
+    const __m512i escape = _mm512_set1_epi8(static_cast<char>(GSM_ESCAPE));
+    while (i + 64 <= len) {
+        const __m512i v = load(in + i);
+        const uint64_t high = _mm512_movepi8_mask(v), escapes = _mm512_cmpeq_epi8_mask(v, escape);
+        const unsigned n = forward_window_takes(64, high, escapes);
+        if (n == 0)
+            break;
+        const uint64_t after = escapes << 1, writes = window_bits(n) & ~escapes;
+        const __m512i counts = pair_lookup(count, after, v);
+        const __m512i a = pair_lookup(first, after, v), b = pair_lookup(second, after, v);
+        const uint64_t one = writes & nonzero(counts);
+        unmapped += static_cast<uint64_t>(_mm_popcnt_u64(writes & ~one));
+        if (UCS2) {
+            write_pairs(a, b, one, one, o);
+        } else {
+            const uint64_t two = one & _mm512_cmpgt_epu8_mask(counts, _mm512_set1_epi8(1));
+            const uint64_t three = one & _mm512_cmpgt_epu8_mask(counts, _mm512_set1_epi8(2));
+            if (three == 0)
+                write_pairs(a, b, one, two, o);
+            else
+                write_triples(a, b, pair_lookup(third, after, v), one, two, three, o);
+        }
+        i += n;
+    }
+    out_at = o;
+    return i;
+}
+
+/* A unit's form through a pair, as a byte: its code in the locking table,
+ * else GSM_ESCAPED plus its code in the single table; 0x100 where neither
+ * holds it. */
+inline unsigned pair_unit_form(const pair_kernel_tables &t, uint16_t unit)
+{
+    const unsigned locking = national_code(t.locking, unit), single = national_code(t.single, unit);
+    return locking != NATIONAL_NONE ? locking : single != NATIONAL_NONE ? GSM_ESCAPED | single : 0x100;
+}
+
+/* The forms of ASCII characters v through a pair, where ascii has their
+ * bits; those neither table holds get their bit in without. */
+AVX512 inline __m512i pair_ascii_forms(const table128 &locking, const table128 &single, __m512i v, uint64_t ascii,
+                                       uint64_t &without)
+{
+    const __m512i none = _mm512_set1_epi8(static_cast<char>(NATIONAL_NONE));
+    const __m512i l = lookup(locking, v), s = lookup(single, v);
+    const uint64_t not_locking = _mm512_cmpeq_epi8_mask(l, none);
+    without |= ascii & not_locking & _mm512_cmpeq_epi8_mask(s, none);
+    return _mm512_mask_blend_epi8(not_locking, l, _mm512_or_si512(s, _mm512_set1_epi8(static_cast<char>(GSM_ESCAPED))));
+}
+
+/* Writes the GSM forms of the positions in ends: a code, GSM_ESCAPED plus
+ * a code for an escape pair; those in without have none and are counted. */
+AVX512 inline void write_forms(__m512i forms, uint64_t ends, uint64_t without, uint8_t *&o, uint64_t &unmapped)
+{
+    unmapped += static_cast<uint64_t>(_mm_popcnt_u64(without));
+    const uint64_t pairs = ends & _mm512_movepi8_mask(forms) & ~without;
+    const __m512i first = _mm512_mask_blend_epi8(pairs, forms, _mm512_set1_epi8(static_cast<char>(GSM_ESCAPE)));
+    write_pairs(first, _mm512_and_si512(forms, _mm512_set1_epi8(0x7F)), ends & ~without, pairs, o);
+}
+
+/* The forms that the default pair's tables in registers give for units
+ * lo | hi << 8: ASCII, Latin-1, Greek and the euro sign; covered gets the
+ * positions they hold, whose form GSM_NO_FORM is none. */
+struct default_unit_tables {
+    table128 ascii, latin1, greek;
+};
+AVX512 inline __m512i default_unit_forms(const default_unit_tables &t, __m512i lo, __m512i hi, uint64_t &covered)
+{
+    const uint64_t upper = _mm512_movepi8_mask(lo);
+    const uint64_t latin1 = _mm512_cmpeq_epi8_mask(hi, _mm512_setzero_si512());
+    const uint64_t greek = _mm512_cmpeq_epi8_mask(hi, _mm512_set1_epi8(0x03)) & upper;
+    const uint64_t euro = _mm512_cmpeq_epi8_mask(hi, _mm512_set1_epi8(static_cast<char>(EURO >> 8))) &
+                          _mm512_cmpeq_epi8_mask(lo, _mm512_set1_epi8(static_cast<char>(EURO & 0xFF)));
+    __m512i forms = _mm512_mask_blend_epi8(upper, lookup(t.ascii, lo), lookup(t.latin1, lo));
+    forms = _mm512_mask_blend_epi8(greek, forms, lookup(t.greek, lo));
+    forms = _mm512_mask_blend_epi8(euro, forms, _mm512_set1_epi8(static_cast<char>(GSM_ESCAPED | escaped_code_of(EURO))));
+    covered = latin1 | greek | euro;
+    return forms;
+}
+
+/* UCS-2, 64 units a window in either byte order: each unit's form from the
+ * tables in registers, those they do not hold one at a time through the
+ * scalar core's tables, then written as in the UTF-8 kernels. The default
+ * pair (t null) or a national one. */
+template <bool PAIR>
+AVX512 size_t reverse_ucs2_with(const pair_kernel_tables *t, const uint8_t *in, size_t len, size_t i, bool swapped,
+                                uint8_t *&out_at, uint64_t &unmapped)
+{
+    uint8_t *o = out_at; /* a local copy, which stores through it cannot change */
+    const __m512i low_bytes = load(swapped ? indexes.odd : indexes.even), high_bytes = load(swapped ? indexes.even : indexes.odd);
+    const default_unit_tables d = {load_table(gsm_unit_form.data()), load_table(gsm_unit_form.data() + 0x80),
+                                   load_table(gsm_unit_form.data() + 0x380)};
+    const table128 locking = load_table(PAIR ? t->locking.direct : gsm_unit_form.data());
+    const table128 single = load_table(PAIR ? t->single.direct : gsm_unit_form.data());
+    while (i + 128 <= len) {
+        const __m512i a = load(in + i), b = load(in + i + 64);
+        const __m512i lo = _mm512_permutex2var_epi8(a, low_bytes, b), hi = _mm512_permutex2var_epi8(a, high_bytes, b);
+        uint64_t covered = 0, without = 0;
+        __m512i forms;
+        if (PAIR) {
+            covered = _mm512_cmpeq_epi8_mask(hi, _mm512_setzero_si512()) & ~_mm512_movepi8_mask(lo);
+            forms = pair_ascii_forms(locking, single, lo, covered, without);
+        } else {
+            forms = default_unit_forms(d, lo, hi, covered);
+            without = covered & _mm512_cmpeq_epi8_mask(forms, _mm512_set1_epi8(static_cast<char>(GSM_NO_FORM)));
+        }
+        if (~covered != 0) {
+            alignas(64) uint8_t codes[64];
+            _mm512_store_si512(codes, forms);
+            for (uint64_t others = ~covered; others != 0; others &= others - 1) {
+                const unsigned k = static_cast<unsigned>(__builtin_ctzll(others));
+                const uint8_t *p = in + i + 2 * k;
+                const uint16_t unit = static_cast<uint16_t>(swapped ? p[0] << 8 | p[1] : p[1] << 8 | p[0]);
+                const unsigned form = PAIR ? pair_unit_form(*t, unit)
+                                           : gsm_unit_form[unit] == GSM_NO_FORM ? 0x100u : gsm_unit_form[unit];
+                codes[k] = static_cast<uint8_t>(form);
+                without |= uint64_t{form >> 8} << k;
+            }
+            forms = _mm512_load_si512(codes);
+        }
+        write_forms(forms, ~uint64_t{0}, without, o, unmapped);
+        i += 128;
+    }
+    out_at = o;
+    return i;
+}
+
+AVX512 size_t reverse_ucs2(const uint8_t *in, size_t len, size_t i, bool swapped, uint8_t *&o, uint64_t &unmapped)
+{
+    return reverse_ucs2_with<false>(nullptr, in, len, i, swapped, o, unmapped);
+}
+
+AVX512 size_t pair_reverse_ucs2(const pair_kernel_tables &t, const uint8_t *in, size_t len, size_t i, bool swapped,
+                                uint8_t *&o, uint64_t &unmapped)
+{
+    return reverse_ucs2_with<true>(&t, in, len, i, swapped, o, unmapped);
+}
+
+/* UTF-8 of one to three bytes through a national pair. As reverse_utf8, a
+ * character is written at its last byte and the kernel advances a whole
+ * window every time; ASCII takes its form from registers, every other
+ * character is decoded and looked up one at a time (a value that three
+ * bytes must not hold leaves the window to the scalar core). */
+AVX512 size_t pair_reverse_utf8(const pair_kernel_tables &t, const uint8_t *in, size_t len, size_t i, uint8_t *&out_at,
+                                uint64_t &unmapped)
+{
+    uint8_t *o = out_at; /* a local copy, which stores through it cannot change */
+    const table128 locking = load_table(t.locking.direct), single = load_table(t.single.direct);
+    uint64_t last_twos = 0, last_threes = 0; /* the last window's lead bytes */
+    while (i + 64 <= len) {
+        const __m512i v = load(in + i);
+        const uint64_t high = _mm512_movepi8_mask(v);
+        const uint64_t continuations = high & _mm512_cmple_epu8_mask(v, _mm512_set1_epi8(static_cast<char>(0xBF)));
+        const uint64_t twos = _mm512_cmpge_epu8_mask(v, _mm512_set1_epi8(static_cast<char>(0xC2))) &
+                              _mm512_cmple_epu8_mask(v, _mm512_set1_epi8(static_cast<char>(0xDF)));
+        const uint64_t threes = _mm512_cmpge_epu8_mask(v, _mm512_set1_epi8(static_cast<char>(0xE0))) &
+                                _mm512_cmple_epu8_mask(v, _mm512_set1_epi8(static_cast<char>(0xEF)));
+        const uint64_t seconds = twos << 1 | last_twos >> 63;     /* a two-byte form ends here */
+        const uint64_t middles = threes << 1 | last_threes >> 63;
+        const uint64_t thirds = threes << 2 | last_threes >> 62;  /* a three-byte form ends here */
+        if (!utf8_window_taken(high, twos | threes, continuations, seconds | middles | thirds))
+            break;
+        uint64_t without = 0;
+        __m512i forms = pair_ascii_forms(locking, single, v, ~high, without);
+        bool held = true;
+        if ((seconds | thirds) != 0) {
+            alignas(64) uint8_t codes[64];
+            _mm512_store_si512(codes, forms);
+            for (uint64_t ends = seconds | thirds; ends != 0 && held; ends &= ends - 1) {
+                const unsigned k = static_cast<unsigned>(__builtin_ctzll(ends));
+                const uint8_t *p = in + i + k; /* its last byte; the others may lie in the last window */
+                uint16_t unit;
+                if ((seconds >> k & 1) != 0) {
+                    unit = static_cast<uint16_t>((p[-1] & 0x1F) << 6 | (p[0] & 0x3F));
+                } else {
+                    unit = static_cast<uint16_t>((p[-2] & 0x0F) << 12 | (p[-1] & 0x3F) << 6 | (p[0] & 0x3F));
+                    held = unit >= 0x800 && (unit < 0xD800 || unit > 0xDFFF) && unit < 0xFFFE;
+                }
+                const unsigned form = pair_unit_form(t, unit);
+                codes[k] = static_cast<uint8_t>(form);
+                without |= uint64_t{form >> 8} << k;
+            }
+            forms = _mm512_load_si512(codes);
+        }
+        if (!held)
+            break;
+        write_forms(forms, ~high | seconds | thirds, without, o, unmapped);
+        i += 64;
+        last_twos = twos;
+        last_threes = threes;
+    }
+    out_at = o;
+    /* A character the last window began and did not end is the scalar
+     * core's: it starts 1 or 2 bytes back. */
+    return i - ((last_twos >> 63 | last_threes >> 63) != 0 ? 1 : (last_threes >> 62 & 1) != 0 ? 2 : 0);
+}
+
 } // namespace
 
-extern const kernel_set KERNEL_SET = {KERNEL_NAME, 3, 64, forward<false>, forward<true>, reverse_utf8,
-                                       nullptr,       nullptr,      nullptr,      nullptr,     nullptr};
+extern const kernel_set KERNEL_SET = {KERNEL_NAME,       3,                   64,
+                                      forward<false>,    forward<true>,       reverse_utf8,
+                                      reverse_ucs2,      pair_forward<false>, pair_forward<true>,
+                                      pair_reverse_utf8, pair_reverse_ucs2};
 
 #endif
