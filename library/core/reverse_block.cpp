@@ -32,6 +32,7 @@ struct default_forms {
 struct pair_forms {
     national_table locking, single;
     const gsm_form *forms;
+    const uint8_t *blocks; /* for the kernels */
     const gsm_form &operator()(uint16_t unit) const { return national_gsm_form(locking, single, unit, forms); }
     /* A unit past the direct codes is left to operator(): rare in text,
      * and the loop over eight units then needs no branch. */
@@ -64,7 +65,7 @@ static size_t kernel_of(const kernel_set *k, default_forms, bool ucs2, const uin
 static size_t kernel_of(const kernel_set *k, const pair_forms &forms, bool ucs2, const uint8_t *in, size_t len,
                         size_t i, bool swapped, uint8_t *&o, uint64_t &unmapped)
 {
-    const pair_kernel_tables t = {nullptr, nullptr, forms.locking, forms.single};
+    const pair_kernel_tables t = {nullptr, nullptr, forms.locking, forms.single, forms.blocks};
     return ucs2 ? k->pair_reverse_ucs2(t, in, len, i, swapped, o, unmapped)
                 : k->pair_reverse_utf8(t, in, len, i, o, unmapped);
 }
@@ -283,5 +284,6 @@ size_t reverse_block(block_state &st, const uint8_t *in, size_t len, size_t *use
     const table_set &set = *st.national;
     return reverse_with(st, in, len, used, out,
                         pair_forms{national_table_of(*set.codes, st.locking, LOCKING),
-                                   national_table_of(*set.codes, st.single, SINGLE), set.gsm_forms});
+                                   national_table_of(*set.codes, st.single, SINGLE), set.gsm_forms,
+                                   set.blocks[st.locking].data()});
 }

@@ -118,6 +118,7 @@ static_assert(escaped_code_of(EURO) != 0, "the euro sign is in the escape table"
 struct index_vectors {
     uint8_t pairs_low[64], pairs_high[64]; /* a0 b0 a1 b1 ..., for positions 0-31 and 32-63 */
     uint8_t previous[64];                  /* the last window's byte 63, then bytes 0-62 */
+    uint8_t previous2[64];                 /* the last window's bytes 62 and 63, then bytes 0-61 */
     uint8_t next[64];                      /* bytes 1-63, then 63 again */
     uint8_t even[64], odd[64];             /* bytes 0, 2, ..., 126 and 1, 3, ..., 127: a unit's two bytes */
     uint8_t triples_ab[64], triples_c[64]; /* a0 b0 - a1 b1 - ... and - - c0 - - c1 ..., for positions 0-15 */
@@ -129,6 +130,7 @@ constexpr index_vectors derive_indexes()
         x.pairs_low[k] = static_cast<uint8_t>((k & 1) * 64 + k / 2);
         x.pairs_high[k] = static_cast<uint8_t>((k & 1) * 64 + 32 + k / 2);
         x.previous[k] = static_cast<uint8_t>(k == 0 ? 63 : 64 + k - 1);
+        x.previous2[k] = static_cast<uint8_t>(k < 2 ? 62 + k : 64 + k - 2);
         x.next[k] = static_cast<uint8_t>(k < 63 ? k + 1 : 63);
         x.even[k] = static_cast<uint8_t>(2 * k);
         x.odd[k] = static_cast<uint8_t>(2 * k + 1);
@@ -390,16 +392,74 @@ inline unsigned pair_unit_form(const pair_kernel_tables &t, uint16_t unit)
     return locking != NATIONAL_NONE ? locking : single != NATIONAL_NONE ? GSM_ESCAPED | single : 0x100;
 }
 
-/* The forms of ASCII characters v through a pair, where ascii has their
- * bits; those neither table holds get their bit in without. */
-AVX512 inline __m512i pair_ascii_forms(const table128 &locking, const table128 &single, __m512i v, uint64_t ascii,
+/* Every byte b. */
+AVX512 inline __m512i bits(int b)
+{
+    return _mm512_set1_epi8(static_cast<char>(b));
+}
+
+/* A pair's tables in registers: ASCII and the blocks of national_blocks,
+ * each as the codes of its 128 units in the locking and in the single
+ * table. Block j holds the units whose high byte is high[j] and whose low
+ * byte has its top bit as upper[j]. */
+struct pair_blocks {
+    table128 locking[1 + NATIONAL_BLOCKS], single[1 + NATIONAL_BLOCKS];
+    uint8_t high[1 + NATIONAL_BLOCKS];
+    bool upper[1 + NATIONAL_BLOCKS];
+};
+AVX512 inline pair_blocks load_blocks(const pair_kernel_tables &t)
+{
+    pair_blocks b;
+    for (int j = 0; j <= NATIONAL_BLOCKS; ++j) {
+        const unsigned block = j == 0 ? 0 : t.blocks[j - 1];
+        b.locking[j] = load_table(t.locking.direct + 128 * block);
+        b.single[j] = load_table(t.single.direct + 128 * block);
+        b.high[j] = static_cast<uint8_t>(block >> 1);
+        b.upper[j] = (block & 1) != 0;
+    }
+    return b;
+}
+
+/* The forms of the units lo | hi << 8 at the positions of ends that the
+ * blocks hold; covered gets those positions, and without those of them
+ * that neither table holds. */
+AVX512 inline __m512i pair_block_forms(const pair_blocks &b, __m512i lo, __m512i hi, uint64_t ends, uint64_t &covered,
                                        uint64_t &without)
 {
     const __m512i none = _mm512_set1_epi8(static_cast<char>(NATIONAL_NONE));
-    const __m512i l = lookup(locking, v), s = lookup(single, v);
-    const uint64_t not_locking = _mm512_cmpeq_epi8_mask(l, none);
-    without |= ascii & not_locking & _mm512_cmpeq_epi8_mask(s, none);
-    return _mm512_mask_blend_epi8(not_locking, l, _mm512_or_si512(s, _mm512_set1_epi8(static_cast<char>(GSM_ESCAPED))));
+    const uint64_t upper = _mm512_movepi8_mask(lo);
+    __m512i forms = _mm512_setzero_si512();
+    covered = 0;
+    for (int j = 0; j <= NATIONAL_BLOCKS; ++j) {
+        const uint64_t in_block = ends & ~covered & (b.upper[j] ? upper : ~upper) &
+                                  _mm512_cmpeq_epi8_mask(hi, _mm512_set1_epi8(static_cast<char>(b.high[j])));
+        if (in_block == 0)
+            continue;
+        const __m512i l = lookup(b.locking[j], lo), s = lookup(b.single[j], lo);
+        const uint64_t not_locking = _mm512_cmpeq_epi8_mask(l, none);
+        without |= in_block & not_locking & _mm512_cmpeq_epi8_mask(s, none);
+        const __m512i form = _mm512_mask_blend_epi8(not_locking, l, _mm512_or_si512(s, _mm512_set1_epi8(static_cast<char>(GSM_ESCAPED))));
+        forms = _mm512_mask_blend_epi8(in_block, forms, form);
+        covered |= in_block;
+    }
+    return forms;
+}
+
+/* The forms of the positions in others, looked up one at a time through
+ * the scalar core's tables: unit_at(k) is the unit at position k, and
+ * form_of(unit) its form, 0x100 where it has none. */
+template <typename UnitAt, typename FormOf>
+AVX512 inline __m512i patch_forms(__m512i forms, uint64_t others, UnitAt unit_at, FormOf form_of, uint64_t &without)
+{
+    alignas(64) uint8_t codes[64];
+    _mm512_store_si512(codes, forms);
+    for (; others != 0; others &= others - 1) {
+        const unsigned k = static_cast<unsigned>(__builtin_ctzll(others));
+        const unsigned form = form_of(unit_at(k));
+        codes[k] = static_cast<uint8_t>(form);
+        without |= uint64_t{form >> 8} << k;
+    }
+    return _mm512_load_si512(codes);
 }
 
 /* Writes the GSM forms of the positions in ends: a code, GSM_ESCAPED plus
@@ -444,33 +504,32 @@ AVX512 size_t reverse_ucs2_with(const pair_kernel_tables *t, const uint8_t *in, 
     const __m512i low_bytes = load(swapped ? indexes.odd : indexes.even), high_bytes = load(swapped ? indexes.even : indexes.odd);
     const default_unit_tables d = {load_table(gsm_unit_form.data()), load_table(gsm_unit_form.data() + 0x80),
                                    load_table(gsm_unit_form.data() + 0x380)};
-    const table128 locking = load_table(PAIR ? t->locking.direct : gsm_unit_form.data());
-    const table128 single = load_table(PAIR ? t->single.direct : gsm_unit_form.data());
+    pair_blocks blocks{};
+    if (PAIR)
+        blocks = load_blocks(*t);
     while (i + 128 <= len) {
-        const __m512i a = load(in + i), b = load(in + i + 64);
+        const uint8_t *window = in + i;
+        const __m512i a = load(window), b = load(window + 64);
         const __m512i lo = _mm512_permutex2var_epi8(a, low_bytes, b), hi = _mm512_permutex2var_epi8(a, high_bytes, b);
         uint64_t covered = 0, without = 0;
         __m512i forms;
         if (PAIR) {
-            covered = _mm512_cmpeq_epi8_mask(hi, _mm512_setzero_si512()) & ~_mm512_movepi8_mask(lo);
-            forms = pair_ascii_forms(locking, single, lo, covered, without);
+            forms = pair_block_forms(blocks, lo, hi, ~uint64_t{0}, covered, without);
         } else {
             forms = default_unit_forms(d, lo, hi, covered);
             without = covered & _mm512_cmpeq_epi8_mask(forms, _mm512_set1_epi8(static_cast<char>(GSM_NO_FORM)));
         }
         if (~covered != 0) {
-            alignas(64) uint8_t codes[64];
-            _mm512_store_si512(codes, forms);
-            for (uint64_t others = ~covered; others != 0; others &= others - 1) {
-                const unsigned k = static_cast<unsigned>(__builtin_ctzll(others));
-                const uint8_t *p = in + i + 2 * k;
-                const uint16_t unit = static_cast<uint16_t>(swapped ? p[0] << 8 | p[1] : p[1] << 8 | p[0]);
-                const unsigned form = PAIR ? pair_unit_form(*t, unit)
-                                           : gsm_unit_form[unit] == GSM_NO_FORM ? 0x100u : gsm_unit_form[unit];
-                codes[k] = static_cast<uint8_t>(form);
-                without |= uint64_t{form >> 8} << k;
-            }
-            forms = _mm512_load_si512(codes);
+            const auto unit_at = [window, swapped](unsigned k) {
+                const uint8_t *p = window + 2 * k;
+                return static_cast<uint16_t>(swapped ? p[0] << 8 | p[1] : p[1] << 8 | p[0]);
+            };
+            if (PAIR)
+                forms = patch_forms(forms, ~covered, unit_at, [t](uint16_t unit) { return pair_unit_form(*t, unit); }, without);
+            else
+                forms = patch_forms(forms, ~covered, unit_at, [](uint16_t unit) {
+                    return gsm_unit_form[unit] == GSM_NO_FORM ? 0x100u : unsigned{gsm_unit_form[unit]};
+                }, without);
         }
         write_forms(forms, ~uint64_t{0}, without, o, unmapped);
         i += 128;
@@ -491,55 +550,60 @@ AVX512 size_t pair_reverse_ucs2(const pair_kernel_tables &t, const uint8_t *in, 
 }
 
 /* UTF-8 of one to three bytes through a national pair. As reverse_utf8, a
- * character is written at its last byte and the kernel advances a whole
- * window every time; ASCII takes its form from registers, every other
- * character is decoded and looked up one at a time (a value that three
- * bytes must not hold leaves the window to the scalar core). */
+ * character is written at its last byte, decoded with the bytes before it,
+ * and the kernel advances a whole window every time; the units the blocks
+ * in registers do not hold are looked up one at a time. A value that three
+ * bytes must not hold leaves the window to the scalar core. */
 AVX512 size_t pair_reverse_utf8(const pair_kernel_tables &t, const uint8_t *in, size_t len, size_t i, uint8_t *&out_at,
                                 uint64_t &unmapped)
 {
     uint8_t *o = out_at; /* a local copy, which stores through it cannot change */
-    const table128 locking = load_table(t.locking.direct), single = load_table(t.single.direct);
-    uint64_t last_twos = 0, last_threes = 0; /* the last window's lead bytes */
+    const pair_blocks blocks = load_blocks(t);
+    __m512i last = _mm512_setzero_si512();   /* the last window's bytes */
+    uint64_t last_twos = 0, last_threes = 0; /* and its lead bytes */
     while (i + 64 <= len) {
         const __m512i v = load(in + i);
         const uint64_t high = _mm512_movepi8_mask(v);
-        const uint64_t continuations = high & _mm512_cmple_epu8_mask(v, _mm512_set1_epi8(static_cast<char>(0xBF)));
-        const uint64_t twos = _mm512_cmpge_epu8_mask(v, _mm512_set1_epi8(static_cast<char>(0xC2))) &
-                              _mm512_cmple_epu8_mask(v, _mm512_set1_epi8(static_cast<char>(0xDF)));
-        const uint64_t threes = _mm512_cmpge_epu8_mask(v, _mm512_set1_epi8(static_cast<char>(0xE0))) &
-                                _mm512_cmple_epu8_mask(v, _mm512_set1_epi8(static_cast<char>(0xEF)));
+        const uint64_t continuations = high & _mm512_cmple_epu8_mask(v, bits(0xBF));
+        const uint64_t twos = _mm512_cmpge_epu8_mask(v, bits(0xC2)) & _mm512_cmple_epu8_mask(v, bits(0xDF));
+        const uint64_t threes = _mm512_cmpge_epu8_mask(v, bits(0xE0)) & _mm512_cmple_epu8_mask(v, bits(0xEF));
         const uint64_t seconds = twos << 1 | last_twos >> 63;     /* a two-byte form ends here */
         const uint64_t middles = threes << 1 | last_threes >> 63;
         const uint64_t thirds = threes << 2 | last_threes >> 62;  /* a three-byte form ends here */
         if (!utf8_window_taken(high, twos | threes, continuations, seconds | middles | thirds))
             break;
-        uint64_t without = 0;
-        __m512i forms = pair_ascii_forms(locking, single, v, ~high, without);
-        bool held = true;
-        if ((seconds | thirds) != 0) {
-            alignas(64) uint8_t codes[64];
-            _mm512_store_si512(codes, forms);
-            for (uint64_t ends = seconds | thirds; ends != 0 && held; ends &= ends - 1) {
-                const unsigned k = static_cast<unsigned>(__builtin_ctzll(ends));
-                const uint8_t *p = in + i + k; /* its last byte; the others may lie in the last window */
-                uint16_t unit;
-                if ((seconds >> k & 1) != 0) {
-                    unit = static_cast<uint16_t>((p[-1] & 0x1F) << 6 | (p[0] & 0x3F));
-                } else {
-                    unit = static_cast<uint16_t>((p[-2] & 0x0F) << 12 | (p[-1] & 0x3F) << 6 | (p[0] & 0x3F));
-                    held = unit >= 0x800 && (unit < 0xD800 || unit > 0xDFFF) && unit < 0xFFFE;
-                }
-                const unsigned form = pair_unit_form(t, unit);
-                codes[k] = static_cast<uint8_t>(form);
-                without |= uint64_t{form >> 8} << k;
-            }
-            forms = _mm512_load_si512(codes);
-        }
-        if (!held)
+        /* Each ending position's unit, as its low and high byte: masked
+         * before each shift, so no bit crosses into the next byte. */
+        const __m512i before = _mm512_permutex2var_epi8(last, load(indexes.previous), v);
+        const __m512i before2 = _mm512_permutex2var_epi8(last, load(indexes.previous2), v);
+        const __m512i low6 = _mm512_and_si512(v, bits(0x3F));
+        const __m512i lo2 = _mm512_or_si512(_mm512_slli_epi16(_mm512_and_si512(before, bits(0x03)), 6), low6);
+        const __m512i hi2 = _mm512_srli_epi16(_mm512_and_si512(before, bits(0x1C)), 2);
+        const __m512i lo3 = _mm512_or_si512(_mm512_slli_epi16(_mm512_and_si512(before, bits(0x03)), 6), low6);
+        const __m512i hi3 = _mm512_or_si512(_mm512_slli_epi16(_mm512_and_si512(before2, bits(0x0F)), 4),
+                                            _mm512_srli_epi16(_mm512_and_si512(before, bits(0x3C)), 2));
+        /* Three bytes must hold U+0800-U+FFFD and no surrogate. */
+        const uint64_t bad = thirds & (_mm512_cmplt_epu8_mask(hi3, bits(0x08)) |
+                                       (_mm512_cmpge_epu8_mask(hi3, bits(0xD8)) & _mm512_cmple_epu8_mask(hi3, bits(0xDF))) |
+                                       (_mm512_cmpeq_epi8_mask(hi3, bits(0xFF)) & _mm512_cmpge_epu8_mask(lo3, bits(0xFE))));
+        if (bad != 0)
             break;
-        write_forms(forms, ~high | seconds | thirds, without, o, unmapped);
+        const __m512i lo = _mm512_mask_blend_epi8(thirds, _mm512_mask_blend_epi8(seconds, v, lo2), lo3);
+        const __m512i hi = _mm512_mask_blend_epi8(thirds, _mm512_maskz_mov_epi8(seconds, hi2), hi3);
+        const uint64_t ends = ~high | seconds | thirds;
+        uint64_t covered = 0, without = 0;
+        __m512i forms = pair_block_forms(blocks, lo, hi, ends, covered, without);
+        if ((ends & ~covered) != 0) {
+            alignas(64) uint8_t low_bytes[64], high_bytes[64];
+            _mm512_store_si512(low_bytes, lo);
+            _mm512_store_si512(high_bytes, hi);
+            forms = patch_forms(forms, ends & ~covered,
+                                [&](unsigned k) { return static_cast<uint16_t>(high_bytes[k] << 8 | low_bytes[k]); },
+                                [&t](uint16_t unit) { return pair_unit_form(t, unit); }, without);
+        }
+        write_forms(forms, ends, without, o, unmapped);
         i += 64;
+        last = v;
         last_twos = twos;
         last_threes = threes;
     }

@@ -22,10 +22,12 @@
 
 /* What a national pair's kernels read: GSM to Unicode, the planes of the
  * locking table and of the single table in the form converted to; Unicode
- * to GSM, the two tables inverted and the forms a unit's codes give. */
+ * to GSM, the two tables inverted, and the blocks of 128 units where most
+ * of the locking table's characters lie (national_blocks). */
 struct pair_kernel_tables {
     const code_planes *locking_planes, *single_planes;
     national_table locking, single;
+    const uint8_t *blocks;
 };
 
 struct kernel_set {

@@ -190,9 +190,30 @@ constexpr bool planes_hold_all()
 }
 static_assert(planes_hold_all(), "a code's form takes at most three bytes");
 
+constexpr std::array<std::array<uint8_t, NATIONAL_BLOCKS>, LANGUAGES> derive_blocks()
+{
+    std::array<std::array<uint8_t, NATIONAL_BLOCKS>, LANGUAGES> blocks{};
+    for (int language = 0; language < LANGUAGES; ++language) {
+        constexpr int BLOCKS = static_cast<int>(NATIONAL_DIRECT / 128);
+        int held[BLOCKS] = {};
+        for (uint16_t unit : national_table_rows[locking_tables[language]][LOCKING])
+            if (unit >= 0x80 && unit < NATIONAL_DIRECT)
+                ++held[unit >> 7];
+        for (int pick = 0; pick < NATIONAL_BLOCKS; ++pick) {
+            int best = 0;
+            for (int block = 1; block < BLOCKS; ++block)
+                best = held[block] > held[best] ? block : best;
+            blocks[language][pick] = static_cast<uint8_t>(best);
+            held[best] = 0;
+        }
+    }
+    return blocks;
+}
+constexpr std::array<std::array<uint8_t, NATIONAL_BLOCKS>, LANGUAGES> national_blocks = derive_blocks();
+
 constexpr table_set derive_set()
 {
-    table_set set{&national_forms, &national_planes, &national_codes, national_gsm_forms.data(), {}};
+    table_set set{&national_forms, &national_planes, &national_codes, national_gsm_forms.data(), national_blocks.data(), {}};
     for (int language = 0; language < LANGUAGES; ++language)
         set.growth[language] = static_cast<uint8_t>(growth[language]);
     return set;

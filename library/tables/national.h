@@ -115,11 +115,20 @@ constexpr int MOST_GROWTH = 3;
  * through the one pointer that a conversion with a pair holds (null for the
  * default pair). Only the calls that take a pair point to it, so a program
  * that converts with the default pair alone links none of these tables. */
+/* For each language, the blocks of 128 units (a unit's block is unit >> 7)
+ * below NATIONAL_DIRECT that hold the most characters of its locking table
+ * outside ASCII, most first; block 0 where it has fewer. The vector
+ * kernels look up ASCII and these in registers, and any other unit one at
+ * a time. */
+constexpr int NATIONAL_BLOCKS = 3;
+extern const std::array<std::array<uint8_t, NATIONAL_BLOCKS>, LANGUAGES> national_blocks;
+
 struct table_set {
     const std::array<std::array<forward_table, 2>, LANGUAGES> *forms;
     const national_plane_set *planes;
     const national_inverse *codes;
     const gsm_form *gsm_forms; /* national_gsm_forms */
+    const std::array<uint8_t, NATIONAL_BLOCKS> *blocks; /* national_blocks */
     uint8_t growth[LANGUAGES]; /* national_growth by locking id */
 };
 extern const table_set national_tables;
