@@ -363,8 +363,11 @@ AVX512 size_t pair_forward(const pair_kernel_tables &t, const uint8_t *in, size_
         if (n == 0)
             break;
         const uint64_t after = escapes << 1, writes = window_bits(n) & ~escapes;
-        const __m512i counts = pair_lookup(count, after, v);
-        const __m512i a = pair_lookup(first, after, v), b = pair_lookup(second, after, v);
+        /* Windows without an escape, the most in text, read the locking
+         * table alone. */
+        const __m512i counts = after == 0 ? lookup(count.locking, v) : pair_lookup(count, after, v);
+        const __m512i a = after == 0 ? lookup(first.locking, v) : pair_lookup(first, after, v);
+        const __m512i b = after == 0 ? lookup(second.locking, v) : pair_lookup(second, after, v);
         const uint64_t one = writes & nonzero(counts);
         unmapped += static_cast<uint64_t>(_mm_popcnt_u64(writes & ~one));
         if (UCS2) {
@@ -375,7 +378,8 @@ AVX512 size_t pair_forward(const pair_kernel_tables &t, const uint8_t *in, size_
             if (three == 0)
                 write_pairs(a, b, one, two, o);
             else
-                write_triples(a, b, pair_lookup(third, after, v), one, two, three, o);
+                write_triples(a, b, after == 0 ? lookup(third.locking, v) : pair_lookup(third, after, v), one, two,
+                              three, o);
         }
         i += n;
     }
@@ -399,50 +403,68 @@ AVX512 inline __m512i bits(int b)
 }
 
 /* A pair's tables in registers: ASCII and the blocks of national_blocks,
- * each as the codes of its 128 units in the locking and in the single
- * table. Block j holds the units whose high byte is high[j] and whose low
- * byte has its top bit as upper[j]. */
+ * each as the forms of its 128 units: the code in the locking table, else
+ * GSM_ESCAPED plus the code in the single table, else NATIONAL_NONE. Block
+ * j holds the units whose high byte is high[j] and whose low byte has its
+ * top bit as upper[j]. An escape pair of the single table's code 0x7F
+ * would read as none too: where a block has one, exact is false. */
 struct pair_blocks {
-    table128 locking[1 + NATIONAL_BLOCKS], single[1 + NATIONAL_BLOCKS];
+    table128 forms[1 + NATIONAL_BLOCKS];
     uint8_t high[1 + NATIONAL_BLOCKS];
     bool upper[1 + NATIONAL_BLOCKS];
+    int count; /* the blocks there are: national_blocks ends with block 0 where a table has fewer */
+    bool exact;
 };
+AVX512 inline __m512i block_forms(const uint8_t *locking, const uint8_t *single, bool &exact)
+{
+    const __m512i none = bits(NATIONAL_NONE), l = load(locking), s = load(single);
+    const uint64_t not_locking = _mm512_cmpeq_epi8_mask(l, none);
+    exact = exact && (not_locking & _mm512_cmpeq_epi8_mask(s, bits(0x7F))) == 0;
+    return _mm512_mask_blend_epi8(not_locking, l, _mm512_or_si512(s, bits(GSM_ESCAPED)));
+}
 AVX512 inline pair_blocks load_blocks(const pair_kernel_tables &t)
 {
     pair_blocks b;
+    b.exact = true;
+    b.count = 1;
     for (int j = 0; j <= NATIONAL_BLOCKS; ++j) {
-        const unsigned block = j == 0 ? 0 : t.blocks[j - 1];
-        b.locking[j] = load_table(t.locking.direct + 128 * block);
-        b.single[j] = load_table(t.single.direct + 128 * block);
-        b.high[j] = static_cast<uint8_t>(block >> 1);
-        b.upper[j] = (block & 1) != 0;
+        const unsigned at = 128 * (j == 0 ? 0 : t.blocks[j - 1]);
+        b.count += j > 0 && at > 0;
+        b.forms[j] = {block_forms(t.locking.direct + at, t.single.direct + at, b.exact),
+                      block_forms(t.locking.direct + at + 64, t.single.direct + at + 64, b.exact)};
+        b.high[j] = static_cast<uint8_t>(at >> 8);
+        b.upper[j] = (at & 0x80) != 0;
     }
     return b;
 }
 
 /* The forms of the units lo | hi << 8 at the positions of ends that the
- * blocks hold; covered gets those positions, and without those of them
- * that neither table holds. */
-AVX512 inline __m512i pair_block_forms(const pair_blocks &b, __m512i lo, __m512i hi, uint64_t ends, uint64_t &covered,
-                                       uint64_t &without)
+ * blocks hold; covered gets those positions. A form NATIONAL_NONE is none
+ * where the blocks are exact; elsewhere the caller looks such units up
+ * again. */
+AVX512 inline __m512i pair_block_forms(const pair_blocks &b, __m512i lo, __m512i hi, uint64_t ends, uint64_t &covered)
 {
-    const __m512i none = _mm512_set1_epi8(static_cast<char>(NATIONAL_NONE));
     const uint64_t upper = _mm512_movepi8_mask(lo);
     __m512i forms = _mm512_setzero_si512();
     covered = 0;
-    for (int j = 0; j <= NATIONAL_BLOCKS; ++j) {
-        const uint64_t in_block = ends & ~covered & (b.upper[j] ? upper : ~upper) &
-                                  _mm512_cmpeq_epi8_mask(hi, _mm512_set1_epi8(static_cast<char>(b.high[j])));
-        if (in_block == 0)
-            continue;
-        const __m512i l = lookup(b.locking[j], lo), s = lookup(b.single[j], lo);
-        const uint64_t not_locking = _mm512_cmpeq_epi8_mask(l, none);
-        without |= in_block & not_locking & _mm512_cmpeq_epi8_mask(s, none);
-        const __m512i form = _mm512_mask_blend_epi8(not_locking, l, _mm512_or_si512(s, _mm512_set1_epi8(static_cast<char>(GSM_ESCAPED))));
-        forms = _mm512_mask_blend_epi8(in_block, forms, form);
+    /* No branch on a block's positions, which text mixes at random. */
+    for (int j = 0; j < b.count; ++j) {
+        const uint64_t in_block = ends & (b.upper[j] ? upper : ~upper) & _mm512_cmpeq_epi8_mask(hi, bits(b.high[j]));
+        forms = _mm512_mask_blend_epi8(in_block, forms, lookup(b.forms[j], lo));
         covered |= in_block;
     }
     return forms;
+}
+
+/* The positions of covered whose form is NATIONAL_NONE: where the blocks
+ * are exact they have none; else they are looked up one at a time. */
+AVX512 inline uint64_t none_or_again(const pair_blocks &b, __m512i forms, uint64_t &covered)
+{
+    const uint64_t none = covered & _mm512_cmpeq_epi8_mask(forms, bits(NATIONAL_NONE));
+    if (b.exact)
+        return none;
+    covered &= ~none;
+    return 0;
 }
 
 /* The forms of the positions in others, looked up one at a time through
@@ -514,7 +536,8 @@ AVX512 size_t reverse_ucs2_with(const pair_kernel_tables *t, const uint8_t *in, 
         uint64_t covered = 0, without = 0;
         __m512i forms;
         if (PAIR) {
-            forms = pair_block_forms(blocks, lo, hi, ~uint64_t{0}, covered, without);
+            forms = pair_block_forms(blocks, lo, hi, ~uint64_t{0}, covered);
+            without = none_or_again(blocks, forms, covered);
         } else {
             forms = default_unit_forms(d, lo, hi, covered);
             without = covered & _mm512_cmpeq_epi8_mask(forms, _mm512_set1_epi8(static_cast<char>(GSM_NO_FORM)));
@@ -591,8 +614,9 @@ AVX512 size_t pair_reverse_utf8(const pair_kernel_tables &t, const uint8_t *in, 
         const __m512i lo = _mm512_mask_blend_epi8(thirds, _mm512_mask_blend_epi8(seconds, v, lo2), lo3);
         const __m512i hi = _mm512_mask_blend_epi8(thirds, _mm512_maskz_mov_epi8(seconds, hi2), hi3);
         const uint64_t ends = ~high | seconds | thirds;
-        uint64_t covered = 0, without = 0;
-        __m512i forms = pair_block_forms(blocks, lo, hi, ends, covered, without);
+        uint64_t covered = 0;
+        __m512i forms = pair_block_forms(blocks, lo, hi, ends, covered);
+        uint64_t without = none_or_again(blocks, forms, covered);
         if ((ends & ~covered) != 0) {
             alignas(64) uint8_t low_bytes[64], high_bytes[64];
             _mm512_store_si512(low_bytes, lo);
