@@ -1,6 +1,6 @@
 /* Throughput of the conversions with national language tables beside the
  * default pair's, in memory through the library: SMS-like GSM text in
- * blocks of 64 KiB, as the program's driver feeds them, through the default
+ * blocks of 64 KiB, as a gateway might feed them, through the default
  * pair on the scalar core and with the vector kernels, and through the
  * Turkish, Portuguese, Hindi and Urdu pairs with the vector kernels, each
  * way. Prints the median MB/s of GSM text, each speed against the default

@@ -8,7 +8,7 @@
 #include "platform.h"
 
 #ifndef SEPTCVT_BLOCK_SIZE
-#define SEPTCVT_BLOCK_SIZE 65536
+#define SEPTCVT_BLOCK_SIZE 262144
 #endif
 constexpr size_t BLOCK_SIZE = SEPTCVT_BLOCK_SIZE;
 static_assert(BLOCK_SIZE >= 1, "a block holds at least one byte");
