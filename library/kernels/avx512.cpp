@@ -600,18 +600,18 @@ AVX512 size_t pair_reverse_utf8(const pair_kernel_tables &t, const uint8_t *in, 
         const __m512i before = _mm512_permutex2var_epi8(last, load(indexes.previous), v);
         const __m512i before2 = _mm512_permutex2var_epi8(last, load(indexes.previous2), v);
         const __m512i low6 = _mm512_and_si512(v, bits(0x3F));
-        const __m512i lo2 = _mm512_or_si512(_mm512_slli_epi16(_mm512_and_si512(before, bits(0x03)), 6), low6);
+        /* The low byte comes alike from the last two bytes of either form. */
+        const __m512i lo23 = _mm512_or_si512(_mm512_slli_epi16(_mm512_and_si512(before, bits(0x03)), 6), low6);
         const __m512i hi2 = _mm512_srli_epi16(_mm512_and_si512(before, bits(0x1C)), 2);
-        const __m512i lo3 = _mm512_or_si512(_mm512_slli_epi16(_mm512_and_si512(before, bits(0x03)), 6), low6);
         const __m512i hi3 = _mm512_or_si512(_mm512_slli_epi16(_mm512_and_si512(before2, bits(0x0F)), 4),
                                             _mm512_srli_epi16(_mm512_and_si512(before, bits(0x3C)), 2));
         /* Three bytes must hold U+0800-U+FFFD and no surrogate. */
         const uint64_t bad = thirds & (_mm512_cmplt_epu8_mask(hi3, bits(0x08)) |
                                        (_mm512_cmpge_epu8_mask(hi3, bits(0xD8)) & _mm512_cmple_epu8_mask(hi3, bits(0xDF))) |
-                                       (_mm512_cmpeq_epi8_mask(hi3, bits(0xFF)) & _mm512_cmpge_epu8_mask(lo3, bits(0xFE))));
+                                       (_mm512_cmpeq_epi8_mask(hi3, bits(0xFF)) & _mm512_cmpge_epu8_mask(lo23, bits(0xFE))));
         if (bad != 0)
             break;
-        const __m512i lo = _mm512_mask_blend_epi8(thirds, _mm512_mask_blend_epi8(seconds, v, lo2), lo3);
+        const __m512i lo = _mm512_mask_blend_epi8(seconds | thirds, v, lo23);
         const __m512i hi = _mm512_mask_blend_epi8(thirds, _mm512_maskz_mov_epi8(seconds, hi2), hi3);
         const uint64_t ends = ~high | seconds | thirds;
         uint64_t covered = 0;
