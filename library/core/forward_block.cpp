@@ -140,6 +140,9 @@ size_t forward_block(block_state &st, const uint8_t *in, size_t len, size_t *use
             const national_plane_set &planes = *st.national->planes;
             pair.locking_planes = &planes.of[st.locking][LOCKING][st.ucs2];
             pair.single_planes = &planes.of[st.single][SINGLE][st.ucs2];
+            pair.locking_forms = table.entries;
+            pair.single_forms = single.entries + FORWARD_ESCAPED;
+            pair.identity = st.national->identity[st.locking].data();
         }
         while (i < len) {
             i = pair_kernel != nullptr ? pair_kernel(pair, in, len, i, o, unmapped)

@@ -32,7 +32,7 @@ struct default_forms {
 struct pair_forms {
     national_table locking, single;
     const gsm_form *forms;
-    const uint8_t *blocks; /* for the kernels */
+    const uint8_t *blocks, *identity; /* for the kernels */
     const gsm_form &operator()(uint16_t unit) const { return national_gsm_form(locking, single, unit, forms); }
     /* A unit past the direct codes is left to operator(): rare in text,
      * and the loop over eight units then needs no branch. */
@@ -65,7 +65,8 @@ static size_t kernel_of(const kernel_set *k, default_forms, bool ucs2, const uin
 static size_t kernel_of(const kernel_set *k, const pair_forms &forms, bool ucs2, const uint8_t *in, size_t len,
                         size_t i, bool swapped, uint8_t *&o, uint64_t &unmapped)
 {
-    const pair_kernel_tables t = {nullptr, nullptr, forms.locking, forms.single, forms.blocks};
+    const pair_kernel_tables t = {nullptr, nullptr, nullptr, nullptr, forms.locking, forms.single, forms.blocks,
+                                  forms.identity};
     return ucs2 ? k->pair_reverse_ucs2(t, in, len, i, swapped, o, unmapped)
                 : k->pair_reverse_utf8(t, in, len, i, o, unmapped);
 }
@@ -266,9 +267,13 @@ static size_t reverse_with(block_state &st, const uint8_t *in, size_t len, size_
     const size_t window = k != nullptr ? (st.ucs2 ? 2 * k->window : k->window) : len;
     const bool swapped = st.byte_order == BO_SWAPPED;
     while (i < len && !st.stop && st.pending_len == 0) {
+        const size_t from = i;
         if (fast)
             i = kernel_of(k, forms, st.ucs2, in, len, i, swapped, o, unmapped);
-        const size_t until = fast && i + window < len ? i + window : len;
+        /* A kernel that took nothing (the AVX2 one for UCS-2 takes only
+         * ASCII) is asked again only after 64 windows. */
+        const size_t stretch = i == from ? 64 * window : window;
+        const size_t until = fast && stretch < len - i ? i + stretch : len;
         i = st.ucs2 ? convert_ucs2(st, in, len, i, until, o, unmapped, forms)
                     : convert_utf8(st, in, len, i, until, o, unmapped, forms);
     }
@@ -285,5 +290,5 @@ size_t reverse_block(block_state &st, const uint8_t *in, size_t len, size_t *use
     return reverse_with(st, in, len, used, out,
                         pair_forms{national_table_of(*set.codes, st.locking, LOCKING),
                                    national_table_of(*set.codes, st.single, SINGLE), set.gsm_forms,
-                                   set.blocks[st.locking].data()});
+                                   set.blocks[st.locking].data(), set.identity[st.locking].data()});
 }

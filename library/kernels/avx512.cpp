@@ -387,15 +387,6 @@ AVX512 size_t pair_forward(const pair_kernel_tables &t, const uint8_t *in, size_
     return i;
 }
 
-/* A unit's form through a pair, as a byte: its code in the locking table,
- * else GSM_ESCAPED plus its code in the single table; 0x100 where neither
- * holds it. */
-inline unsigned pair_unit_form(const pair_kernel_tables &t, uint16_t unit)
-{
-    const unsigned locking = national_code(t.locking, unit), single = national_code(t.single, unit);
-    return locking != NATIONAL_NONE ? locking : single != NATIONAL_NONE ? GSM_ESCAPED | single : 0x100;
-}
-
 /* Every byte b. */
 AVX512 inline __m512i bits(int b)
 {

@@ -21,14 +21,27 @@
 #include "tables.h"
 
 /* What a national pair's kernels read: GSM to Unicode, the planes of the
- * locking table and of the single table in the form converted to; Unicode
- * to GSM, the two tables inverted, and the blocks of 128 units where most
- * of the locking table's characters lie (national_blocks). */
+ * locking table and of the single table in the form converted to, or the
+ * rows of their forms by code; Unicode to GSM, the two tables inverted,
+ * and the blocks of 128 units where most of the locking table's characters
+ * lie (national_blocks). The codes below 0x80 that stand for themselves
+ * both ways, as gsm_identity_by_low_nibble holds the default pair's. */
 struct pair_kernel_tables {
     const code_planes *locking_planes, *single_planes;
+    const unicode_form *locking_forms, *single_forms;
     national_table locking, single;
     const uint8_t *blocks;
+    const uint8_t *identity;
 };
+
+/* A unit's form through a pair, as the kernels write it: its code in the
+ * locking table, else GSM_ESCAPED plus its code in the single table; 0x100
+ * where neither holds it. */
+inline unsigned pair_unit_form(const pair_kernel_tables &t, uint16_t unit)
+{
+    const unsigned locking = national_code(t.locking, unit), single = national_code(t.single, unit);
+    return locking != NATIONAL_NONE ? locking : single != NATIONAL_NONE ? GSM_ESCAPED | single : 0x100;
+}
 
 struct kernel_set {
     const char *name;

@@ -48,6 +48,27 @@ static inline void write_indexed_window(const unicode_form *forms, const uint16_
             unmapped += forms[index[k]].flags & FORM_UNMAPPED;
 }
 
+/* GSM text through a national pair, in[0..n): a code read in the locking
+ * table's forms, or, where bit k of after is set, in the single table's;
+ * the escape itself writes nothing. Codes without a form are counted. */
+static inline void write_pair_window(const unicode_form *locking, const unicode_form *single, const uint8_t *in,
+                                     uint64_t after, unsigned n, uint8_t *&o, uint64_t &unmapped)
+{
+    uint8_t *p = o;
+    unsigned flags = 0;
+#pragma GCC unroll 8
+    for (unsigned k = 0; k < n; ++k) {
+        const unicode_form &form = ((after >> k & 1) != 0 ? single : locking)[in[k]];
+        memcpy(p, form.bytes, sizeof form.bytes);
+        p += form.count;
+        flags |= form.flags;
+    }
+    o = p;
+    if ((flags & FORM_UNMAPPED) != 0)
+        for (unsigned k = 0; k < n; ++k)
+            unmapped += ((after >> k & 1) != 0 ? single : locking)[in[k]].flags & FORM_UNMAPPED;
+}
+
 /* UTF-8 of one and two bytes, as one unit a position worked out by the
  * kernel: a character's unit where it starts, GSM_INSIDE inside it. */
 static inline void write_unit_window(const uint16_t *units, unsigned n, uint8_t *&o, uint64_t &unmapped)

@@ -211,9 +211,22 @@ constexpr std::array<std::array<uint8_t, NATIONAL_BLOCKS>, LANGUAGES> derive_blo
 }
 constexpr std::array<std::array<uint8_t, NATIONAL_BLOCKS>, LANGUAGES> national_blocks = derive_blocks();
 
+constexpr std::array<std::array<uint8_t, 16>, LANGUAGES> derive_identity()
+{
+    std::array<std::array<uint8_t, 16>, LANGUAGES> identity{};
+    for (int language = 0; language < LANGUAGES; ++language)
+        for (int code = 0; code < 0x80; ++code)
+            if (code != GSM_ESCAPE && national_table_rows[locking_tables[language]][LOCKING][code] == code &&
+                national_codes.direct[locking_tables[language]][LOCKING][code] == code)
+                identity[language][code & 0x0F] = static_cast<uint8_t>(identity[language][code & 0x0F] | 1 << (code >> 4));
+    return identity;
+}
+constexpr std::array<std::array<uint8_t, 16>, LANGUAGES> national_identity = derive_identity();
+
 constexpr table_set derive_set()
 {
-    table_set set{&national_forms, &national_planes, &national_codes, national_gsm_forms.data(), national_blocks.data(), {}};
+    table_set set{&national_forms,           &national_planes,       &national_codes, national_gsm_forms.data(),
+                  national_blocks.data(),    national_identity.data(), {}};
     for (int language = 0; language < LANGUAGES; ++language)
         set.growth[language] = static_cast<uint8_t>(growth[language]);
     return set;

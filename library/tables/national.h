@@ -123,12 +123,18 @@ constexpr int MOST_GROWTH = 3;
 constexpr int NATIONAL_BLOCKS = 3;
 extern const std::array<std::array<uint8_t, NATIONAL_BLOCKS>, LANGUAGES> national_blocks;
 
+/* For each locking table, the codes below 0x80 whose character is the code
+ * itself and whose character takes that code back: a lookup by a byte's
+ * low four bits, a bit for each value of the high four. */
+extern const std::array<std::array<uint8_t, 16>, LANGUAGES> national_identity;
+
 struct table_set {
     const std::array<std::array<forward_table, 2>, LANGUAGES> *forms;
     const national_plane_set *planes;
     const national_inverse *codes;
     const gsm_form *gsm_forms; /* national_gsm_forms */
     const std::array<uint8_t, NATIONAL_BLOCKS> *blocks; /* national_blocks */
+    const std::array<uint8_t, 16> *identity;            /* national_identity */
     uint8_t growth[LANGUAGES]; /* national_growth by locking id */
 };
 extern const table_set national_tables;
