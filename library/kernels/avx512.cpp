@@ -235,6 +235,24 @@ AVX512 size_t forward(const unicode_form *, const uint8_t *in, size_t len, size_
     return i;
 }
 
+/* Writes the GSM forms of the positions in ends: a code, GSM_ESCAPED plus
+ * a code for an escape pair; those in without have none and are counted. */
+AVX512 inline void write_forms(__m512i forms, uint64_t ends, uint64_t without, uint8_t *&o, uint64_t &unmapped)
+{
+    unmapped += static_cast<uint64_t>(_mm_popcnt_u64(without));
+    const uint64_t pairs = ends & _mm512_movepi8_mask(forms) & ~without;
+    const __m512i first = _mm512_mask_blend_epi8(pairs, forms, _mm512_set1_epi8(static_cast<char>(GSM_ESCAPE)));
+    write_pairs(first, _mm512_and_si512(forms, _mm512_set1_epi8(0x7F)), ends & ~without, pairs, o);
+}
+
+/* Where a reverse kernel stops, a character the last window began and did
+ * not end is the scalar core's: it starts 1 or 2 bytes back, by the last
+ * window's lead bytes of two bytes (twos) and of three (threes). */
+inline size_t started_back(uint64_t twos, uint64_t threes)
+{
+    return (twos >> 63 | threes >> 63) != 0 ? 1 : (threes >> 62 & 1) != 0 ? 2 : 0;
+}
+
 /* UTF-8 of one and two bytes and the euro sign. A character is written at
  * its last byte, decoded with the bytes before it, which may lie in the
  * last window: the kernel advances a whole window every time and reads
@@ -248,7 +266,6 @@ AVX512 size_t reverse_utf8(const uint8_t *in, size_t len, size_t i, uint8_t *&ou
     const table128 ascii = load_table(gsm_unit_form.data()), latin1 = load_table(gsm_unit_form.data() + 0x80);
     const table128 greek = {load(gsm_unit_form.data() + 0x380), load(gsm_unit_form.data() + 0x380)};
     const __m512i low6 = _mm512_set1_epi8(0x3F), bit6 = _mm512_set1_epi8(0x40);
-    const __m512i seven_bits = _mm512_set1_epi8(0x7F);
     const __m512i no_form = _mm512_set1_epi8(static_cast<char>(GSM_NO_FORM));
     const __m512i euro = _mm512_set1_epi8(static_cast<char>(GSM_ESCAPED | escaped_code_of(EURO)));
     __m512i last = _mm512_setzero_si512(); /* the last window's bytes */
@@ -293,20 +310,14 @@ AVX512 size_t reverse_utf8(const uint8_t *in, size_t len, size_t i, uint8_t *&ou
         forms = _mm512_mask_blend_epi8(seconds & ~(in_latin1 | in_greek), forms, no_form);
         forms = _mm512_mask_blend_epi8(euro_ac, forms, euro);
         const uint64_t ends = ~high | seconds | euro_ac;
-        const uint64_t without = ends & _mm512_cmpeq_epi8_mask(forms, no_form);
-        unmapped += static_cast<uint64_t>(_mm_popcnt_u64(without));
-        const uint64_t pairs = ends & _mm512_movepi8_mask(forms) & ~without;
-        const __m512i first = _mm512_mask_blend_epi8(pairs, forms, _mm512_set1_epi8(static_cast<char>(GSM_ESCAPE)));
-        write_pairs(first, _mm512_and_si512(forms, seven_bits), ends & ~without, pairs, o);
+        write_forms(forms, ends, ends & _mm512_cmpeq_epi8_mask(forms, no_form), o, unmapped);
         i += 64;
         last = v;
         last_leads = leads;
         last_euros = euros;
     }
     out_at = o;
-    /* A character the last window began and did not end is the scalar
-     * core's: it starts 1 or 2 bytes back. */
-    return i - ((last_leads >> 63 | last_euros >> 63) != 0 ? 1 : (last_euros >> 62 & 1) != 0 ? 2 : 0);
+    return i - started_back(last_leads, last_euros);
 }
 
 /* Writes a[k], b[k] and c[k] where bits k of keep_a, keep_b and keep_c are
@@ -475,16 +486,6 @@ AVX512 inline __m512i patch_forms(__m512i forms, uint64_t others, UnitAt unit_at
     return _mm512_load_si512(codes);
 }
 
-/* Writes the GSM forms of the positions in ends: a code, GSM_ESCAPED plus
- * a code for an escape pair; those in without have none and are counted. */
-AVX512 inline void write_forms(__m512i forms, uint64_t ends, uint64_t without, uint8_t *&o, uint64_t &unmapped)
-{
-    unmapped += static_cast<uint64_t>(_mm_popcnt_u64(without));
-    const uint64_t pairs = ends & _mm512_movepi8_mask(forms) & ~without;
-    const __m512i first = _mm512_mask_blend_epi8(pairs, forms, _mm512_set1_epi8(static_cast<char>(GSM_ESCAPE)));
-    write_pairs(first, _mm512_and_si512(forms, _mm512_set1_epi8(0x7F)), ends & ~without, pairs, o);
-}
-
 /* The forms that the default pair's tables in registers give for units
  * lo | hi << 8: ASCII, Latin-1, Greek and the euro sign; covered gets the
  * positions they hold, whose form GSM_NO_FORM is none. */
@@ -623,9 +624,7 @@ AVX512 size_t pair_reverse_utf8(const pair_kernel_tables &t, const uint8_t *in, 
         last_threes = threes;
     }
     out_at = o;
-    /* A character the last window began and did not end is the scalar
-     * core's: it starts 1 or 2 bytes back. */
-    return i - ((last_twos >> 63 | last_threes >> 63) != 0 ? 1 : (last_threes >> 62 & 1) != 0 ? 2 : 0);
+    return i - started_back(last_twos, last_threes);
 }
 
 } // namespace

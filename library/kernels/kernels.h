@@ -5,12 +5,13 @@
  * it stopped, and the scalar core, which stays the one reference of the
  * rules, takes the next window. Windows the kernels leave alone are rare in
  * text: a byte above 0x7F or an escape after an escape in GSM text, UTF-8
- * forms of three bytes or more (but the euro sign's, which the AVX-512 one
- * takes), malformed input. No kernel reads past its
- * input (the SSE2 and AVX2 UTF-8 ones look one byte beyond a window, so
- * they stop a window and a byte short of the end) or writes past the
- * core's output room, in which a window may store all it could write. The
- * rules they share are in window_rules.h. */
+ * forms the kernel does not decode (four bytes and more everywhere, and the
+ * default pair's kernels three but the euro sign's, which the AVX-512 one
+ * takes), malformed input; the AVX2 kernel for UCS-2 takes only ASCII. No
+ * kernel reads past its input (the SSE2 and AVX2 UTF-8 ones look one or
+ * two bytes beyond a window, so they stop short of the end) or writes past
+ * the core's output room, in which a window may store all it could write.
+ * The rules they share are in window_rules.h. */
 #ifndef SEPTCVT_KERNELS_H
 #define SEPTCVT_KERNELS_H
 
