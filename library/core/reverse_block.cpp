@@ -27,7 +27,6 @@ struct default_forms {
     uint8_t one_code(uint16_t unit) const { return gsm_unit_form[unit]; }
     /* Eight forms again cost less than finding the one that differs. */
     static constexpr bool REDO_ALL = true;
-    static constexpr bool PAIR = false;
 };
 struct pair_forms {
     national_table locking, single;
@@ -41,7 +40,6 @@ struct pair_forms {
         return locking.direct[unit < NATIONAL_DIRECT ? unit : NATIONAL_DIRECT];
     }
     static constexpr bool REDO_ALL = false;
-    static constexpr bool PAIR = true;
 };
 
 } // namespace
