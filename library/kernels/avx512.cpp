@@ -121,7 +121,6 @@ struct index_vectors {
     uint8_t previous2[64];                 /* the last window's bytes 62 and 63, then bytes 0-61 */
     uint8_t next[64];                      /* bytes 1-63, then 63 again */
     uint8_t even[64], odd[64];             /* bytes 0, 2, ..., 126 and 1, 3, ..., 127: a unit's two bytes */
-    uint8_t triples_ab[64], triples_c[64]; /* a0 b0 - a1 b1 - ... and - - c0 - - c1 ..., for positions 0-15 */
 };
 constexpr index_vectors derive_indexes()
 {
@@ -134,8 +133,6 @@ constexpr index_vectors derive_indexes()
         x.next[k] = static_cast<uint8_t>(k < 63 ? k + 1 : 63);
         x.even[k] = static_cast<uint8_t>(2 * k);
         x.odd[k] = static_cast<uint8_t>(2 * k + 1);
-        x.triples_ab[k] = static_cast<uint8_t>(k < 48 && k % 3 == 1 ? 64 + k / 3 : k < 48 ? k / 3 : 0);
-        x.triples_c[k] = static_cast<uint8_t>(k < 48 ? k / 3 : 0);
     }
     return x;
 }
@@ -320,23 +317,50 @@ AVX512 size_t reverse_utf8(const uint8_t *in, size_t len, size_t i, uint8_t *&ou
     return i - started_back(last_leads, last_euros);
 }
 
+/* The 192 bytes a0 b0 c0 a1 b1 c1 ... of three planes, as three registers
+ * of 64: for register q, each byte's position in a or b (b's from 64) and
+ * in c, the bytes that come from c, and for each plane the first position
+ * it gives there and the bytes it fills. */
+struct triple_layout {
+    uint8_t ab[3][64], c[3][64];
+    uint64_t from_c[3];
+    unsigned first[3][3];
+    uint64_t fills[3][3];
+};
+constexpr triple_layout derive_triples()
+{
+    triple_layout x{};
+    for (int q = 0; q < 3; ++q) {
+        for (int t = 0; t < 64; ++t) {
+            const int slot = 64 * q + t, position = slot / 3, plane = slot % 3;
+            x.ab[q][t] = static_cast<uint8_t>(plane == 1 ? 64 + position : position);
+            x.c[q][t] = static_cast<uint8_t>(position);
+            x.from_c[q] |= static_cast<uint64_t>(plane == 2) << t;
+            if (x.fills[q][plane] == 0)
+                x.first[q][plane] = static_cast<unsigned>(position);
+            x.fills[q][plane] |= uint64_t{1} << t;
+        }
+    }
+    return x;
+}
+constexpr triple_layout triples = derive_triples();
+
 /* Writes a[k], b[k] and c[k] where bits k of keep_a, keep_b and keep_c are
- * set, for k = 0-63 in turn: sixteen positions at a time, gathered as
- * a0 b0 c0 a1 b1 c1 ... and squeezed. Each store is masked to the 48 bytes
- * they may give, so nothing is stored past three bytes a position. */
+ * set, for k = 0-63 in turn: gathered into three registers, each squeezed
+ * and stored whole. Stores 192 bytes from o whatever it keeps: a window's
+ * output room at three bytes a position. */
 AVX512 inline void write_triples(__m512i a, __m512i b, __m512i c, uint64_t keep_a, uint64_t keep_b, uint64_t keep_c,
                                  uint8_t *&o)
 {
-    const uint64_t at_a = 0x249249249249u, at_b = at_a << 1, at_c = at_a << 2;
-    for (int q = 0; q < 4; ++q) {
-        const __m512i step = _mm512_set1_epi8(static_cast<char>(16 * q));
-        __m512i bytes = _mm512_permutex2var_epi8(a, _mm512_add_epi8(load(indexes.triples_ab), step), b);
-        bytes = _mm512_mask_permutexvar_epi8(bytes, at_c, _mm512_add_epi8(load(indexes.triples_c), step), c);
-        const unsigned shift = 16 * static_cast<unsigned>(q);
-        const uint64_t keep = _pdep_u64(keep_a >> shift & 0xFFFF, at_a) | _pdep_u64(keep_b >> shift & 0xFFFF, at_b) |
-                              _pdep_u64(keep_c >> shift & 0xFFFF, at_c);
-        _mm512_mask_storeu_epi8(o, at_a | at_b | at_c, _mm512_maskz_compress_epi8(keep, bytes));
-        o += _mm_popcnt_u64(keep);
+    const uint64_t keep[3] = {keep_a, keep_b, keep_c};
+    for (int q = 0; q < 3; ++q) {
+        __m512i bytes = _mm512_permutex2var_epi8(a, load(triples.ab[q]), b);
+        bytes = _mm512_mask_permutexvar_epi8(bytes, triples.from_c[q], load(triples.c[q]), c);
+        uint64_t kept = 0;
+        for (int plane = 0; plane < 3; ++plane)
+            kept |= _pdep_u64(keep[plane] >> triples.first[q][plane], triples.fills[q][plane]);
+        _mm512_storeu_si512(o, _mm512_maskz_compress_epi8(kept, bytes));
+        o += _mm_popcnt_u64(kept);
     }
 }
 

@@ -32,17 +32,6 @@ static inline simde__m512i septcvt_maskz_compress_epi8(simde__mmask64 keep, simd
 #undef _mm512_maskz_compress_epi8
 #define _mm512_maskz_compress_epi8 septcvt_maskz_compress_epi8
 
-static inline void septcvt_mask_storeu_epi8(void *to, simde__mmask64 keep, simde__m512i a)
-{
-    uint8_t from[64];
-    simde_mm512_storeu_si512(from, a);
-    for (unsigned k = 0; k < 64; ++k)
-        if ((keep >> k & 1) != 0)
-            static_cast<uint8_t *>(to)[k] = from[k];
-}
-#undef _mm512_mask_storeu_epi8
-#define _mm512_mask_storeu_epi8 septcvt_mask_storeu_epi8
-
 static inline long long septcvt_popcnt_u64(uint64_t bits)
 {
     long long n = 0;
