@@ -1,11 +1,12 @@
 /* The library's conversions (its interface over the core), with the scalar
  * core alone and with every vector kernel this processor runs, against the
  * reference model: every byte alone and after an escape, every UCS-2 unit
- * in its three forms and in place of the mark, each kind of sequence at every
- * offset 0-70 of a window (each fed whole, by bytes and in random pieces;
- * random text is the fuzz target's). Plain C++ with no test framework, so
- * that it also runs as a Windows program (where a 256-bit value on a
- * 16-byte-aligned stack would fault) and under qemu. */
+ * in its three forms and in place of the mark and all of them in one text,
+ * each kind of sequence at every offset 0-70 of a window (each fed whole,
+ * by bytes and in random pieces; random text is the fuzz target's). Plain
+ * C++ with no test framework, so that it also runs as a Windows program
+ * (where a 256-bit value on a 16-byte-aligned stack would fault) and under
+ * qemu. */
 #include <cstdio>
 #include <cstring>
 
@@ -108,15 +109,19 @@ static int check_pairs(const char *data, bool sample_only, int &passed)
                 swapped += std::string{static_cast<char>(u >> 8), static_cast<char>(u & 0xFF)};
             }
             for (size_t at = 0; at <= 70 && good; ++at) {
-                const std::string filler(at, 'a'), after(72, 'b');
+                /* Capitals, which stand for themselves in the default
+                 * alphabet but not in every locking table; and a form of
+                 * three bytes that must be refused. */
+                const std::string filler(at, 'a'), after(72, 'b'), capitals = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+                const char *const refused[] = {"\xed\xa0\x80", "\xe0\x9f\xbf", "\xef\xbf\xbe"};
                 std::string wide_filler, wide_after;
                 for (size_t k = 0; k < at; ++k)
                     wide_filler += std::string("a\0", 2);
                 for (size_t k = 0; k < 72; ++k)
                     wide_after += std::string("b\0", 2);
-                good = core_agrees(false, false, filler + kinds + after, 5, &pair) &&
+                good = core_agrees(false, false, filler + kinds + capitals + capitals, 5, &pair) &&
                        core_agrees(false, true, filler + kinds + filler, 6, &pair) &&
-                       core_agrees(true, false, filler + utf8 + after, 7, &pair) &&
+                       core_agrees(true, false, filler + utf8 + after + refused[at % 3] + after, 7, &pair) &&
                        core_agrees(true, true, "\xff\xfe" + wide_filler + ucs2 + wide_after, 8, &pair) &&
                        core_agrees(true, true, "\xfe\xff" + std::string(wide_filler.rbegin(), wide_filler.rend()) + swapped, 9, &pair);
             }
@@ -159,6 +164,16 @@ int main(int argc, char **argv)
         check(3, "\xfe\xff" + std::string{le[1], le[0]}, u);
         check(2, ref_utf8(u) + "A", u);
     }
+    std::string units[2] = {"\xff\xfe", "\xfe\xff"}; /* every unit in one text, 64 to a window of the kernels */
+    for (unsigned u = 0; u < 0x10000; ++u)
+        for (int order = 0; order < 2; ++order)
+            units[order] += std::string{static_cast<char>(order == 0 ? u & 0xFF : u >> 8), static_cast<char>(order == 0 ? u >> 8 : u & 0xFF)};
+    check(3, units[0], 1);
+    check(3, units[1], 2);
+    std::string low_zero = "\xfe\xff"; /* big-endian units whose low byte is 0, a window and more of them */
+    for (int k = 0; k < 70; ++k)
+        low_zero += "A\0"s;
+    check(3, low_zero, 3);
     for (int mode = 0; mode < 4; ++mode) /* no input, and a single byte: half a UCS-2 mark */
         for (const std::string &tiny : {""s, "\xff"s})
             check(mode, tiny, 0);

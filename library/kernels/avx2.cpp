@@ -161,97 +161,6 @@ AVX2 size_t pair_forward(const pair_kernel_tables &t, const uint8_t *in, size_t 
     return i;
 }
 
-/* The low or the high 128 bits. */
-AVX2 inline __m128i half_of(__m256i x, int half)
-{
-    return half ? _mm256_extracti128_si256(x, 1) : _mm256_castsi256_si128(x);
-}
-
-/* Whether every lane of a is at least b, unsigned. */
-AVX2 inline __m256i at_least(__m256i a, __m256i b)
-{
-    return _mm256_cmpeq_epi16(_mm256_max_epu16(a, b), a);
-}
-
-/* Each position's unit of a window of UTF-8 of one to three bytes, at its
- * lead byte (0 inside a character); false where a form of three bytes
- * holds a value that it must not (below U+0800, a surrogate, U+FFFE or
- * U+FFFF). */
-AVX2 inline bool long_units_of(const uint8_t *in, __m256i v, __m256i twos, __m256i threes, __m256i inside,
-                               uint16_t *units)
-{
-    const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(in + 1));
-    const __m256i after = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(in + 2));
-    const __m256i six = _mm256_set1_epi16(0x3F);
-    __m256i bad = _mm256_setzero_si256();
-    for (int half = 0; half < 2; ++half) {
-        const __m256i here = _mm256_cvtepu8_epi16(half_of(v, half)), n1 = _mm256_cvtepu8_epi16(half_of(next, half));
-        const __m256i n2 = _mm256_cvtepu8_epi16(half_of(after, half));
-        const __m256i low = _mm256_or_si256(_mm256_slli_epi16(_mm256_and_si256(n1, six), 6), _mm256_and_si256(n2, six));
-        const __m256i two = _mm256_or_si256(_mm256_slli_epi16(_mm256_and_si256(here, _mm256_set1_epi16(0x1F)), 6),
-                                            _mm256_and_si256(n1, six));
-        const __m256i three = _mm256_or_si256(_mm256_slli_epi16(here, 12), low);
-        const __m256i is_three = _mm256_cvtepi8_epi16(half_of(threes, half));
-        __m256i unit = _mm256_blendv_epi8(here, two, _mm256_cvtepi8_epi16(half_of(twos, half)));
-        unit = _mm256_blendv_epi8(unit, three, is_three);
-        unit = _mm256_andnot_si256(_mm256_cvtepi8_epi16(half_of(inside, half)), unit);
-        const __m256i wrong = _mm256_or_si256(
-            _mm256_or_si256(_mm256_cmpeq_epi16(_mm256_max_epu16(three, _mm256_set1_epi16(0x7FF)), _mm256_set1_epi16(0x7FF)),
-                            at_least(three, _mm256_set1_epi16(-2))),
-            _mm256_andnot_si256(at_least(three, _mm256_set1_epi16(-0x2000)), at_least(three, _mm256_set1_epi16(-0x2800))));
-        bad = _mm256_or_si256(bad, _mm256_and_si256(is_three, wrong));
-        _mm256_storeu_si256(reinterpret_cast<__m256i *>(units + 16 * half), unit);
-    }
-    return _mm256_testz_si256(bad, bad) != 0;
-}
-
-/* UTF-8 of one to three bytes through a national pair: each character
- * decoded at its lead byte, then written unit by unit with no branch on
- * its form. A lead byte whose character the window's end cuts is left for
- * the next window, which looks two bytes past its end. */
-AVX2 size_t pair_reverse_utf8(const pair_kernel_tables &t, const uint8_t *in, size_t len, size_t i, uint8_t *&out_at,
-                              uint64_t &unmapped)
-{
-    uint8_t *o = out_at; /* a local copy, which stores through it cannot change */
-    const auto byte = [](int b) { return static_cast<char>(b); };
-    while (i + 34 <= len) {
-        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(in + i));
-        /* Signed compares: 0x80-0xBF are -128 to -65, 0xC2-0xDF -62 to
-         * -33, 0xE0-0xEF -32 to -17. */
-        const __m256i inside = _mm256_cmpgt_epi8(_mm256_set1_epi8(byte(0xC0)), v);
-        const __m256i twos = _mm256_and_si256(_mm256_cmpgt_epi8(v, _mm256_set1_epi8(byte(0xC1))),
-                                              _mm256_cmpgt_epi8(_mm256_set1_epi8(byte(0xE0)), v));
-        const __m256i threes = _mm256_and_si256(_mm256_cmpgt_epi8(v, _mm256_set1_epi8(byte(0xDF))),
-                                                _mm256_cmpgt_epi8(_mm256_set1_epi8(byte(0xF0)), v));
-        const uint32_t high = static_cast<uint32_t>(_mm256_movemask_epi8(v));
-        const uint32_t continuations = static_cast<uint32_t>(_mm256_movemask_epi8(inside));
-        const uint32_t two = static_cast<uint32_t>(_mm256_movemask_epi8(twos));
-        const uint32_t three = static_cast<uint32_t>(_mm256_movemask_epi8(threes));
-        if (!utf8_window_taken(high, two | three, continuations, (two << 1 | three << 1 | three << 2) & window_bits(32)))
-            break;
-        /* The window ends before a character it cuts. */
-        const uint32_t cut = (two & 1u << 31) | (three & 3u << 30);
-        const unsigned n = cut != 0 ? static_cast<unsigned>(__builtin_ctz(cut)) : 32;
-        uint16_t units[32];
-        if (!long_units_of(in + i, v, twos, threes, inside, units))
-            break;
-        uint8_t *p = o;
-        uint64_t none = 0;
-        for (unsigned k = 0; k < n; ++k) {
-            const unsigned f = pair_unit_form(t, units[k]), in_char = continuations >> k & 1, pair = f >> 7 & 1;
-            p[0] = static_cast<uint8_t>(pair != 0 ? GSM_ESCAPE : f);
-            p[1] = static_cast<uint8_t>(f & 0x7F);
-            p += (f >> 8 | in_char) != 0 ? 0 : 1 + pair;
-            none += (f >> 8) & (in_char ^ 1);
-        }
-        o = p;
-        unmapped += none;
-        i += n;
-    }
-    out_at = o;
-    return i;
-}
-
 /* UCS-2, 32 units a window in either byte order: a window of units below
  * 0x80 that stand for themselves, through the tables in force, is packed
  * to bytes. Any other window is the scalar core's, whose loop over eight
@@ -297,6 +206,6 @@ AVX2 size_t pair_reverse_ucs2(const pair_kernel_tables &t, const uint8_t *in, si
 extern const kernel_set avx2_kernels = {"avx2",       2,                   32,
                                         forward<false>, forward<true>,      reverse_utf8,
                                         reverse_ucs2,   pair_forward<false>, pair_forward<true>,
-                                        pair_reverse_utf8, pair_reverse_ucs2};
+                                        nullptr,        pair_reverse_ucs2};
 
 #endif

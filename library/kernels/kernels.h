@@ -58,7 +58,9 @@ struct kernel_set {
     /* UCS-2 to GSM, its units big-endian where swapped; null where the
      * scalar core's loop is as fast. */
     size_t (*reverse_ucs2)(const uint8_t *in, size_t len, size_t i, bool swapped, uint8_t *&o, uint64_t &unmapped);
-    /* The same for a national pair; null where the set has none. */
+    /* The same for a national pair; null where the set has none (AVX2 has
+     * none for UTF-8: without byte lookups in registers it finds a pair's
+     * codes no faster than the scalar core). */
     size_t (*pair_forward_utf8)(const pair_kernel_tables &t, const uint8_t *in, size_t len, size_t i, uint8_t *&o,
                                 uint64_t &unmapped);
     size_t (*pair_forward_ucs2)(const pair_kernel_tables &t, const uint8_t *in, size_t len, size_t i, uint8_t *&o,
