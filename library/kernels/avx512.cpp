@@ -405,7 +405,11 @@ AVX512 size_t pair_forward(const pair_kernel_tables &t, const uint8_t *in, size_
         const __m512i b = after == 0 ? lookup(second.locking, v) : pair_lookup(second, after, v);
         const uint64_t one = writes & nonzero(counts);
         unmapped += static_cast<uint64_t>(_mm_popcnt_u64(writes & ~one));
-        if (UCS2) {
+        if (UCS2 && one == ~uint64_t{0}) { /* every code of the window has its unit: no squeezing */
+            _mm512_storeu_si512(o, _mm512_permutex2var_epi8(a, load(indexes.pairs_low), b));
+            _mm512_storeu_si512(o + 64, _mm512_permutex2var_epi8(a, load(indexes.pairs_high), b));
+            o += 128;
+        } else if (UCS2) {
             write_pairs(a, b, one, one, o);
         } else {
             const uint64_t two = one & _mm512_cmpgt_epu8_mask(counts, _mm512_set1_epi8(1));
