@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "convert.h"
+#include "kernels.h"
 #include "platform.h"
 #include "reference.h"
 #include "utf8.h"
@@ -145,6 +146,24 @@ TEST(Platform, Avx512OnlyWithAllItNeeds)
             }
         }
     }
+}
+
+/* SEPTCVT_KERNELS caps the kernel sets at the level it names, and the best
+ * one the processor has at or below it is taken; an unknown value, or none,
+ * leaves the fastest. */
+TEST(Kernels, OverrideCapsTheChoice)
+{
+    const kernel_set avx512{"avx512", 3, 64, {}, {}, {}, {}, {}, {}, {}, {}}, avx2{"avx2", 2, 32, {}, {}, {}, {}, {}, {}, {}, {}},
+        sse2{"sse2", 1, 16, {}, {}, {}, {}, {}, {}, {}, {}}, emulated{"avx512-emulated", 3, 64, {}, {}, {}, {}, {}, {}, {}, {}};
+    const kernel_set *const all[] = {&avx512, &avx2, &sse2, &emulated, nullptr}, *const no_avx512[] = {&avx2, &sse2, &emulated, nullptr},
+                           *const none[] = {nullptr};
+    struct Case { const kernel_set *const *runnable; const char *wanted; const kernel_set *chosen; };
+    const Case cases[] = {{all, nullptr, &avx512}, {all, "avx512", &avx512}, {all, "avx2", &avx2}, {all, "sse2", &sse2},
+                          {all, "scalar", nullptr}, {all, "AVX2", &avx512}, {all, "", &avx512}, {all, "avx", &avx512},
+                          {no_avx512, "avx512", &avx2}, {no_avx512, "sse2", &sse2}, {no_avx512, "scalar", nullptr},
+                          {none, "avx512", nullptr}, {none, nullptr, nullptr}};
+    for (const Case &c : cases)
+        EXPECT_EQ(pick_kernels(c.runnable, c.wanted), c.chosen) << (c.wanted != nullptr ? c.wanted : "(unset)");
 }
 
 } // namespace
