@@ -95,8 +95,8 @@ std::string why_not_7bit(const planned &p)
         return out + more(p.ruled_out.size());
     }
     if (p.plan.ran_out != SEPTCVT_NO_OFFSET)
-        return format("7-bit ruled out: allowed tables hold each character, but no one pair of them holds the text "
-                      "past character %" PRIu64 ", byte %" PRIu64 "\n",
+        return format("7-bit ruled out: allowed tables hold each character, but no one pair of them holds all "
+                      "up to character %" PRIu64 ", byte %" PRIu64 "\n",
                       p.ran_out_index, p.plan.ran_out);
     return "7-bit ruled out: it would take as many parts or more, and UCS-2 wins a tie\n";
 }
