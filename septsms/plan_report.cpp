@@ -2,7 +2,6 @@
  * their bytes, units, text and user data. */
 #include "plan_report.h"
 
-#include <cinttypes>
 #include <cstdarg>
 #include <cstdio>
 
@@ -55,8 +54,8 @@ std::string character(uint32_t code_point, uint64_t index, uint64_t offset)
 {
     std::string shown;
     append_utf8(shown, code_point);
-    return format("U+%04" PRIX32 " ", code_point) + quote(shown) +
-           format(" at character %" PRIu64 ", byte %" PRIu64, index, offset);
+    return format("U+%04lX ", static_cast<unsigned long>(code_point)) + quote(shown) + " at character " +
+           std::to_string(index) + ", byte " + std::to_string(offset);
 }
 
 std::string language(int id, const char *table, const char *otherwise)
@@ -79,7 +78,7 @@ std::string encoding(const septcvt_plan &plan)
 
 std::string more(size_t n)
 {
-    return n > LISTED ? format("  and %zu more (--json lists every one)\n", n - LISTED) : "";
+    return n > LISTED ? "  and " + std::to_string(n - LISTED) + " more (--json lists every one)\n" : "";
 }
 
 /* Why 7-bit text did not go out, where it did not. */
@@ -88,16 +87,15 @@ std::string why_not_7bit(const planned &p)
     if (p.plan.dcs != SEPTCVT_DCS_UCS2)
         return "";
     if (!p.ruled_out.empty()) {
-        std::string out = format("7-bit ruled out by %zu character%s no allowed table holds:\n", p.ruled_out.size(),
-                                 p.ruled_out.size() == 1 ? "" : "s");
+        std::string out = "7-bit ruled out by " + std::to_string(p.ruled_out.size()) +
+                          (p.ruled_out.size() == 1 ? " character" : " characters") + " no allowed table holds:\n";
         for (size_t i = 0; i < p.ruled_out.size() && i < LISTED; ++i)
             out += "  " + character(p.ruled_out[i].code_point, p.ruled_out_index[i], p.ruled_out[i].offset) + "\n";
         return out + more(p.ruled_out.size());
     }
     if (p.plan.ran_out != SEPTCVT_NO_OFFSET)
-        return format("7-bit ruled out: allowed tables hold each character, but no one pair of them holds all "
-                      "up to character %" PRIu64 ", byte %" PRIu64 "\n",
-                      p.ran_out_index, p.plan.ran_out);
+        return "7-bit ruled out: allowed tables hold each character, but no one pair of them holds all up to "
+               "character " + std::to_string(p.ran_out_index) + ", byte " + std::to_string(p.plan.ran_out) + "\n";
     return "7-bit ruled out: it would take as many parts or more, and UCS-2 wins a tie\n";
 }
 
@@ -105,7 +103,8 @@ std::string replacements(const planned &p)
 {
     if (p.replaced.empty())
         return "";
-    std::string out = format("%zu look-alike%s replaced:\n", p.replaced.size(), p.replaced.size() == 1 ? "" : "s");
+    std::string out = std::to_string(p.replaced.size()) + (p.replaced.size() == 1 ? " look-alike" : " look-alikes") +
+                      " replaced:\n";
     for (size_t i = 0; i < p.replaced.size() && i < LISTED; ++i) {
         const septcvt_replacement &r = p.replaced[i];
         std::string became;
@@ -140,10 +139,10 @@ void append_utf8(std::string &out, uint32_t c)
 
 std::string plan_report(const planned &p)
 {
-    const char *units = p.plan.dcs == SEPTCVT_DCS_UCS2 ? "UTF-16 units" : "septets";
+    const char *units = p.plan.dcs == SEPTCVT_DCS_UCS2 ? " UTF-16 units" : " septets";
     std::string out = "encoding: " + encoding(p.plan) + "\n";
-    out += format("parts: %zu, %zu %s left%s\n", p.plan.parts, p.plan.room_left, units,
-                  p.plan.parts > 1 ? " in the last" : "");
+    out += "parts: " + std::to_string(p.plan.parts) + ", " + std::to_string(p.plan.room_left) + units + " left" +
+           (p.plan.parts > 1 ? " in the last\n" : "\n");
     if (p.reference_drawn)
         out += format("reference: %u, drawn at random (--reference %u gives the same user data)\n", p.reference,
                       p.reference);
@@ -152,8 +151,8 @@ std::string plan_report(const planned &p)
     out += why_not_7bit(p) + replacements(p);
     for (size_t k = 0; k < p.parts.size(); ++k) {
         const septcvt_user_data &ud = p.user_data[k];
-        out += format("part %zu: bytes %zu-%zu, %zu %s\n", k + 1, p.parts[k].begin, p.parts[k].end, p.parts[k].length,
-                      units);
+        out += "part " + std::to_string(k + 1) + ": bytes " + std::to_string(p.parts[k].begin) + "-" +
+               std::to_string(p.parts[k].end) + ", " + std::to_string(p.parts[k].length) + units + "\n";
         out += "  text: " + quote(p.shown[k]) + "\n";
         out += format("  user data: DCS %02X, UDHI %d, UDL %d: ", ud.dcs, ud.udhi, ud.udl) +
                to_hex(ud.ud, ud.length, " ") + "\n";
