@@ -2,6 +2,8 @@
 #ifndef SEPTSMS_IO_H
 #define SEPTSMS_IO_H
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,24 @@ int read_source(const source &s, std::string &out, std::string &why);
 /* What went wrong with a source's text, as a problem says it: behind the
  * source's label where it has one. */
 std::string about(const source &s, const std::string &what);
+
+/* What a command made of one text: EXIT_DONE and what to write of it (a
+ * report, or a JSON line), or a status with what went wrong and, where one
+ * byte is to blame, its offset. */
+struct outcome {
+    int status = EXIT_DONE;
+    std::string out, why;
+    uint64_t error_offset = UINT64_MAX;
+};
+
+/* Every command's loop over its texts: reads each source in turn and has
+ * work make its outcome. A report is written behind a line naming the
+ * source where there are several, a blank line between two; each text
+ * refused or not read is said on standard error behind its label and,
+ * with json, written as an object of its own, so every text has one. The
+ * highest status; EXIT_IO at once where the output fails. */
+int for_each_text(const std::vector<source> &sources, bool json,
+                  const std::function<outcome(const std::string &text)> &work);
 
 /* Standard output, written past the stream's buffer and checked: the first
  * failure is said on standard error, and every later write is skipped.

@@ -1,6 +1,4 @@
 /* septsms plan: how each text goes out, and why. */
-#include <algorithm>
-
 #include "io.h"
 #include "plan_report.h"
 #include "planning.h"
@@ -19,23 +17,16 @@ static int plan(int argc, char **argv)
         return EXIT_USAGE;
     if ((status = check_planner(request)) != EXIT_DONE)
         return status;
-    for (size_t i = 0; i < sources.size(); ++i) {
-        std::string text, why, out;
+    return for_each_text(sources, args.json, [&](const std::string &text) {
         planned p;
-        int done = read_source(sources[i], text, why);
-        if (done == EXIT_DONE && (done = plan_one(request, text, p)) != EXIT_DONE)
-            why = about(sources[i], p.why);
-        if (done != EXIT_DONE)
-            problem("%s", why.c_str());
-        if (args.json)
-            out = done == EXIT_DONE ? plan_json(p) : refusal_json(why, p.error_offset);
-        else if (done == EXIT_DONE)
-            out = (i > 0 ? "\n" : "") + (sources.size() > 1 ? "input: " + sources[i].label + "\n" : "") + plan_report(p);
-        if (write_out(out) != EXIT_DONE)
-            return EXIT_IO;
-        status = std::max(status, done);
-    }
-    return std::max(status, finish_output());
+        outcome o;
+        o.status = plan_one(request, text, p);
+        if (o.status == EXIT_DONE)
+            o.out = args.json ? plan_json(p) : plan_report(p);
+        o.why = p.why;
+        o.error_offset = p.error_offset;
+        return o;
+    });
 }
 
 extern const command plan_command = {

@@ -1,17 +1,10 @@
-/* A plan as JSON, one object a line: the keys are the C interface's field
- * names, octets are uppercase hexadecimal strings, and "version" says which
- * form of the object this is. Keys are only ever added. */
-#include <nlohmann/json.hpp>
-
+/* A plan as JSON: the plan's fields, and each part's user data and text. */
 #include "hex.h"
+#include "json_lines.h"
 #include "languages.h"
 #include "plan_report.h"
 
 namespace {
-
-using json = nlohmann::ordered_json;
-
-constexpr int JSON_VERSION = 1;
 
 json offset_or_null(uint64_t offset)
 {
@@ -27,13 +20,6 @@ json language_or_null(int id)
 json character(const septcvt_char &c, uint64_t index)
 {
     return {{"index", index}, {"offset", c.offset}, {"length", c.length}, {"code_point", c.code_point}};
-}
-
-std::string line(const json &object)
-{
-    /* Text that is not UTF-8 cannot be in the object (the planner refuses
-     * it); should some slip through, it is replaced rather than thrown. */
-    return object.dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
 } // namespace
@@ -57,23 +43,16 @@ std::string plan_json(const planned &p)
         r["became"] = became;
         replaced.push_back(r);
     }
-    return line({{"version", JSON_VERSION},
-                 {"dcs", p.plan.dcs},
-                 {"locking", language_or_null(p.plan.locking)},
-                 {"single", language_or_null(p.plan.single)},
-                 {"parts", parts},
-                 {"room_left", p.plan.room_left},
-                 {"ran_out", offset_or_null(p.plan.ran_out)},
-                 {"reference", p.concatenated ? json(p.reference) : json(nullptr)},
-                 {"reference_bits", p.plan.reference_bits},
-                 {"ruled_out", ruled_out},
-                 {"replaced", replaced}});
-}
-
-std::string refusal_json(const std::string &why, uint64_t error_offset)
-{
-    json object = {{"version", JSON_VERSION}, {"error", why}};
-    if (error_offset != SEPTCVT_NO_OFFSET)
-        object["error_offset"] = error_offset;
-    return line(object);
+    json o = json_object();
+    o["dcs"] = p.plan.dcs;
+    o["locking"] = language_or_null(p.plan.locking);
+    o["single"] = language_or_null(p.plan.single);
+    o["parts"] = parts;
+    o["room_left"] = p.plan.room_left;
+    o["ran_out"] = offset_or_null(p.plan.ran_out);
+    o["reference"] = p.concatenated ? json(p.reference) : json(nullptr);
+    o["reference_bits"] = p.plan.reference_bits;
+    o["ruled_out"] = ruled_out;
+    o["replaced"] = replaced;
+    return json_line(o);
 }
