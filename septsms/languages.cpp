@@ -29,7 +29,13 @@ const language *by_id(int id)
 
 } // namespace
 
-const char LANGUAGE_CODES[] = "tr es pt bn gu hi kn ml or pa ta te ur";
+std::string language_codes()
+{
+    std::string codes;
+    for (const language &l : LANGUAGES)
+        codes += (codes.empty() ? "" : " ") + std::string(l.code);
+    return codes;
+}
 
 bool parse_languages(const char *list, uint16_t &mask, std::string &bad)
 {

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-/* Every code, in the order of the library's ids, for help and problems. */
-extern const char LANGUAGE_CODES[];
+/* Every code, in the order of the library's ids, a blank between two. */
+std::string language_codes();
 
 /* Sets the bit of each language a comma-separated list of codes names
  * ("tr,es"); false where an item is no code (an empty one too), with that

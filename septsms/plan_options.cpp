@@ -85,7 +85,7 @@ static option_result take(int id, const char *arg, void *into)
                 problem("%s %s: an empty language code", name, quoted(arg).c_str());
             else
                 problem("%s %s: unknown language %s (the codes: %s)", name, quoted(arg).c_str(), quoted(bad).c_str(),
-                        LANGUAGE_CODES);
+                        language_codes().c_str());
             return OPTION_REFUSED;
         }
         if (id != SINGLE)
