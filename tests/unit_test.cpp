@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <fstream>
 #include <thread>
@@ -164,6 +165,25 @@ TEST(Kernels, OverrideCapsTheChoice)
                           {none, "avx512", nullptr}, {none, nullptr, nullptr}};
     for (const Case &c : cases)
         EXPECT_EQ(pick_kernels(c.runnable, c.wanted), c.chosen) << (c.wanted != nullptr ? c.wanted : "(unset)");
+}
+
+/* Random bytes fill exactly what was asked, at lengths that end inside a
+ * word and past several: every byte asked for is written (two draws both
+ * leave one as it was once in 65536), none after, and two draws differ. */
+TEST(Platform, RandomBytesFillWhatWasAsked)
+{
+    for (const size_t n : {size_t{0}, size_t{1}, size_t{5}, size_t{16}, size_t{37}}) {
+        uint8_t first[40], second[40];
+        memset(first, 0xA5, sizeof first);
+        memset(second, 0xA5, sizeof second);
+        ASSERT_EQ(random_bytes(first, n), 0);
+        ASSERT_EQ(random_bytes(second, n), 0);
+        for (size_t i = 0; i < sizeof first; ++i)
+            EXPECT_EQ(first[i] == 0xA5 && second[i] == 0xA5, i >= n) << n << " " << i;
+        if (n >= 16) {
+            EXPECT_NE(memcmp(first, second, n), 0) << n;
+        }
+    }
 }
 
 } // namespace
