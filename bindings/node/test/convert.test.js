@@ -42,6 +42,7 @@ test('where each unmapped character stands', () => {
   });
   assert.deepStrictEqual(s.toUnicode(new Uint8Array([0x41, 0x80, 0x1b, 0x41, 0x42, 0x1b])),
     { text: 'AB', unmapped: [{ index: 1, length: 1 }, { index: 2, length: 2 }, { index: 5, length: 1 }] });
+  assert.deepStrictEqual([s.toGsm('').gsm.length, s.toUnicode(new Uint8Array(0)).text, s.plan('').parts.length], [0, '', 1]);
 });
 
 test('the ES module entry, and plans in worker threads beside the main one', async () => {

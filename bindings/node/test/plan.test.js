@@ -133,7 +133,7 @@ test('what ruled the 7-bit encodings out, what was replaced, where the pairs ran
   const p = s.plan('a\u{1F600}b\u0416\u2019', { replaceLookalikes: true });
   assert.deepStrictEqual(p.ruledOut, [{ index: 1, length: 2, char: '\u{1F600}' }, { index: 4, length: 1, char: '\u0416' }]);
   const r = s.plan('\u201cQuote\u201d\u2026 \u00a0'.repeat(20), { replaceLookalikes: true });
-  assert.strictEqual(r.encoding, 'gsm7');
+  assert.deepStrictEqual([r.encoding, r.ranOut, p.ranOut], ['gsm7', null, 1]);
   assert.deepStrictEqual(r.replaced.slice(0, 4).map((x) => [x.index, x.char, x.became]),
     [[0, '\u201c', '"'], [6, '\u201d', '"'], [7, '\u2026', '...'], [9, '\u00a0', ' ']]);
   assert.strictEqual(r.parts[0].text.slice(0, 13), '"Quote"...  "');
@@ -160,5 +160,7 @@ test('errors carry the status and the offset as a string index', () => {
   ];
   for (const [call, Kind, code, offset] of cases)
     assert.throws(call, (e) => e instanceof Kind && e.code === code && e.offset === offset, call.toString());
+  const unmapped = s.readPart({ dcs: 0, udhi: false, udl: 3, userData: new Uint8Array([0x9b, 0xa0, 0x10]) });
+  assert.deepStrictEqual([unmapped.text, unmapped.unmapped], ['B', 1]);
   assert.throws(() => s.plan('\u0416'.repeat(67 * 255 + 1)), (e) => e.code === 'SEPTCVT_TOO_MANY_PARTS' && e.parts === 256);
 });
