@@ -49,6 +49,7 @@ test('the ES module entry, and plans in worker threads beside the main one', asy
   const esm = await import('../index.mjs');
   assert.strictEqual(esm.plan, s.plan);
   assert.strictEqual(esm.default.readPart, s.readPart);
+  assert.strictEqual(require('../package.json').version, s.version);
   const text = '\u0416 '.repeat(100);
   const code = `const s = require(${JSON.stringify(path.join(__dirname, '..'))});
     const p = [];
