@@ -154,8 +154,9 @@ function toUnicode(gsm, opts) {
 function readPart(part) {
   if (part === null || typeof part !== 'object') throw fail(TypeError, 'readPart: an object is needed');
   const { dcs, udhi, udl } = part;
+  // Exactly 32-bit integers: the addon would take 2 ** 32 + 5 for 5.
   for (const [name, v] of [['dcs', dcs], ['udl', udl]])
-    if (!Number.isInteger(v)) throw fail(TypeError, `readPart: ${name} must be an integer`);
+    if ((v | 0) !== v) throw fail(TypeError, `readPart: ${name} must be a 32-bit integer`);
   const t = native.readPart(dcs, udhi ? 1 : 0, udl, uint8(part.userData, 'readPart: userData'));
   return {
     text: t,

@@ -155,6 +155,7 @@ test('errors carry the status and the offset as a string index', () => {
     [() => s.plan('x', { elements: [1, 0] }), TypeError, 'SEPTCVT_BAD_ARGUMENT'],
     [() => s.readPart({ dcs: 0, udhi: true, udl: 10, userData: new Uint8Array([20, 0, 0]) }), Error, 'SEPTCVT_BAD_USER_DATA'],
     [() => s.readPart({ dcs: 4, udhi: false, udl: 1, userData: new Uint8Array([65]) }), Error, 'SEPTCVT_NOT_TEXT'],
+    [() => s.readPart({ dcs: 0, udhi: false, udl: 2 ** 32 + 1, userData: new Uint8Array([65]) }), TypeError, 'SEPTCVT_BAD_ARGUMENT'],
     [() => s.toUnicode('abc'), TypeError, 'SEPTCVT_BAD_ARGUMENT'],
     [() => s.toGsm('abc', { single: 'xx' }), RangeError, 'SEPTCVT_BAD_ARGUMENT'],
   ];
