@@ -85,9 +85,9 @@ bool read_bytes(napi_env env, napi_value value, const uint8_t **data, size_t *le
         napi_throw_type_error(env, "SEPTCVT_BAD_ARGUMENT", "a Uint8Array is needed");
         return false;
     }
-    /* An empty array may have no memory behind it. */
-    static const uint8_t none = 0;
-    *data = p != nullptr ? static_cast<const uint8_t *>(p) : &none;
+    /* An empty array may have no memory behind it: the library takes a
+     * null pointer with no length. */
+    *data = static_cast<const uint8_t *>(p);
     return true;
 }
 
