@@ -10,10 +10,9 @@ const native = require('./build/Release/septcvt.node');
 
 // ISO 639-1 codes of the national language tables, by language id - 1.
 const LANGUAGES = Object.freeze(['tr', 'es', 'pt', 'bn', 'gu', 'hi', 'kn', 'ml', 'or', 'pa', 'ta', 'te', 'ur']);
-const USER_DATA_OCTETS = 140;
-const HEAD = 8;
-const PART = 7;
-const { numbers, bytes } = native;
+// What the addon writes into the shared arrays: a plan's numbers (a head,
+// then a row a part) and each part's user data at USER_DATA_OCTETS * k.
+const { numbers, bytes, headNumbers: HEAD, partNumbers: PART, userDataOctets: USER_DATA_OCTETS } = native;
 
 function fail(Kind, message) {
   const e = new Kind(message);

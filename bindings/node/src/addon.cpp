@@ -179,13 +179,19 @@ Napi::Object init(Napi::Env env, Napi::Object exports)
     in->bytes = bytes.Data();
     in->numbers_ref = Napi::Persistent(numbers);
     in->bytes_ref = Napi::Persistent(bytes);
-    napi_value version, unicode;
+    /* The layout of the shared arrays, for index.js to read them by. */
+    napi_value version, unicode, head, part, octets;
     if (!ok(env, napi_create_string_utf8(env, septcvt_version(), NAPI_AUTO_LENGTH, &version)) ||
-        !ok(env, napi_create_string_utf8(env, septcvt_unicode_version(), NAPI_AUTO_LENGTH, &unicode)))
+        !ok(env, napi_create_string_utf8(env, septcvt_unicode_version(), NAPI_AUTO_LENGTH, &unicode)) ||
+        !ok(env, napi_create_uint32(env, HEAD_NUMBERS, &head)) || !ok(env, napi_create_uint32(env, PART_NUMBERS, &part)) ||
+        !ok(env, napi_create_uint32(env, SEPTCVT_USER_DATA_OCTETS, &octets)))
         return exports;
     const napi_property_descriptor values[] = {
         {"numbers", nullptr, nullptr, nullptr, nullptr, numbers, napi_enumerable, nullptr},
         {"bytes", nullptr, nullptr, nullptr, nullptr, bytes, napi_enumerable, nullptr},
+        {"headNumbers", nullptr, nullptr, nullptr, nullptr, head, napi_enumerable, nullptr},
+        {"partNumbers", nullptr, nullptr, nullptr, nullptr, part, napi_enumerable, nullptr},
+        {"userDataOctets", nullptr, nullptr, nullptr, nullptr, octets, napi_enumerable, nullptr},
         {"version", nullptr, nullptr, nullptr, nullptr, version, napi_enumerable, nullptr},
         {"unicodeVersion", nullptr, nullptr, nullptr, nullptr, unicode, napi_enumerable, nullptr},
     };
