@@ -86,8 +86,10 @@ function plan(value, opts) {
     throw fail(RangeError, `reference: an integer from 0 to ${ref16 ? 65535 : 255} is needed`);
   }
   const elements = o.elements === undefined || o.elements === null ? null : uint8(o.elements, 'elements');
-  const got = native.plan(t, both | mask(o.locking, 'locking'), both | mask(o.single, 'single'),
-    o.replaceLookalikes ? 1 : 0, ref16 ? 16 : 8, reference, elements);
+  const locking = both | mask(o.locking, 'locking');
+  const single = both | mask(o.single, 'single');
+  const replace = o.replaceLookalikes ? 1 : 0;
+  const got = native.plan(t, locking, single, replace, ref16 ? 16 : 8, reference, elements);
   const shown = typeof got === 'string' ? got : got[0];
   const dcs = numbers[0];
   const count = numbers[3];
@@ -121,11 +123,24 @@ function plan(value, opts) {
     ruledOut: [],
     replaced: [],
   };
+  // Only a UCS-2 plan has characters that ruled the 7-bit encodings out;
+  // they are looked for when first asked for, as it takes another pass.
+  if (dcs !== 0) {
+    Object.defineProperty(result, 'ruledOut', {
+      enumerable: true,
+      configurable: true,
+      get() {
+        const ruled = native.ruledOut(t, locking, single, replace);
+        const list = [];
+        for (let i = 0; i < ruled.length; i += 3)
+          list.push({ index: ruled[i], length: ruled[i + 1], char: String.fromCodePoint(ruled[i + 2]) });
+        Object.defineProperty(result, 'ruledOut', { value: list, enumerable: true, writable: true });
+        return list;
+      },
+    });
+  }
   if (typeof got === 'string') return result;
-  const ruled = got[1] || [];
-  for (let i = 0; i < ruled.length; i += 3)
-    result.ruledOut.push({ index: ruled[i], length: ruled[i + 1], char: String.fromCodePoint(ruled[i + 2]) });
-  const replaced = got[2] || [];
+  const replaced = got[1];
   for (let i = 0; i < replaced.length; i += 6) {
     const [index, length, n] = replaced.slice(i, i + 3);
     const became = String.fromCodePoint(...replaced.slice(i + 3, i + 3 + n));

@@ -5,9 +5,12 @@
  * The plan's numbers go into the shared numbers array (HEAD_NUMBERS, then
  * PART_NUMBERS a part), each part's user data into the shared bytes array at
  * k * 140, and the parts' texts, one after the other, into the string
- * returned. Where the text left the 7-bit encodings, or look-alikes went
- * out replaced, it returns [texts, ruled out, replaced] instead, the two
- * lists as flat arrays of numbers. */
+ * returned. Where look-alikes went out replaced, it returns [texts,
+ * replaced] instead, the list as a flat array of numbers.
+ *
+ * ruledOut(text, lockingMask, singleMask, replace): what ruled the 7-bit
+ * encodings out, asked for apart, since it reads the whole text again and
+ * few callers want it. */
 #include "addon.h"
 
 #include <cstring>
@@ -24,8 +27,18 @@ bool plain_option(napi_env env, napi_value value, bool *present)
 }
 
 /* Each character no allowed pair holds: string index, UTF-16 units, code point. */
-napi_value ruled_out(napi_env env, const std::vector<char16_t> &text, const septcvt_plan_options &options)
+napi_value ruled_out(napi_env env, napi_callback_info info)
 {
+    napi_value argv[4];
+    std::vector<char16_t> &text = instance_of(env).text;
+    int32_t locking = 0, single = 0, replace = 0;
+    if (!arguments(env, info, argv, 4) || !read_text(env, argv[0], text) || !read_int(env, argv[1], &locking) ||
+        !read_int(env, argv[2], &single) || !read_int(env, argv[3], &replace))
+        return nullptr;
+    septcvt_plan_options options{};
+    options.locking_languages = static_cast<uint16_t>(locking);
+    options.single_languages = static_cast<uint16_t>(single);
+    options.replace_lookalikes = replace;
     size_t count = 0;
     uint64_t error = SEPTCVT_NO_OFFSET;
     int status = septcvt_plan_ruled_out(SEPTCVT_UCS2, text.data(), text_bytes(text), &options, nullptr, 0, &count,
@@ -135,18 +148,12 @@ napi_value plan(napi_env env, napi_callback_info info)
     napi_value shown;
     if (!ok(env, napi_create_string_utf16(env, in.shown.data(), in.shown.size(), &shown)))
         return nullptr;
-    if (p.dcs != SEPTCVT_DCS_UCS2 && p.replaced == 0)
+    if (p.replaced == 0)
         return shown;
-    napi_value extra[3] = {shown, nullptr, nullptr}, result;
-    if (p.dcs == SEPTCVT_DCS_UCS2 && (extra[1] = ruled_out(env, in.text, options)) == nullptr)
+    napi_value list = replaced(env, in.text, p), result;
+    if (list == nullptr || !ok(env, napi_create_array_with_length(env, 2, &result)) ||
+        !ok(env, napi_set_element(env, result, 0, shown)) || !ok(env, napi_set_element(env, result, 1, list)))
         return nullptr;
-    if (p.replaced > 0 && (extra[2] = replaced(env, in.text, p)) == nullptr)
-        return nullptr;
-    if (!ok(env, napi_create_array_with_length(env, 3, &result)))
-        return nullptr;
-    for (uint32_t i = 0; i < 3; ++i)
-        if (extra[i] != nullptr && !ok(env, napi_set_element(env, result, i, extra[i])))
-            return nullptr;
     return result;
 }
 
@@ -154,5 +161,5 @@ napi_value plan(napi_env env, napi_callback_info info)
 
 bool add_plan(napi_env env, napi_value exports)
 {
-    return add_function(env, exports, "plan", plan);
+    return add_function(env, exports, "plan", plan) && add_function(env, exports, "ruledOut", ruled_out);
 }
