@@ -9,30 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "octets.h"
 #include "septcvt.h"
 
 namespace {
 
 using namespace std::string_literals;
 using bytes = std::vector<uint8_t>;
-
-std::string hex(const uint8_t *o, size_t n)
-{
-    std::string out;
-    char two[4];
-    for (size_t i = 0; i < n; ++i)
-        snprintf(two, sizeof two, i == 0 ? "%02X" : " %02X", o[i]), out += two;
-    return out;
-}
-
-bytes octets(std::string h)
-{
-    h.erase(std::remove(h.begin(), h.end(), ' '), h.end());
-    bytes out(h.size() / 2);
-    size_t n;
-    EXPECT_EQ(septcvt_hex_decode(h.data(), h.size(), out.data(), out.size(), &n, nullptr), SEPTCVT_OK) << h;
-    return out;
-}
 
 /* s n times, with spaces between, as the expected octets are written. */
 std::string times(const std::string &s, int n, const char *between = " ")
