@@ -7,9 +7,14 @@
 // the lines.
 //
 //   node [--expose-gc] peers.js --modules DIR [--rounds N] [--budget SECONDS] FILE...
+//   node [--expose-gc] peers.js --modules DIR [--package PKG --languages NAMES] ... FILE...
 //   node peers.js --modules DIR --parts FILE...
 //
-// DIR is the node_modules folder the peers were installed into.
+// DIR is the node_modules folder the peers were installed into. With
+// --package, the septcvt package built in PKG is timed in the same rounds,
+// as a caller would use it (its plan, user data and parts' text included),
+// with all 13 languages allowed on the texts NAMES (comma-separated file
+// names), with the default options on the others.
 // sms-segments-calculator slows with the square of the text: a text that
 // would take it longer than the budget is cut to the largest prefix
 // (doubling from 1 KiB) that stays within it, and the line says how many
@@ -21,13 +26,15 @@ const fs = require('fs');
 const path = require('path');
 
 const args = process.argv.slice(2);
-let modules = null, rounds = 5, budget = 2, showParts = false;
+let modules = null, rounds = 5, budget = 2, showParts = false, pkg = null, withLanguages = [];
 const files = [];
 for (let i = 0; i < args.length; ++i) {
   if (args[i] === '--modules') modules = args[++i];
   else if (args[i] === '--rounds') rounds = Math.max(1, parseInt(args[++i], 10) || 1);
   else if (args[i] === '--budget') budget = Number(args[++i]) || budget;
   else if (args[i] === '--parts') showParts = true;
+  else if (args[i] === '--package') pkg = args[++i];
+  else if (args[i] === '--languages') withLanguages = args[++i].split(',');
   else files.push(args[i]);
 }
 if (!modules || files.length === 0) {
@@ -75,6 +82,24 @@ const peers = [
   },
 ];
 
+if (pkg) {
+  const septcvt = require(path.resolve(pkg));
+  const all = { languages: septcvt.LANGUAGES };
+  peers.push({
+    name: 'septcvt',
+    plan(text, name) {
+      try {
+        const r = septcvt.plan(text, withLanguages.includes(name) ? all : undefined);
+        return { parts: r.parts.length, encoding: r.encoding };
+      } catch (e) {
+        // The planner's answer for a text of more than 255 parts.
+        if (e.code !== 'SEPTCVT_TOO_MANY_PARTS') throw e;
+        return { parts: e.parts, encoding: e.code };
+      }
+    },
+  });
+}
+
 const texts = files.map((f) => ({ name: path.basename(f), text: fs.readFileSync(f, 'utf8') }));
 
 if (showParts) {
@@ -95,9 +120,9 @@ function seconds(start) {
 }
 
 // One call: its seconds and its result.
-function call(peer, text) {
+function call(peer, text, name) {
   const start = process.hrtime();
-  const result = peer.plan(text);
+  const result = peer.plan(text, name);
   return { once: seconds(start), result };
 }
 
@@ -111,12 +136,12 @@ const jobs = [];
 for (const p of peers) {
   for (const t of texts) {
     let size = p.square ? Math.min(t.text.length, 1024) : t.text.length;
-    let last = call(p, t.text.slice(0, size));
+    let last = call(p, t.text.slice(0, size), t.name);
     while (size < t.text.length) {
       const next = Math.min(2 * size, t.text.length);
       if (last.once * 10 > budget) break;
       size = next;
-      last = call(p, t.text.slice(0, size));
+      last = call(p, t.text.slice(0, size), t.name);
     }
     const text = t.text.slice(0, size);
     // A call of more than a fifth of a second is timed once, by the call
@@ -129,7 +154,7 @@ for (const p of peers) {
       const start = process.hrtime();
       let calls = 0;
       do {
-        p.plan(text);
+        p.plan(text, t.name);
         ++calls;
       } while (seconds(start) < 0.05);
       reps = Math.max(1, Math.floor((5e-3 * calls) / seconds(start)));
@@ -146,7 +171,7 @@ for (let r = 0; r < rounds; ++r) {
     // node lets it (--expose-gc).
     if (global.gc) global.gc();
     const start = process.hrtime();
-    for (let k = 0; k < j.reps; ++k) j.peer.plan(j.text);
+    for (let k = 0; k < j.reps; ++k) j.peer.plan(j.text, j.name);
     j.times.push(seconds(start) / j.reps);
   }
 }

@@ -8,7 +8,7 @@
 #include "platform.h"
 
 #ifndef SEPTCVT_BLOCK_SIZE
-#define SEPTCVT_BLOCK_SIZE 65536
+#define SEPTCVT_BLOCK_SIZE 262144
 #endif
 constexpr size_t BLOCK_SIZE = SEPTCVT_BLOCK_SIZE;
 static_assert(BLOCK_SIZE >= 1, "a block holds at least one byte");
@@ -25,8 +25,7 @@ static uint8_t output_block[interface_room(BLOCK_SIZE)];
 static int convert_blocks(FILE *in, FILE *out, int direction)
 {
     septcvt_state st;
-    start_conversion(&st, direction, opt_ucs2 ? SEPTCVT_UCS2 : SEPTCVT_UTF8, SEPTCVT_DEFAULT, SEPTCVT_DEFAULT,
-                     chosen_kernels());
+    start_default(&st, direction, opt_ucs2 ? SEPTCVT_UCS2 : SEPTCVT_UTF8, chosen_kernels());
     const int fd = stream_descriptor(in), out_fd = stream_descriptor(out);
     /* With -n a byte is read only when it is needed, so the next reader of
      * a shared input finds everything after the last character used; each

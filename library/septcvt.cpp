@@ -1,32 +1,15 @@
-/* The C interface's conversions: the block core over the caller's memory,
- * with the counters a caller needs around it. */
+/* The C interface's streaming conversions: the block core over the caller's
+ * memory, with the counters a caller needs around it. */
 #include "septcvt.h"
 
 #include <cstring>
 
 #include "conversion.h"
 #include "kernels.h"
-#include "national.h"
 
 namespace {
 
-/* What the interface keeps in septcvt_state::internal. Plain data, copied in
- * and out with memcpy, so no object's lifetime is at stake in storage that
- * C code owns. */
-struct conversion {
-    block_state core;
-    int direction; /* SEPTCVT_TO_UNICODE or SEPTCVT_TO_GSM; anything else was never initialised */
-    uint8_t mark[2]; /* the UCS-2 mark the core begins with, which goes out with the first call */
-    uint8_t mark_length;
-};
-static_assert(sizeof(conversion) <= sizeof(septcvt_state::internal), "the state has room for the conversion");
-
 static_assert(interface_room(0) == sizeof conversion::mark + output_room(0), "the room takes the mark");
-
-bool refused(int status)
-{
-    return status == SEPTCVT_MALFORMED || status == SEPTCVT_NO_MARK;
-}
 
 /* UCS-2 input whose mark is not in: refused when the conversion stopped,
  * or when the input ended before it. */
@@ -91,37 +74,31 @@ const char *septcvt_strerror(int status)
     }
 }
 
-static bool known_language(int id)
-{
-    return id >= 0 && id < LANGUAGES;
-}
-
 int septcvt_init(septcvt_state *state, int direction, int form)
 {
-    return start_conversion(state, direction, form, SEPTCVT_DEFAULT, SEPTCVT_DEFAULT, chosen_kernels());
+    return start_default(state, direction, form, chosen_kernels());
 }
 
-int septcvt_init_pair(septcvt_state *state, int direction, int form, int locking, int single)
+int start_default(septcvt_state *state, int direction, int form, const kernel_set *kernels)
 {
-    return start_conversion(state, direction, form, locking, single, chosen_kernels());
+    return start_tables(state, direction, form, SEPTCVT_DEFAULT, SEPTCVT_DEFAULT, nullptr, kernels);
 }
 
-int start_conversion(septcvt_state *state, int direction, int form, int locking, int single,
-                     const kernel_set *kernels)
+int start_tables(septcvt_state *state, int direction, int form, int locking, int single,
+                 const table_set *national, const kernel_set *kernels)
 {
     if (state == nullptr)
         return SEPTCVT_NULL_POINTER;
     if ((direction != SEPTCVT_TO_UNICODE && direction != SEPTCVT_TO_GSM) ||
-        (form != SEPTCVT_UTF8 && form != SEPTCVT_UCS2) || !known_language(locking) || !known_language(single))
+        (form != SEPTCVT_UTF8 && form != SEPTCVT_UCS2))
         return SEPTCVT_BAD_ARGUMENT;
     conversion c{};
     c.direction = direction;
     const bool ucs2 = form == SEPTCVT_UCS2;
-    locking = locking_table_of(locking);
     if (direction == SEPTCVT_TO_UNICODE) {
-        c.mark_length = static_cast<uint8_t>(forward_start(c.core, ucs2, locking, single, kernels, c.mark));
+        c.mark_length = static_cast<uint8_t>(forward_start(c.core, ucs2, locking, single, national, kernels, c.mark));
     } else {
-        reverse_start(c.core, ucs2, locking, single, kernels);
+        reverse_start(c.core, ucs2, locking, single, national, kernels);
     }
     memset(state, 0, sizeof *state);
     store(state, c);
@@ -131,14 +108,6 @@ int start_conversion(septcvt_state *state, int direction, int form, int locking,
 size_t septcvt_output_room(size_t in_len)
 {
     return interface_room(in_len);
-}
-
-size_t septcvt_output_room_pair(size_t in_len, int locking, int single)
-{
-    /* An unknown pair, which septcvt_init_pair refuses, gets the most any
-     * pair needs. */
-    const bool known = known_language(locking) && known_language(single);
-    return interface_room(in_len, known ? national_growth(locking_table_of(locking)) : MOST_GROWTH);
 }
 
 int septcvt_convert(septcvt_state *state, const void *in, size_t in_len, size_t *in_used, void *out,
@@ -157,7 +126,7 @@ int septcvt_convert(septcvt_state *state, const void *in, size_t in_len, size_t 
         return so_far;
     }
     const size_t mark = c.mark_length;
-    const int growth = national_growth(c.core.locking);
+    const int growth = c.core.growth;
     if (out_size < mark || (in_len > 0 && out_size < mark + output_room(1, growth)))
         return SEPTCVT_NO_ROOM;
     uint8_t *o = static_cast<uint8_t *>(out);
@@ -198,104 +167,4 @@ int septcvt_finish(septcvt_state *state)
         return SEPTCVT_NO_MARK;
     }
     return verdict(c);
-}
-
-/* A whole buffer. Output goes straight into out while out has room for a
- * piece of input, else through a small buffer of its own, so out needs no
- * more room than the output itself; past the end of out it is only
- * counted, and unless only the count is wanted that is SEPTCVT_NO_ROOM. */
-static int convert_whole(int direction, int form, int locking, int single, const void *in, size_t in_len, void *out,
-                         size_t out_size, size_t *out_len, uint64_t *unmapped, uint64_t *error_offset,
-                         bool count_only = false)
-{
-    if (out_len == nullptr || (in == nullptr && in_len > 0) || (out == nullptr && out_size > 0))
-        return SEPTCVT_NULL_POINTER;
-    septcvt_state st;
-    int status = septcvt_init_pair(&st, direction, form, locking, single);
-    if (status != SEPTCVT_OK)
-        return status;
-    const uint8_t *from = static_cast<const uint8_t *>(in);
-    uint8_t *to = static_cast<uint8_t *>(out);
-    uint8_t spare[interface_room(1024, MOST_GROWTH)];
-    size_t left = in_len, written = 0;
-    do {
-        const size_t room = written < out_size ? out_size - written : 0;
-        const bool direct = room >= septcvt_output_room_pair(left < 64 ? left : 64, locking, single);
-        size_t used = 0, n = 0;
-        status = septcvt_convert(&st, from, left, &used, direct ? to + written : spare,
-                                 direct ? room : sizeof spare, &n);
-        if (!direct && room > 0)
-            memcpy(to + written, spare, n < room ? n : room);
-        written += n;
-        from += used;
-        left -= used;
-    } while (left > 0 && !refused(status));
-    status = septcvt_finish(&st);
-    /* A whole buffer is the whole text, so what its end cut off waits for
-     * nothing: a cut UTF-8 sequence or half a UCS-2 unit is refused where
-     * it begins, and an escape with no code after it had no mapping. A
-     * stream's end drops them, as the program does. */
-    if (!refused(status)) {
-        conversion c;
-        memcpy(&c, st.internal, sizeof c);
-        if (c.core.pending_len > 0) {
-            status = SEPTCVT_MALFORMED;
-            st.error_offset = st.total_in - c.core.pending_len;
-        } else if (c.core.escape_pending) {
-            ++st.unmapped;
-            status = SEPTCVT_UNMAPPED;
-        }
-    }
-    *out_len = written;
-    if (unmapped != nullptr)
-        *unmapped = st.unmapped;
-    if (error_offset != nullptr)
-        *error_offset = refused(status) ? st.error_offset : 0;
-    if (!refused(status) && written > out_size && !count_only)
-        return SEPTCVT_NO_ROOM;
-    return status;
-}
-
-int septcvt_to_unicode(int form, const void *gsm, size_t gsm_len, void *out, size_t out_size, size_t *out_len,
-                       uint64_t *unmapped)
-{
-    return septcvt_to_unicode_pair(form, SEPTCVT_DEFAULT, SEPTCVT_DEFAULT, gsm, gsm_len, out, out_size, out_len,
-                                   unmapped);
-}
-
-int septcvt_to_gsm(int form, const void *text, size_t text_len, void *out, size_t out_size, size_t *out_len,
-                   uint64_t *unmapped, uint64_t *error_offset)
-{
-    return septcvt_to_gsm_pair(form, SEPTCVT_DEFAULT, SEPTCVT_DEFAULT, text, text_len, out, out_size, out_len,
-                               unmapped, error_offset);
-}
-
-int septcvt_count_septets(int form, const void *text, size_t text_len, size_t *septets, uint64_t *error_offset)
-{
-    return septcvt_count_septets_pair(form, SEPTCVT_DEFAULT, SEPTCVT_DEFAULT, text, text_len, septets, error_offset);
-}
-
-int septcvt_to_unicode_pair(int form, int locking, int single, const void *gsm, size_t gsm_len, void *out,
-                            size_t out_size, size_t *out_len, uint64_t *unmapped)
-{
-    return convert_whole(SEPTCVT_TO_UNICODE, form, locking, single, gsm, gsm_len, out, out_size, out_len, unmapped,
-                         nullptr);
-}
-
-int septcvt_to_gsm_pair(int form, int locking, int single, const void *text, size_t text_len, void *out,
-                        size_t out_size, size_t *out_len, uint64_t *unmapped, uint64_t *error_offset)
-{
-    return convert_whole(SEPTCVT_TO_GSM, form, locking, single, text, text_len, out, out_size, out_len, unmapped,
-                         error_offset);
-}
-
-int septcvt_count_septets_pair(int form, int locking, int single, const void *text, size_t text_len,
-                               size_t *septets, uint64_t *error_offset)
-{
-    if (septets == nullptr)
-        return SEPTCVT_NULL_POINTER;
-    /* GSM text takes a septet a byte: its length, counted without a place
-     * to put it. */
-    return convert_whole(SEPTCVT_TO_GSM, form, locking, single, text, text_len, nullptr, 0, septets, nullptr,
-                         error_offset, true);
 }

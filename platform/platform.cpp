@@ -1,7 +1,12 @@
+/* rand_s is declared only where this comes before the C library's headers. */
+#ifdef _WIN32
+#define _CRT_RAND_S
+#endif
 #include "platform.h"
 
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -9,6 +14,7 @@
 #include <sys/stat.h>
 #else
 #include <csignal>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -183,6 +189,29 @@ bool cpu_has_avx512()
     return answer == 1;
 #else
     return false;
+#endif
+}
+
+int random_bytes(uint8_t *buf, size_t n)
+{
+#ifdef _WIN32
+    for (size_t i = 0; i < n; i += 4) {
+        unsigned int word = 0;
+        if (rand_s(&word) != 0)
+            return 1;
+        for (size_t k = i; k < n && k < i + 4; ++k, word >>= 8)
+            buf[k] = static_cast<uint8_t>(word);
+    }
+    return 0;
+#else
+    const int fd = open("/dev/urandom", O_RDONLY);
+    if (fd < 0)
+        return 1;
+    size_t got = 0;
+    for (long r; got < n && (r = read_input(fd, buf + got, n - got)) > 0;)
+        got += static_cast<size_t>(r);
+    close(fd);
+    return got == n ? 0 : 1;
 #endif
 }
 

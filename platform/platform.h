@@ -62,6 +62,12 @@ bool cpu_has_avx512();
  * (subleaf 0) in EBX and ECX, and XCR0. */
 bool avx512_usable(uint32_t leaf1_ecx, uint32_t leaf7_ebx, uint32_t leaf7_ecx, uint32_t xcr0);
 
+/* Fills buf with n bytes from the system's generator of random numbers:
+ * 0, or 1 where it could not be read (a missing /dev/urandom, say). For
+ * values that must differ from one run to the next, such as a
+ * concatenation reference; nothing here is a secret. */
+int random_bytes(uint8_t *buf, size_t n);
+
 /* A reader that goes away must not kill a filter by a signal: the failed
  * write is reported like any other, through the exit status. */
 void ignore_broken_pipe();

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 # Runs the mutants of tests/mutants.txt: each fault applied alone to a clean
 # clone of HEAD, the tree rebuilt and ctest run; a mutant is killed when the
-# tests fail or time out. Prints a line a mutant and the totals, and exits 1
+# tests fail or time out (in the Node package, bindings/node, its own tests
+# judge). Prints a line a mutant and the totals, and exits 1
 # when a mutant survives that is not marked equivalent or benign (nor
 # "AVX2 only" on a processor without AVX2, nor "AVX2 without AVX-512 only"
 # on one with AVX-512), or when one no longer builds.
@@ -30,6 +31,23 @@ def records(path):
     return out
 
 
+# The Node package's mutants are judged by its own tests: npm installs it in
+# the clone once (its addon built by cmake-js), and each mutant rebuilds the
+# addon alone. Returns (built, killed).
+def node_package(work):
+    node = os.path.join(work, "bindings", "node")
+    quiet = dict(cwd=node, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    if not os.path.isdir(os.path.join(node, "node_modules")):
+        subprocess.run(["npm", "ci", "--prefer-offline", "--no-audit", "--no-fund", "--ignore-scripts"], check=True, **quiet)
+        subprocess.run(["npx", "cmake-js", "configure"], check=True, **quiet)
+    if subprocess.run(["cmake", "--build", "build", "-j2"], **quiet).returncode != 0:
+        return False, False
+    try:
+        return True, subprocess.run("node --test test/*.test.js", shell=True, timeout=300, **quiet).returncode != 0
+    except subprocess.TimeoutExpired:
+        return True, True  # a hang fails
+
+
 def main():
     repo, work = os.path.dirname(os.path.dirname(os.path.abspath(__file__))), tempfile.mkdtemp(prefix="septcvt-mutants-")
     run = lambda *args, **kw: subprocess.run(args, cwd=work, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, **kw)
@@ -44,8 +62,11 @@ def main():
         if text.count(old) != 1:
             sys.exit(f"{m['id']}: its old text stands {text.count(old)} times in {m['file']}")
         open(path, "w", encoding="utf-8").write(text.replace(old, "\n".join(m["new"])))
-        built = run("cmake", "--build", "b", "-j2").returncode == 0
-        killed = built and run("ctest", "--test-dir", "b", "--timeout", "60").returncode != 0  # a hang fails
+        if m["file"].startswith("bindings/node/"):
+            built, killed = node_package(work)
+        else:
+            built = run("cmake", "--build", "b", "-j2").returncode == 0
+            killed = built and run("ctest", "--test-dir", "b", "--timeout", "60").returncode != 0  # a hang fails
         open(path, "w", encoding="utf-8").write(text)
         what = m.get("what", "")
         scored = not ("equivalent" in m or "benign" in m or what.startswith("AVX2 only") and not avx2 or

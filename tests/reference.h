@@ -70,4 +70,8 @@ Converted ref_convert(bool reverse, bool ucs2, const std::string &in, const RefT
  * through the interface's calls for a pair of them. */
 bool core_agrees(bool reverse, bool ucs2, const std::string &in, unsigned seed, const RefTables *tables = nullptr);
 
+/* Whether core_agrees runs the emulated AVX-512 set too (it does unless
+ * told otherwise): it is a hundred times slower than the others. */
+extern bool ref_with_emulated;
+
 #endif

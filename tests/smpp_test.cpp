@@ -9,30 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "octets.h"
 #include "septcvt.h"
 
 namespace {
 
 using namespace std::string_literals;
 using bytes = std::vector<uint8_t>;
-
-std::string hex(const uint8_t *o, size_t n)
-{
-    std::string out;
-    char two[4];
-    for (size_t i = 0; i < n; ++i)
-        snprintf(two, sizeof two, i == 0 ? "%02X" : " %02X", o[i]), out += two;
-    return out;
-}
-
-bytes octets(std::string h)
-{
-    h.erase(std::remove(h.begin(), h.end(), ' '), h.end());
-    bytes out(h.size() / 2);
-    size_t n;
-    EXPECT_EQ(septcvt_hex_decode(h.data(), h.size(), out.data(), out.size(), &n, nullptr), SEPTCVT_OK) << h;
-    return out;
-}
 
 /* s n times, with spaces between, as the expected octets are written. */
 std::string times(const std::string &s, int n, const char *between = " ")
@@ -223,7 +206,7 @@ TEST(Join, WorkedExamples)
                                             smpp_part("05 00 03 01 02 02 65 20 6E 65 74")};
     /* "A" and the high half of an emoji, then its low half and "B". */
     const septcvt_join_part cut_pair[] = {smpp_part("05 00 03 02 02 01 00 41 D8 3D", 0x40, 0x08), smpp_part("05 00 03 02 02 02 DE 00 00 42", 0x40, 0x08)};
-    const septcvt_join_part first8 = smpp_part("05 00 03 05 02 01 41"), second16 = smpp_part("06 08 04 00 05 02 02 42"),
+    const septcvt_join_part first8 = smpp_part("05 00 03 05 02 01 41"), second16 = smpp_part("06 08 04 00 05 02 02 42"), first16 = smpp_part("06 08 04 00 05 02 01 41"),
                             second8 = smpp_part("05 00 03 05 02 02 42"), other8 = smpp_part("05 00 03 05 02 02 43"),
                             receipt = smpp_part("05 00 03 05 02 02 42", 0x44), sar2 = smpp_part("42", 0x00, 0x00, {1, 5, 2, 2}),
                             zero = smpp_part("05 00 03 05 02 00 5A");
@@ -236,7 +219,7 @@ TEST(Join, WorkedExamples)
         {"an escape pair cut between parts", {cut_escape[1], cut_escape[0]}, {"joined 8:1/2 parts 1,0 'Price 10\u20ac net'"}},
         {"a surrogate pair cut between parts", {cut_pair[0], cut_pair[1]}, {"joined 8:2/2 parts 0,1 'A\U0001F600B'"}},
         {"8-bit and 16-bit references never match", {first8, second16}, {"incomplete 8:5/2 parts 0 missing 2", "incomplete 16:5/2 parts 1 missing 1"}},
-        {"nor a SAR reference", {first8, sar2}, {"incomplete 8:5/2 parts 0 missing 2", "incomplete SAR:5/2 parts 1 missing 1"}},
+        {"nor a SAR reference a header's of 16 bits", {first16, sar2}, {"incomplete 16:5/2 parts 0 missing 2", "incomplete SAR:5/2 parts 1 missing 1"}},
         {"a repeat is dropped", {second8, first8, second8}, {"joined 8:5/2 parts 1,0 repeats 1 'AB'"}},
         {"a conflict is never joined", {first8, second8, other8, second8}, {"conflict 8:5/2 parts 0,1 pairs 1,2 repeats 1"}},
         /* the Turkish single table's 63 is ç, the default extension has none */

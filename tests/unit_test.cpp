@@ -6,12 +6,14 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <fstream>
 #include <thread>
 #include <unistd.h>
 
 #include "convert.h"
+#include "kernels.h"
 #include "platform.h"
 #include "reference.h"
 #include "utf8.h"
@@ -143,6 +145,43 @@ TEST(Platform, Avx512OnlyWithAllItNeeds)
                 w[word] &= ~(1u << bit);
                 EXPECT_EQ(avx512_usable(w[0], w[1], w[2], w[3]), (needed[word] >> bit & 1) == 0) << word << " " << bit;
             }
+        }
+    }
+}
+
+/* SEPTCVT_KERNELS caps the kernel sets at the level it names, and the best
+ * one the processor has at or below it is taken; an unknown value, or none,
+ * leaves the fastest. */
+TEST(Kernels, OverrideCapsTheChoice)
+{
+    const kernel_set avx512{"avx512", 3, 64, {}, {}, {}, {}, {}, {}, {}, {}}, avx2{"avx2", 2, 32, {}, {}, {}, {}, {}, {}, {}, {}},
+        sse2{"sse2", 1, 16, {}, {}, {}, {}, {}, {}, {}, {}}, emulated{"avx512-emulated", 3, 64, {}, {}, {}, {}, {}, {}, {}, {}};
+    const kernel_set *const all[] = {&avx512, &avx2, &sse2, &emulated, nullptr}, *const no_avx512[] = {&avx2, &sse2, &emulated, nullptr},
+                           *const none[] = {nullptr};
+    struct Case { const kernel_set *const *runnable; const char *wanted; const kernel_set *chosen; };
+    const Case cases[] = {{all, nullptr, &avx512}, {all, "avx512", &avx512}, {all, "avx2", &avx2}, {all, "sse2", &sse2},
+                          {all, "scalar", nullptr}, {all, "AVX2", &avx512}, {all, "", &avx512}, {all, "avx", &avx512},
+                          {no_avx512, "avx512", &avx2}, {no_avx512, "sse2", &sse2}, {no_avx512, "scalar", nullptr},
+                          {none, "avx512", nullptr}, {none, nullptr, nullptr}};
+    for (const Case &c : cases)
+        EXPECT_EQ(pick_kernels(c.runnable, c.wanted), c.chosen) << (c.wanted != nullptr ? c.wanted : "(unset)");
+}
+
+/* Random bytes fill exactly what was asked, at lengths that end inside a
+ * word and past several: every byte asked for is written (two draws both
+ * leave one as it was once in 65536), none after, and two draws differ. */
+TEST(Platform, RandomBytesFillWhatWasAsked)
+{
+    for (const size_t n : {size_t{0}, size_t{1}, size_t{5}, size_t{16}, size_t{37}}) {
+        uint8_t first[40], second[40];
+        memset(first, 0xA5, sizeof first);
+        memset(second, 0xA5, sizeof second);
+        ASSERT_EQ(random_bytes(first, n), 0);
+        ASSERT_EQ(random_bytes(second, n), 0);
+        for (size_t i = 0; i < sizeof first; ++i)
+            EXPECT_EQ(first[i] == 0xA5 && second[i] == 0xA5, i >= n) << n << " " << i;
+        if (n >= 16) {
+            EXPECT_NE(memcmp(first, second, n), 0) << n;
         }
     }
 }

@@ -10,31 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "octets.h"
 #include "wire.h"
 
 namespace {
 
 using namespace std::string_literals;
-
-/* Octets from hexadecimal with spaces. */
-std::vector<uint8_t> octets(std::string hex)
-{
-    hex.erase(std::remove(hex.begin(), hex.end(), ' '), hex.end());
-    std::vector<uint8_t> out(hex.size() / 2);
-    size_t n;
-    EXPECT_EQ(septcvt_hex_decode(hex.data(), hex.size(), out.data(), out.size(), &n, nullptr), SEPTCVT_OK) << hex;
-    return out;
-}
-
-/* Hexadecimal with spaces, as the tests write it. */
-std::string hex(const uint8_t *o, size_t n)
-{
-    std::string out;
-    char two[4];
-    for (size_t i = 0; i < n; ++i)
-        snprintf(two, sizeof two, i == 0 ? "%02X" : " %02X", o[i]), out += two;
-    return out;
-}
 
 /* n octets 00, in hexadecimal with spaces. */
 std::string zeros(size_t n)

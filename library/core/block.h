@@ -19,25 +19,28 @@ constexpr int BO_SWAPPED = 1; /* FE FF: big-endian units */
 constexpr int BO_UNKNOWN = 2; /* the mark is not in yet */
 
 struct kernel_set;
+struct table_set;
 
 struct block_state {
     uint64_t unmapped;    /* characters without a mapping so far, each left out */
+    size_t pending_len;
+    const kernel_set *kernels;    /* the vector kernels, or none: the scalar core alone */
+    const table_set *national; /* the national tables, or none: the default pair */
+    int byte_order;       /* reverse UCS-2: BO_UNKNOWN until the mark is in */
     bool stop;            /* the input was refused: the conversion ends after this block's output */
     uint8_t fault_length; /* once stopped: the bytes of the faulty sequence, which ends at *used */
     bool ucs2;            /* the Unicode side is UCS-2, not UTF-8 */
     bool escape_pending;  /* forward: the last block ended on an escape */
-    int byte_order;       /* reverse UCS-2: BO_UNKNOWN until the mark is in */
     uint8_t pending[6];   /* reverse: the start of a mark, unit or sequence */
-    size_t pending_len;
-    const kernel_set *kernels; /* the vector kernels, or none: the scalar core alone */
-    uint8_t locking;           /* the tables in force, by language id: the locking */
-    uint8_t single;            /* table as locking_table_of gives it, and the single */
+    uint8_t locking;      /* the tables in force, by language id: the locking */
+    uint8_t single;       /* table as locking_table_of gives it, and the single */
+    uint8_t growth;       /* the most output a byte of input gives (national_growth) */
 };
 
 /* The default pair: the tables the vector kernels know. */
 inline bool default_pair(const block_state &st)
 {
-    return st.locking == 0 && st.single == 0;
+    return st.national == nullptr;
 }
 
 /* Room for the output of len bytes of input, where one byte gives at most
@@ -50,13 +53,19 @@ constexpr size_t output_room(size_t len, int growth = MAX_GROWTH)
 }
 
 /* Starts a conversion with the locking and single tables given by language
- * id (the locking one as locking_table_of gives it) and the vector kernels
- * given (chosen_kernels(), or none for the scalar core alone); only the
- * default pair has kernels. forward_start writes the preamble (the
- * byte-order mark of UCS-2 output, 2 bytes at most) into out and returns
- * its length. */
-size_t forward_start(block_state &st, bool ucs2, int locking, int single, const kernel_set *kernels, uint8_t *out);
-void reverse_start(block_state &st, bool ucs2, int locking, int single, const kernel_set *kernels);
+ * id (the locking one as locking_table_of gives it) in the national tables
+ * (none for the default pair, whose ids are 0) and the vector kernels given
+ * (chosen_kernels(), or none for the scalar core alone); only the default
+ * pair has kernels. forward_start writes the preamble (the byte-order mark
+ * of UCS-2 output, 2 bytes at most) into out and returns its length. */
+size_t forward_start(block_state &st, bool ucs2, int locking, int single, const table_set *national,
+                     const kernel_set *kernels, uint8_t *out);
+void reverse_start(block_state &st, bool ucs2, int locking, int single, const table_set *national,
+                   const kernel_set *kernels);
+
+/* What both starts set alike. */
+void start_block(block_state &st, bool ucs2, int locking, int single, const table_set *national,
+                 const kernel_set *kernels);
 
 /* Converts in[0..len) into out, which has output_room(len, growth) bytes, and returns
  * the bytes written. *used is the input used up: all of it, unless st.stop

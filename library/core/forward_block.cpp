@@ -7,14 +7,23 @@
 #include "national.h"
 #include "tables.h"
 
-size_t forward_start(block_state &st, bool ucs2, int locking, int single, const kernel_set *kernels, uint8_t *out)
+void start_block(block_state &st, bool ucs2, int locking, int single, const table_set *national,
+                 const kernel_set *kernels)
 {
     st = block_state{};
     st.ucs2 = ucs2;
     st.byte_order = BO_AS_READ;
+    st.national = national;
     st.locking = static_cast<uint8_t>(locking);
     st.single = static_cast<uint8_t>(single);
-    st.kernels = default_pair(st) ? kernels : nullptr;
+    st.growth = static_cast<uint8_t>(national != nullptr ? national->growth[locking] : MAX_GROWTH);
+    st.kernels = kernels;
+}
+
+size_t forward_start(block_state &st, bool ucs2, int locking, int single, const table_set *national,
+                     const kernel_set *kernels, uint8_t *out)
+{
+    start_block(st, ucs2, locking, single, national, kernels);
     if (!ucs2)
         return 0;
     /* The byte-order mark goes out before anything is read, also when the
@@ -101,10 +110,10 @@ static size_t forward_scalar(const forward_rows &rows, const uint8_t *in, size_t
 
 size_t forward_block(block_state &st, const uint8_t *in, size_t len, size_t *used, uint8_t *out)
 {
-    const forward_table &table = !default_pair(st) ? national_forms[st.locking][st.ucs2]
+    const forward_table &table = !default_pair(st) ? (*st.national->forms)[st.locking][st.ucs2]
                                  : st.ucs2                ? forward_ucs2
                                                           : forward_utf8;
-    const forward_table &single = default_pair(st) ? table : national_forms[st.single][st.ucs2];
+    const forward_table &single = default_pair(st) ? table : (*st.national->forms)[st.single][st.ucs2];
     const forward_rows rows = {table.entries, single.entries + FORWARD_ESCAPED};
     uint8_t *o = out;
     uint64_t unmapped = st.unmapped;
@@ -116,15 +125,28 @@ size_t forward_block(block_state &st, const uint8_t *in, size_t len, size_t *use
         st.escape_pending = false;
         i = 1;
     }
-    if (st.kernels == nullptr) {
+    const auto pair_kernel = st.kernels == nullptr || default_pair(st) ? nullptr
+                             : st.ucs2                                 ? st.kernels->pair_forward_ucs2
+                                                                       : st.kernels->pair_forward_utf8;
+    if (st.kernels == nullptr || (!default_pair(st) && pair_kernel == nullptr)) {
         i = forward_scalar(rows, in, len, i, len, o, unmapped, st);
     } else {
         /* The kernel converts the windows it handles; the scalar core takes
          * each window it leaves, and the tail. */
         const auto kernel = st.ucs2 ? st.kernels->forward_ucs2 : st.kernels->forward_utf8;
         const size_t window = st.kernels->window;
+        pair_kernel_tables pair{};
+        if (!default_pair(st)) {
+            const national_plane_set &planes = *st.national->planes;
+            pair.locking_planes = &planes.of[st.locking][LOCKING][st.ucs2];
+            pair.single_planes = &planes.of[st.single][SINGLE][st.ucs2];
+            pair.locking_forms = table.entries;
+            pair.single_forms = single.entries + FORWARD_ESCAPED;
+            pair.identity = st.national->identity[st.locking].data();
+        }
         while (i < len) {
-            i = kernel(table.entries, in, len, i, o, unmapped);
+            i = pair_kernel != nullptr ? pair_kernel(pair, in, len, i, o, unmapped)
+                                       : kernel(table.entries, in, len, i, o, unmapped);
             i = forward_scalar(rows, in, len, i, i + window < len ? i + window : len, o, unmapped, st);
         }
     }

@@ -7,14 +7,11 @@
 #include "tables.h"
 #include "utf8.h"
 
-void reverse_start(block_state &st, bool ucs2, int locking, int single, const kernel_set *kernels)
+void reverse_start(block_state &st, bool ucs2, int locking, int single, const table_set *national,
+                   const kernel_set *kernels)
 {
-    st = block_state{};
-    st.ucs2 = ucs2;
+    start_block(st, ucs2, locking, single, national, kernels);
     st.byte_order = ucs2 ? BO_UNKNOWN : BO_AS_READ;
-    st.locking = static_cast<uint8_t>(locking);
-    st.single = static_cast<uint8_t>(single);
-    st.kernels = default_pair(st) ? kernels : nullptr;
 }
 
 namespace {
@@ -33,7 +30,9 @@ struct default_forms {
 };
 struct pair_forms {
     national_table locking, single;
-    const gsm_form &operator()(uint16_t unit) const { return national_gsm_form(locking, single, unit); }
+    const gsm_form *forms;
+    const uint8_t *blocks, *identity; /* for the kernels */
+    const gsm_form &operator()(uint16_t unit) const { return national_gsm_form(locking, single, unit, forms); }
     /* A unit past the direct codes is left to operator(): rare in text,
      * and the loop over eight units then needs no branch. */
     uint8_t one_code(uint16_t unit) const
@@ -44,6 +43,31 @@ struct pair_forms {
 };
 
 } // namespace
+
+/* Whether a kernel set has a kernel for the tables in force. */
+static bool has_kernel(const kernel_set &k, default_forms, bool ucs2)
+{
+    return ucs2 ? k.reverse_ucs2 != nullptr : k.reverse_utf8 != nullptr;
+}
+static bool has_kernel(const kernel_set &k, const pair_forms &, bool ucs2)
+{
+    return ucs2 ? k.pair_reverse_ucs2 != nullptr : k.pair_reverse_utf8 != nullptr;
+}
+
+/* The kernel of the tables in force, on the windows it takes from in[i]. */
+static size_t kernel_of(const kernel_set *k, default_forms, bool ucs2, const uint8_t *in, size_t len, size_t i,
+                        bool swapped, uint8_t *&o, uint64_t &unmapped)
+{
+    return ucs2 ? k->reverse_ucs2(in, len, i, swapped, o, unmapped) : k->reverse_utf8(in, len, i, o, unmapped);
+}
+static size_t kernel_of(const kernel_set *k, const pair_forms &forms, bool ucs2, const uint8_t *in, size_t len,
+                        size_t i, bool swapped, uint8_t *&o, uint64_t &unmapped)
+{
+    const pair_kernel_tables t = {nullptr, nullptr, nullptr, nullptr, forms.locking, forms.single, forms.blocks,
+                                  forms.identity};
+    return ucs2 ? k->pair_reverse_ucs2(t, in, len, i, swapped, o, unmapped)
+                : k->pair_reverse_utf8(t, in, len, i, o, unmapped);
+}
 
 /* Stores both bytes and advances by the count: an escape pair, one code, or
  * nothing for a unit without mapping, which is left out. */
@@ -105,11 +129,12 @@ static uint8_t *finish_pending(block_state &st, uint8_t *o, uint64_t &unmapped, 
     return put_code_point(o, code_point, unmapped, forms);
 }
 
-/* UCS-2 from in[i] to the block end, in one byte order: a loop for each, so
- * that no unit waits for a choice of order. */
+/* UCS-2 from in[i] until `until`, which is len or a whole number of units
+ * on, in one byte order: a loop for each, so that no unit waits for a
+ * choice of order. */
 template <int BYTE_ORDER, typename Forms>
-static size_t convert_ucs2_as(block_state &st, const uint8_t *in, size_t len, size_t i, uint8_t *&out_at,
-                              uint64_t &unmapped_at, Forms forms)
+static size_t convert_ucs2_as(block_state &st, const uint8_t *in, size_t len, size_t i, size_t until,
+                              uint8_t *&out_at, uint64_t &unmapped_at, Forms forms)
 {
     /* Local copies: a store through a byte pointer could change the pointer
      * or the count, as far as the compiler knows, so it would reload them. */
@@ -119,7 +144,7 @@ static size_t convert_ucs2_as(block_state &st, const uint8_t *in, size_t len, si
      * unit has a form of one code: in text, most units do, and the stores
      * then wait for no count. Otherwise the default pair's eight go again
      * one by one, and a pair's go on from the first unit of another form. */
-    for (; i + 16 <= len; i += 16) {
+    for (; i + 16 <= until; i += 16) {
         unsigned all = 0;
         for (int k = 0; k < 8; ++k) {
             const uint8_t code = forms.one_code(load_unit(in + i + 2 * k, BYTE_ORDER));
@@ -144,7 +169,7 @@ static size_t convert_ucs2_as(block_state &st, const uint8_t *in, size_t len, si
         o = put_unit(o + first, load_unit(in + i + 2 * first, BYTE_ORDER), unmapped, forms);
         i = i + 2 * first + 2 - 16; /* the loop adds 16 */
     }
-    for (; i + 1 < len; i += 2)
+    for (; i + 1 < until; i += 2)
         o = put_unit(o, load_unit(in + i, BYTE_ORDER), unmapped, forms);
     if (i + 1 == len) /* half a unit waits for the next block, or is dropped */
         st.pending[st.pending_len++] = in[i++];
@@ -154,11 +179,11 @@ static size_t convert_ucs2_as(block_state &st, const uint8_t *in, size_t len, si
 }
 
 template <typename Forms>
-static size_t convert_ucs2(block_state &st, const uint8_t *in, size_t len, size_t i, uint8_t *&o, uint64_t &unmapped,
-                           Forms forms)
+static size_t convert_ucs2(block_state &st, const uint8_t *in, size_t len, size_t i, size_t until, uint8_t *&o,
+                           uint64_t &unmapped, Forms forms)
 {
-    return st.byte_order == BO_SWAPPED ? convert_ucs2_as<BO_SWAPPED>(st, in, len, i, o, unmapped, forms)
-                                       : convert_ucs2_as<BO_AS_READ>(st, in, len, i, o, unmapped, forms);
+    return st.byte_order == BO_SWAPPED ? convert_ucs2_as<BO_SWAPPED>(st, in, len, i, until, o, unmapped, forms)
+                                       : convert_ucs2_as<BO_AS_READ>(st, in, len, i, until, o, unmapped, forms);
 }
 
 /* UTF-8 from in[i] until at least `until`; returns where it ended, which is
@@ -233,18 +258,22 @@ static size_t reverse_with(block_state &st, const uint8_t *in, size_t len, size_
         if (st.pending_len == need)
             o = finish_pending(st, o, unmapped, forms);
     }
-    if (st.ucs2 || st.kernels == nullptr) {
-        if (!st.stop && st.pending_len == 0)
-            i = st.ucs2 ? convert_ucs2(st, in, len, i, o, unmapped, forms)
-                        : convert_utf8(st, in, len, i, len, o, unmapped, forms);
-    } else {
-        /* The kernel converts the windows it handles; the scalar core takes
-         * each window it leaves, and the tail. */
-        const kernel_set &k = *st.kernels;
-        while (i < len && !st.stop && st.pending_len == 0) {
-            i = k.reverse_utf8(in, len, i, o, unmapped);
-            i = convert_utf8(st, in, len, i, i + k.window < len ? i + k.window : len, o, unmapped, forms);
-        }
+    const kernel_set *k = st.kernels;
+    const bool fast = k != nullptr && has_kernel(*k, forms, st.ucs2);
+    /* The kernel converts the windows it handles; the scalar core takes
+     * each window it leaves, and the tail. */
+    const size_t window = k != nullptr ? (st.ucs2 ? 2 * k->window : k->window) : len;
+    const bool swapped = st.byte_order == BO_SWAPPED;
+    while (i < len && !st.stop && st.pending_len == 0) {
+        const size_t from = i;
+        if (fast)
+            i = kernel_of(k, forms, st.ucs2, in, len, i, swapped, o, unmapped);
+        /* A kernel that took nothing (the AVX2 one for UCS-2 takes only
+         * ASCII) is asked again only after 64 windows. */
+        const size_t stretch = i == from ? 64 * window : window;
+        const size_t until = fast && stretch < len - i ? i + stretch : len;
+        i = st.ucs2 ? convert_ucs2(st, in, len, i, until, o, unmapped, forms)
+                    : convert_utf8(st, in, len, i, until, o, unmapped, forms);
     }
     st.unmapped = unmapped;
     *used = i;
@@ -255,6 +284,9 @@ size_t reverse_block(block_state &st, const uint8_t *in, size_t len, size_t *use
 {
     if (default_pair(st))
         return reverse_with(st, in, len, used, out, default_forms{});
+    const table_set &set = *st.national;
     return reverse_with(st, in, len, used, out,
-                        pair_forms{national_table_of(st.locking, LOCKING), national_table_of(st.single, SINGLE)});
+                        pair_forms{national_table_of(*set.codes, st.locking, LOCKING),
+                                   national_table_of(*set.codes, st.single, SINGLE), set.gsm_forms,
+                                   set.blocks[st.locking].data(), set.identity[st.locking].data()});
 }

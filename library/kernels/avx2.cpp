@@ -18,11 +18,12 @@
 
 namespace {
 
-/* All 32 bytes are codes below 0x80 that stand for themselves. */
-AVX2 inline bool all_identity(__m256i v)
+/* All 32 bytes are codes below 0x80 that stand for themselves, as the
+ * lookup by low nibble `identity` holds them (gsm_identity_by_low_nibble
+ * for the default pair). */
+AVX2 inline bool all_identity(__m256i v, const uint8_t *identity = gsm_identity_by_low_nibble.data())
 {
-    const __m256i by_low = _mm256_broadcastsi128_si256(
-        _mm_loadu_si128(reinterpret_cast<const __m128i *>(gsm_identity_by_low_nibble.data())));
+    const __m256i by_low = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(identity)));
     /* 1 << (byte >> 4) for the high nibbles 0-7; bytes above 0x7F find 0. */
     const __m256i bit_of_high = _mm256_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 4, 8,
                                                  16, 32, 64, -128, 0, 0, 0, 0, 0, 0, 0, 0);
@@ -31,6 +32,24 @@ AVX2 inline bool all_identity(__m256i v)
     const __m256i high = _mm256_and_si256(_mm256_srli_epi16(v, 4), nibble);
     const __m256i hit = _mm256_and_si256(_mm256_shuffle_epi8(by_low, low), _mm256_shuffle_epi8(bit_of_high, high));
     return _mm256_movemask_epi8(_mm256_cmpeq_epi8(hit, _mm256_setzero_si256())) == 0;
+}
+
+/* Writes 32 bytes that stand for themselves: as they are into UTF-8, or
+ * widened to little-endian units. */
+template <bool UCS2>
+AVX2 inline void write_identity(__m256i v, uint8_t *&o)
+{
+    if (UCS2) {
+        const __m256i zero = _mm256_setzero_si256();
+        const __m256i a = _mm256_unpacklo_epi8(v, zero), b = _mm256_unpackhi_epi8(v, zero);
+        /* Within each 128-bit lane: a holds units 0-7 and 16-23, b 8-15 and 24-31. */
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(o), _mm256_permute2x128_si256(a, b, 0x20));
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(o + 32), _mm256_permute2x128_si256(a, b, 0x31));
+        o += 64;
+    } else {
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(o), v);
+        o += 32;
+    }
 }
 
 /* As the SSE2 kernel, and a window of codes that stand for themselves is
@@ -48,17 +67,7 @@ AVX2 size_t forward(const unicode_form *forms, const uint8_t *in, size_t len, si
         if (n == 0)
             break;
         if (escapes == 0 && all_identity(v)) {
-            if (UCS2) {
-                const __m256i zero = _mm256_setzero_si256();
-                const __m256i a = _mm256_unpacklo_epi8(v, zero), b = _mm256_unpackhi_epi8(v, zero);
-                /* Within each 128-bit lane: a holds units 0-7 and 16-23, b 8-15 and 24-31. */
-                _mm256_storeu_si256(reinterpret_cast<__m256i *>(o), _mm256_permute2x128_si256(a, b, 0x20));
-                _mm256_storeu_si256(reinterpret_cast<__m256i *>(o + 32), _mm256_permute2x128_si256(a, b, 0x31));
-                o += 64;
-            } else {
-                _mm256_storeu_si256(reinterpret_cast<__m256i *>(o), v);
-                o += 32;
-            }
+            write_identity<UCS2>(v, o);
             i += 32;
             continue;
         }
@@ -67,21 +76,7 @@ AVX2 size_t forward(const unicode_form *forms, const uint8_t *in, size_t len, si
             i += 32;
             continue;
         }
-        /* Entry indexes: the byte, plus FORWARD_ESCAPED after an escape. */
-        const __m256i after_escape = _mm256_cmpeq_epi8(v, escape);
-        const __m128i low = _mm256_castsi256_si128(after_escape), high_half = _mm256_extracti128_si256(after_escape, 1);
-        /* Shifted one byte on, across the two halves. */
-        const __m128i after_low = _mm_slli_si128(low, 1);
-        const __m128i after_high = _mm_alignr_epi8(high_half, low, 15);
-        const __m256i row = _mm256_set1_epi16(FORWARD_ESCAPED);
-        uint16_t index[32];
-        _mm256_storeu_si256(reinterpret_cast<__m256i *>(index),
-                            _mm256_add_epi16(_mm256_cvtepu8_epi16(_mm256_castsi256_si128(v)),
-                                             _mm256_and_si256(_mm256_cvtepi8_epi16(after_low), row)));
-        _mm256_storeu_si256(reinterpret_cast<__m256i *>(index + 16),
-                            _mm256_add_epi16(_mm256_cvtepu8_epi16(_mm256_extracti128_si256(v, 1)),
-                                             _mm256_and_si256(_mm256_cvtepi8_epi16(after_high), row)));
-        write_indexed_window(forms, index, n, o, unmapped);
+        write_pair_window(forms, forms + FORWARD_ESCAPED, in + i, uint64_t{escapes} << 1, n, o, unmapped);
         i += n;
     }
     out_at = o;
@@ -140,8 +135,77 @@ AVX2 size_t reverse_utf8(const uint8_t *in, size_t len, size_t i, uint8_t *&out_
     return i;
 }
 
+/* GSM text through a national pair: a window of codes that stand for
+ * themselves in its locking table is copied whole, any other is written
+ * entry by entry from the locking and the single table's forms. */
+template <bool UCS2>
+AVX2 size_t pair_forward(const pair_kernel_tables &t, const uint8_t *in, size_t len, size_t i, uint8_t *&out_at,
+                         uint64_t &unmapped)
+{
+    uint8_t *o = out_at; /* a local copy, which stores through it cannot change */
+    const __m256i escape = _mm256_set1_epi8(static_cast<char>(GSM_ESCAPE));
+    while (i + 32 <= len) {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(in + i));
+        const uint32_t high = static_cast<uint32_t>(_mm256_movemask_epi8(v));
+        const uint32_t escapes = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v, escape)));
+        const unsigned n = forward_window_takes(32, high, escapes);
+        if (n == 0)
+            break;
+        if (escapes == 0 && all_identity(v, t.identity))
+            write_identity<UCS2>(v, o);
+        else
+            write_pair_window(t.locking_forms, t.single_forms, in + i, uint64_t{escapes} << 1, n, o, unmapped);
+        i += n;
+    }
+    out_at = o;
+    return i;
+}
+
+/* UCS-2, 32 units a window in either byte order: a window of units below
+ * 0x80 that stand for themselves, through the tables in force, is packed
+ * to bytes. Any other window is the scalar core's, whose loop over eight
+ * units is as fast as a loop here would be without byte lookups. */
+AVX2 size_t reverse_ucs2_with(const uint8_t *identity, const uint8_t *in, size_t len, size_t i, bool swapped,
+                              uint8_t *&out_at)
+{
+    uint8_t *o = out_at; /* a local copy, which stores through it cannot change */
+    /* The byte of each unit that is its high one in the order read. */
+    const __m256i high_byte = _mm256_set1_epi16(static_cast<short>(swapped ? 0x00FF : 0xFF00));
+    while (i + 64 <= len) {
+        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(in + i));
+        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(in + i + 32));
+        if (!_mm256_testz_si256(_mm256_or_si256(a, b), high_byte))
+            break;
+        /* Units 0-31 in order, a byte each: the pack works within 128-bit lanes. */
+        const __m256i units = swapped ? _mm256_packus_epi16(_mm256_srli_epi16(a, 8), _mm256_srli_epi16(b, 8))
+                                      : _mm256_packus_epi16(a, b);
+        const __m256i codes = _mm256_permute4x64_epi64(units, 0xD8);
+        if (!all_identity(codes, identity))
+            break;
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(o), codes);
+        o += 32;
+        i += 64;
+    }
+    out_at = o;
+    return i;
+}
+
+AVX2 size_t reverse_ucs2(const uint8_t *in, size_t len, size_t i, bool swapped, uint8_t *&o, uint64_t &)
+{
+    return reverse_ucs2_with(gsm_identity_by_low_nibble.data(), in, len, i, swapped, o);
+}
+
+AVX2 size_t pair_reverse_ucs2(const pair_kernel_tables &t, const uint8_t *in, size_t len, size_t i, bool swapped,
+                              uint8_t *&o, uint64_t &)
+{
+    return reverse_ucs2_with(t.identity, in, len, i, swapped, o);
+}
+
 } // namespace
 
-extern const kernel_set avx2_kernels = {"avx2", 32, forward<false>, forward<true>, reverse_utf8};
+extern const kernel_set avx2_kernels = {"avx2",       2,                   32,
+                                        forward<false>, forward<true>,      reverse_utf8,
+                                        reverse_ucs2,   pair_forward<false>, pair_forward<true>,
+                                        nullptr,        pair_reverse_ucs2};
 
 #endif

@@ -118,7 +118,9 @@ static_assert(escaped_code_of(EURO) != 0, "the euro sign is in the escape table"
 struct index_vectors {
     uint8_t pairs_low[64], pairs_high[64]; /* a0 b0 a1 b1 ..., for positions 0-31 and 32-63 */
     uint8_t previous[64];                  /* the last window's byte 63, then bytes 0-62 */
+    uint8_t previous2[64];                 /* the last window's bytes 62 and 63, then bytes 0-61 */
     uint8_t next[64];                      /* bytes 1-63, then 63 again */
+    uint8_t even[64], odd[64];             /* bytes 0, 2, ..., 126 and 1, 3, ..., 127: a unit's two bytes */
 };
 constexpr index_vectors derive_indexes()
 {
@@ -127,7 +129,10 @@ constexpr index_vectors derive_indexes()
         x.pairs_low[k] = static_cast<uint8_t>((k & 1) * 64 + k / 2);
         x.pairs_high[k] = static_cast<uint8_t>((k & 1) * 64 + 32 + k / 2);
         x.previous[k] = static_cast<uint8_t>(k == 0 ? 63 : 64 + k - 1);
+        x.previous2[k] = static_cast<uint8_t>(k < 2 ? 62 + k : 64 + k - 2);
         x.next[k] = static_cast<uint8_t>(k < 63 ? k + 1 : 63);
+        x.even[k] = static_cast<uint8_t>(2 * k);
+        x.odd[k] = static_cast<uint8_t>(2 * k + 1);
     }
     return x;
 }
@@ -227,6 +232,24 @@ AVX512 size_t forward(const unicode_form *, const uint8_t *in, size_t len, size_
     return i;
 }
 
+/* Writes the GSM forms of the positions in ends: a code, GSM_ESCAPED plus
+ * a code for an escape pair; those in without have none and are counted. */
+AVX512 inline void write_forms(__m512i forms, uint64_t ends, uint64_t without, uint8_t *&o, uint64_t &unmapped)
+{
+    unmapped += static_cast<uint64_t>(_mm_popcnt_u64(without));
+    const uint64_t pairs = ends & _mm512_movepi8_mask(forms) & ~without;
+    const __m512i first = _mm512_mask_blend_epi8(pairs, forms, _mm512_set1_epi8(static_cast<char>(GSM_ESCAPE)));
+    write_pairs(first, _mm512_and_si512(forms, _mm512_set1_epi8(0x7F)), ends & ~without, pairs, o);
+}
+
+/* Where a reverse kernel stops, a character the last window began and did
+ * not end is the scalar core's: it starts 1 or 2 bytes back, by the last
+ * window's lead bytes of two bytes (twos) and of three (threes). */
+inline size_t started_back(uint64_t twos, uint64_t threes)
+{
+    return (twos >> 63 | threes >> 63) != 0 ? 1 : (threes >> 62 & 1) != 0 ? 2 : 0;
+}
+
 /* UTF-8 of one and two bytes and the euro sign. A character is written at
  * its last byte, decoded with the bytes before it, which may lie in the
  * last window: the kernel advances a whole window every time and reads
@@ -240,7 +263,6 @@ AVX512 size_t reverse_utf8(const uint8_t *in, size_t len, size_t i, uint8_t *&ou
     const table128 ascii = load_table(gsm_unit_form.data()), latin1 = load_table(gsm_unit_form.data() + 0x80);
     const table128 greek = {load(gsm_unit_form.data() + 0x380), load(gsm_unit_form.data() + 0x380)};
     const __m512i low6 = _mm512_set1_epi8(0x3F), bit6 = _mm512_set1_epi8(0x40);
-    const __m512i seven_bits = _mm512_set1_epi8(0x7F);
     const __m512i no_form = _mm512_set1_epi8(static_cast<char>(GSM_NO_FORM));
     const __m512i euro = _mm512_set1_epi8(static_cast<char>(GSM_ESCAPED | escaped_code_of(EURO)));
     __m512i last = _mm512_setzero_si512(); /* the last window's bytes */
@@ -285,24 +307,359 @@ AVX512 size_t reverse_utf8(const uint8_t *in, size_t len, size_t i, uint8_t *&ou
         forms = _mm512_mask_blend_epi8(seconds & ~(in_latin1 | in_greek), forms, no_form);
         forms = _mm512_mask_blend_epi8(euro_ac, forms, euro);
         const uint64_t ends = ~high | seconds | euro_ac;
-        const uint64_t without = ends & _mm512_cmpeq_epi8_mask(forms, no_form);
-        unmapped += static_cast<uint64_t>(_mm_popcnt_u64(without));
-        const uint64_t pairs = ends & _mm512_movepi8_mask(forms) & ~without;
-        const __m512i first = _mm512_mask_blend_epi8(pairs, forms, _mm512_set1_epi8(static_cast<char>(GSM_ESCAPE)));
-        write_pairs(first, _mm512_and_si512(forms, seven_bits), ends & ~without, pairs, o);
+        write_forms(forms, ends, ends & _mm512_cmpeq_epi8_mask(forms, no_form), o, unmapped);
         i += 64;
         last = v;
         last_leads = leads;
         last_euros = euros;
     }
     out_at = o;
-    /* A character the last window began and did not end is the scalar
-     * core's: it starts 1 or 2 bytes back. */
-    return i - ((last_leads >> 63 | last_euros >> 63) != 0 ? 1 : (last_euros >> 62 & 1) != 0 ? 2 : 0);
+    return i - started_back(last_leads, last_euros);
+}
+
+/* The 192 bytes a0 b0 c0 a1 b1 c1 ... of three planes, as three registers
+ * of 64: for register q, each byte's position in a or b (b's from 64) and
+ * in c, the bytes that come from c, and for each plane the first position
+ * it gives there and the bytes it fills. */
+struct triple_layout {
+    uint8_t ab[3][64], c[3][64];
+    uint64_t from_c[3];
+    unsigned first[3][3];
+    uint64_t fills[3][3];
+};
+constexpr triple_layout derive_triples()
+{
+    triple_layout x{};
+    for (int q = 0; q < 3; ++q) {
+        for (int t = 0; t < 64; ++t) {
+            const int slot = 64 * q + t, position = slot / 3, plane = slot % 3;
+            x.ab[q][t] = static_cast<uint8_t>(plane == 1 ? 64 + position : position);
+            x.c[q][t] = static_cast<uint8_t>(position);
+            x.from_c[q] |= static_cast<uint64_t>(plane == 2) << t;
+            if (x.fills[q][plane] == 0)
+                x.first[q][plane] = static_cast<unsigned>(position);
+            x.fills[q][plane] |= uint64_t{1} << t;
+        }
+    }
+    return x;
+}
+constexpr triple_layout triples = derive_triples();
+
+/* Writes a[k], b[k] and c[k] where bits k of keep_a, keep_b and keep_c are
+ * set, for k = 0-63 in turn: gathered into three registers, each squeezed
+ * and stored whole. Stores 192 bytes from o whatever it keeps: a window's
+ * output room at three bytes a position. */
+AVX512 inline void write_triples(__m512i a, __m512i b, __m512i c, uint64_t keep_a, uint64_t keep_b, uint64_t keep_c,
+                                 uint8_t *&o)
+{
+    const uint64_t keep[3] = {keep_a, keep_b, keep_c};
+    for (int q = 0; q < 3; ++q) {
+        __m512i bytes = _mm512_permutex2var_epi8(a, load(triples.ab[q]), b);
+        bytes = _mm512_mask_permutexvar_epi8(bytes, triples.from_c[q], load(triples.c[q]), c);
+        uint64_t kept = 0;
+        for (int plane = 0; plane < 3; ++plane)
+            kept |= _pdep_u64(keep[plane] >> triples.first[q][plane], triples.fills[q][plane]);
+        _mm512_storeu_si512(o, _mm512_maskz_compress_epi8(kept, bytes));
+        o += _mm_popcnt_u64(kept);
+    }
+}
+
+/* A plane of the locking table and of the single table, in registers. */
+struct plane_pair {
+    table128 locking, single;
+};
+AVX512 inline plane_pair load_planes(const uint8_t *locking, const uint8_t *single)
+{
+    return {load_table(locking), load_table(single)};
+}
+/* Each GSM code of v looked up in the locking plane, or in the single one
+ * where the code follows an escape. */
+AVX512 inline __m512i pair_lookup(const plane_pair &p, uint64_t after, __m512i v)
+{
+    return _mm512_mask_blend_epi8(after, lookup(p.locking, v), lookup(p.single, v));
+}
+
+/* GSM text through a national pair, as forward() but for planes of three
+ * bytes (two in UCS-2): an escape writes nothing, the code after it all of
+ * its character. */
+template <bool UCS2>
+AVX512 size_t pair_forward(const pair_kernel_tables &t, const uint8_t *in, size_t len, size_t i, uint8_t *&out_at,
+                           uint64_t &unmapped)
+{
+    uint8_t *o = out_at; /* a local copy, which stores through it cannot change */
+    const code_planes &l = *t.locking_planes, &s = *t.single_planes;
+    const plane_pair count = load_planes(l.count, s.count), first = load_planes(l.bytes[0], s.bytes[0]);
+    const plane_pair second = load_planes(l.bytes[1], s.bytes[1]), third = load_planes(l.bytes[2], s.bytes[2]);
+    const __m512i escape = _mm512_set1_epi8(static_cast<char>(GSM_ESCAPE));
+    while (i + 64 <= len) {
+        const __m512i v = load(in + i);
+        const uint64_t high = _mm512_movepi8_mask(v), escapes = _mm512_cmpeq_epi8_mask(v, escape);
+        const unsigned n = forward_window_takes(64, high, escapes);
+        if (n == 0)
+            break;
+        const uint64_t after = escapes << 1, writes = window_bits(n) & ~escapes;
+        /* Windows without an escape, the most in text, read the locking
+         * table alone. */
+        const __m512i counts = after == 0 ? lookup(count.locking, v) : pair_lookup(count, after, v);
+        const __m512i a = after == 0 ? lookup(first.locking, v) : pair_lookup(first, after, v);
+        const __m512i b = after == 0 ? lookup(second.locking, v) : pair_lookup(second, after, v);
+        const uint64_t one = writes & nonzero(counts);
+        unmapped += static_cast<uint64_t>(_mm_popcnt_u64(writes & ~one));
+        if (UCS2 && one == ~uint64_t{0}) { /* every code of the window has its unit: no squeezing */
+            _mm512_storeu_si512(o, _mm512_permutex2var_epi8(a, load(indexes.pairs_low), b));
+            _mm512_storeu_si512(o + 64, _mm512_permutex2var_epi8(a, load(indexes.pairs_high), b));
+            o += 128;
+        } else if (UCS2) {
+            write_pairs(a, b, one, one, o);
+        } else {
+            const uint64_t two = one & _mm512_cmpgt_epu8_mask(counts, _mm512_set1_epi8(1));
+            const uint64_t three = one & _mm512_cmpgt_epu8_mask(counts, _mm512_set1_epi8(2));
+            if (three == 0)
+                write_pairs(a, b, one, two, o);
+            else
+                write_triples(a, b, after == 0 ? lookup(third.locking, v) : pair_lookup(third, after, v), one, two,
+                              three, o);
+        }
+        i += n;
+    }
+    out_at = o;
+    return i;
+}
+
+/* Every byte b. */
+AVX512 inline __m512i bits(int b)
+{
+    return _mm512_set1_epi8(static_cast<char>(b));
+}
+
+/* A pair's tables in registers: ASCII and the blocks of national_blocks,
+ * each as the forms of its 128 units: the code in the locking table, else
+ * GSM_ESCAPED plus the code in the single table, else NATIONAL_NONE. Block
+ * j holds the units whose high byte is high[j] and whose low byte has its
+ * top bit as upper[j]. An escape pair of the single table's code 0x7F
+ * would read as none too: where a block has one, exact is false. */
+struct pair_blocks {
+    table128 forms[1 + NATIONAL_BLOCKS];
+    uint8_t high[1 + NATIONAL_BLOCKS];
+    bool upper[1 + NATIONAL_BLOCKS];
+    int count; /* the blocks there are: national_blocks ends with block 0 where a table has fewer */
+    bool exact;
+};
+AVX512 inline __m512i block_forms(const uint8_t *locking, const uint8_t *single, bool &exact)
+{
+    const __m512i none = bits(NATIONAL_NONE), l = load(locking), s = load(single);
+    const uint64_t not_locking = _mm512_cmpeq_epi8_mask(l, none);
+    exact = exact && (not_locking & _mm512_cmpeq_epi8_mask(s, bits(0x7F))) == 0;
+    return _mm512_mask_blend_epi8(not_locking, l, _mm512_or_si512(s, bits(GSM_ESCAPED)));
+}
+AVX512 inline pair_blocks load_blocks(const pair_kernel_tables &t)
+{
+    pair_blocks b;
+    b.exact = true;
+    b.count = 1;
+    for (int j = 0; j <= NATIONAL_BLOCKS; ++j) {
+        const unsigned at = 128 * (j == 0 ? 0 : t.blocks[j - 1]);
+        b.count += j > 0 && at > 0;
+        b.forms[j] = {block_forms(t.locking.direct + at, t.single.direct + at, b.exact),
+                      block_forms(t.locking.direct + at + 64, t.single.direct + at + 64, b.exact)};
+        b.high[j] = static_cast<uint8_t>(at >> 8);
+        b.upper[j] = (at & 0x80) != 0;
+    }
+    return b;
+}
+
+/* The forms of the units lo | hi << 8 at the positions of ends that the
+ * blocks hold; covered gets those positions. A form NATIONAL_NONE is none
+ * where the blocks are exact; elsewhere the caller looks such units up
+ * again. */
+AVX512 inline __m512i pair_block_forms(const pair_blocks &b, __m512i lo, __m512i hi, uint64_t ends, uint64_t &covered)
+{
+    const uint64_t upper = _mm512_movepi8_mask(lo);
+    __m512i forms = _mm512_setzero_si512();
+    covered = 0;
+    /* No branch on a block's positions, which text mixes at random. */
+    for (int j = 0; j < b.count; ++j) {
+        const uint64_t in_block = ends & (b.upper[j] ? upper : ~upper) & _mm512_cmpeq_epi8_mask(hi, bits(b.high[j]));
+        forms = _mm512_mask_blend_epi8(in_block, forms, lookup(b.forms[j], lo));
+        covered |= in_block;
+    }
+    return forms;
+}
+
+/* The positions of covered whose form is NATIONAL_NONE: where the blocks
+ * are exact they have none; else they are looked up one at a time. */
+AVX512 inline uint64_t none_or_again(const pair_blocks &b, __m512i forms, uint64_t &covered)
+{
+    const uint64_t none = covered & _mm512_cmpeq_epi8_mask(forms, bits(NATIONAL_NONE));
+    if (b.exact)
+        return none;
+    covered &= ~none;
+    return 0;
+}
+
+/* The forms of the positions in others, looked up one at a time through
+ * the scalar core's tables: unit_at(k) is the unit at position k, and
+ * form_of(unit) its form, 0x100 where it has none. */
+template <typename UnitAt, typename FormOf>
+AVX512 inline __m512i patch_forms(__m512i forms, uint64_t others, UnitAt unit_at, FormOf form_of, uint64_t &without)
+{
+    alignas(64) uint8_t codes[64];
+    _mm512_store_si512(codes, forms);
+    for (; others != 0; others &= others - 1) {
+        const unsigned k = static_cast<unsigned>(__builtin_ctzll(others));
+        const unsigned form = form_of(unit_at(k));
+        codes[k] = static_cast<uint8_t>(form);
+        without |= uint64_t{form >> 8} << k;
+    }
+    return _mm512_load_si512(codes);
+}
+
+/* The forms that the default pair's tables in registers give for units
+ * lo | hi << 8: ASCII, Latin-1, Greek and the euro sign; covered gets the
+ * positions they hold, whose form GSM_NO_FORM is none. */
+struct default_unit_tables {
+    table128 ascii, latin1, greek;
+};
+AVX512 inline __m512i default_unit_forms(const default_unit_tables &t, __m512i lo, __m512i hi, uint64_t &covered)
+{
+    const uint64_t upper = _mm512_movepi8_mask(lo);
+    const uint64_t latin1 = _mm512_cmpeq_epi8_mask(hi, _mm512_setzero_si512());
+    const uint64_t greek = _mm512_cmpeq_epi8_mask(hi, _mm512_set1_epi8(0x03)) & upper;
+    const uint64_t euro = _mm512_cmpeq_epi8_mask(hi, _mm512_set1_epi8(static_cast<char>(EURO >> 8))) &
+                          _mm512_cmpeq_epi8_mask(lo, _mm512_set1_epi8(static_cast<char>(EURO & 0xFF)));
+    __m512i forms = _mm512_mask_blend_epi8(upper, lookup(t.ascii, lo), lookup(t.latin1, lo));
+    forms = _mm512_mask_blend_epi8(greek, forms, lookup(t.greek, lo));
+    forms = _mm512_mask_blend_epi8(euro, forms, _mm512_set1_epi8(static_cast<char>(GSM_ESCAPED | escaped_code_of(EURO))));
+    covered = latin1 | greek | euro;
+    return forms;
+}
+
+/* UCS-2, 64 units a window in either byte order: each unit's form from the
+ * tables in registers, those they do not hold one at a time through the
+ * scalar core's tables, then written as in the UTF-8 kernels. The default
+ * pair (t null) or a national one. */
+template <bool PAIR>
+AVX512 size_t reverse_ucs2_with(const pair_kernel_tables *t, const uint8_t *in, size_t len, size_t i, bool swapped,
+                                uint8_t *&out_at, uint64_t &unmapped)
+{
+    uint8_t *o = out_at; /* a local copy, which stores through it cannot change */
+    const __m512i low_bytes = load(swapped ? indexes.odd : indexes.even), high_bytes = load(swapped ? indexes.even : indexes.odd);
+    const default_unit_tables d = {load_table(gsm_unit_form.data()), load_table(gsm_unit_form.data() + 0x80),
+                                   load_table(gsm_unit_form.data() + 0x380)};
+    pair_blocks blocks{};
+    if (PAIR)
+        blocks = load_blocks(*t);
+    while (i + 128 <= len) {
+        const uint8_t *window = in + i;
+        const __m512i a = load(window), b = load(window + 64);
+        const __m512i lo = _mm512_permutex2var_epi8(a, low_bytes, b), hi = _mm512_permutex2var_epi8(a, high_bytes, b);
+        uint64_t covered = 0, without = 0;
+        __m512i forms;
+        if (PAIR) {
+            forms = pair_block_forms(blocks, lo, hi, ~uint64_t{0}, covered);
+            without = none_or_again(blocks, forms, covered);
+        } else {
+            forms = default_unit_forms(d, lo, hi, covered);
+            without = covered & _mm512_cmpeq_epi8_mask(forms, _mm512_set1_epi8(static_cast<char>(GSM_NO_FORM)));
+        }
+        if (~covered != 0) {
+            const auto unit_at = [window, swapped](unsigned k) {
+                const uint8_t *p = window + 2 * k;
+                return static_cast<uint16_t>(swapped ? p[0] << 8 | p[1] : p[1] << 8 | p[0]);
+            };
+            if (PAIR)
+                forms = patch_forms(forms, ~covered, unit_at, [t](uint16_t unit) { return pair_unit_form(*t, unit); }, without);
+            else
+                forms = patch_forms(forms, ~covered, unit_at, [](uint16_t unit) {
+                    return gsm_unit_form[unit] == GSM_NO_FORM ? 0x100u : unsigned{gsm_unit_form[unit]};
+                }, without);
+        }
+        write_forms(forms, ~uint64_t{0}, without, o, unmapped);
+        i += 128;
+    }
+    out_at = o;
+    return i;
+}
+
+AVX512 size_t reverse_ucs2(const uint8_t *in, size_t len, size_t i, bool swapped, uint8_t *&o, uint64_t &unmapped)
+{
+    return reverse_ucs2_with<false>(nullptr, in, len, i, swapped, o, unmapped);
+}
+
+AVX512 size_t pair_reverse_ucs2(const pair_kernel_tables &t, const uint8_t *in, size_t len, size_t i, bool swapped,
+                                uint8_t *&o, uint64_t &unmapped)
+{
+    return reverse_ucs2_with<true>(&t, in, len, i, swapped, o, unmapped);
+}
+
+/* UTF-8 of one to three bytes through a national pair. As reverse_utf8, a
+ * character is written at its last byte, decoded with the bytes before it,
+ * and the kernel advances a whole window every time; the units the blocks
+ * in registers do not hold are looked up one at a time. A value that three
+ * bytes must not hold leaves the window to the scalar core. */
+AVX512 size_t pair_reverse_utf8(const pair_kernel_tables &t, const uint8_t *in, size_t len, size_t i, uint8_t *&out_at,
+                                uint64_t &unmapped)
+{
+    uint8_t *o = out_at; /* a local copy, which stores through it cannot change */
+    const pair_blocks blocks = load_blocks(t);
+    __m512i last = _mm512_setzero_si512();   /* the last window's bytes */
+    uint64_t last_twos = 0, last_threes = 0; /* and its lead bytes */
+    while (i + 64 <= len) {
+        const __m512i v = load(in + i);
+        const uint64_t high = _mm512_movepi8_mask(v);
+        const uint64_t continuations = high & _mm512_cmple_epu8_mask(v, bits(0xBF));
+        const uint64_t twos = _mm512_cmpge_epu8_mask(v, bits(0xC2)) & _mm512_cmple_epu8_mask(v, bits(0xDF));
+        const uint64_t threes = _mm512_cmpge_epu8_mask(v, bits(0xE0)) & _mm512_cmple_epu8_mask(v, bits(0xEF));
+        const uint64_t seconds = twos << 1 | last_twos >> 63;     /* a two-byte form ends here */
+        const uint64_t middles = threes << 1 | last_threes >> 63;
+        const uint64_t thirds = threes << 2 | last_threes >> 62;  /* a three-byte form ends here */
+        if (!utf8_window_taken(high, twos | threes, continuations, seconds | middles | thirds))
+            break;
+        /* Each ending position's unit, as its low and high byte: masked
+         * before each shift, so no bit crosses into the next byte. */
+        const __m512i before = _mm512_permutex2var_epi8(last, load(indexes.previous), v);
+        const __m512i before2 = _mm512_permutex2var_epi8(last, load(indexes.previous2), v);
+        const __m512i low6 = _mm512_and_si512(v, bits(0x3F));
+        /* The low byte comes alike from the last two bytes of either form. */
+        const __m512i lo23 = _mm512_or_si512(_mm512_slli_epi16(_mm512_and_si512(before, bits(0x03)), 6), low6);
+        const __m512i hi2 = _mm512_srli_epi16(_mm512_and_si512(before, bits(0x1C)), 2);
+        const __m512i hi3 = _mm512_or_si512(_mm512_slli_epi16(_mm512_and_si512(before2, bits(0x0F)), 4),
+                                            _mm512_srli_epi16(_mm512_and_si512(before, bits(0x3C)), 2));
+        /* Three bytes must hold U+0800-U+FFFD and no surrogate. */
+        const uint64_t bad = thirds & (_mm512_cmplt_epu8_mask(hi3, bits(0x08)) |
+                                       (_mm512_cmpge_epu8_mask(hi3, bits(0xD8)) & _mm512_cmple_epu8_mask(hi3, bits(0xDF))) |
+                                       (_mm512_cmpeq_epi8_mask(hi3, bits(0xFF)) & _mm512_cmpge_epu8_mask(lo23, bits(0xFE))));
+        if (bad != 0)
+            break;
+        const __m512i lo = _mm512_mask_blend_epi8(seconds | thirds, v, lo23);
+        const __m512i hi = _mm512_mask_blend_epi8(thirds, _mm512_maskz_mov_epi8(seconds, hi2), hi3);
+        const uint64_t ends = ~high | seconds | thirds;
+        uint64_t covered = 0;
+        __m512i forms = pair_block_forms(blocks, lo, hi, ends, covered);
+        uint64_t without = none_or_again(blocks, forms, covered);
+        if ((ends & ~covered) != 0) {
+            alignas(64) uint8_t low_bytes[64], high_bytes[64];
+            _mm512_store_si512(low_bytes, lo);
+            _mm512_store_si512(high_bytes, hi);
+            forms = patch_forms(forms, ends & ~covered,
+                                [&](unsigned k) { return static_cast<uint16_t>(high_bytes[k] << 8 | low_bytes[k]); },
+                                [&t](uint16_t unit) { return pair_unit_form(t, unit); }, without);
+        }
+        write_forms(forms, ends, without, o, unmapped);
+        i += 64;
+        last = v;
+        last_twos = twos;
+        last_threes = threes;
+    }
+    out_at = o;
+    return i - started_back(last_twos, last_threes);
 }
 
 } // namespace
 
-extern const kernel_set KERNEL_SET = {KERNEL_NAME, 64, forward<false>, forward<true>, reverse_utf8};
+extern const kernel_set KERNEL_SET = {KERNEL_NAME,       3,                   64,
+                                      forward<false>,    forward<true>,       reverse_utf8,
+                                      reverse_ucs2,      pair_forward<false>, pair_forward<true>,
+                                      pair_reverse_utf8, pair_reverse_ucs2};
 
 #endif

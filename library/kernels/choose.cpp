@@ -1,5 +1,9 @@
 #include "kernels.h"
 
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+
 #include "platform.h"
 
 #if defined(__x86_64__) || defined(_M_X64)
@@ -34,9 +38,31 @@ const kernel_set *const *runnable_kernels()
 #endif
 }
 
+const kernel_set *pick_kernels(const kernel_set *const *runnable, const char *wanted)
+{
+    static const char *const levels[] = {"scalar", "sse2", "avx2", "avx512"};
+    int level = -1;
+    for (int k = 0; k < 4 && wanted != nullptr; ++k)
+        if (strcmp(wanted, levels[k]) == 0)
+            level = k;
+    /* Fastest first, so the first at or below the level asked for is the
+     * best the processor has of it; an unknown value asks for nothing. */
+    for (; *runnable != nullptr; ++runnable)
+        if (level < 0 || (*runnable)->level <= level)
+            return *runnable;
+    return nullptr;
+}
+
 const kernel_set *chosen_kernels()
 {
-    /* Asked once per conversion: a remembered answer would need a guarded
-     * static, and with it the C++ runtime library. */
-    return runnable_kernels()[0];
+    /* Read once: a kernel set that fails in the field can be stepped around
+     * by the environment, without a rebuild. Constant-initialized, so no
+     * guard; threads that race store the same answer. */
+    static std::atomic<const kernel_set *> chosen{nullptr};
+    static std::atomic<bool> known{false};
+    if (!known.load(std::memory_order_acquire)) {
+        chosen.store(pick_kernels(runnable_kernels(), getenv("SEPTCVT_KERNELS")), std::memory_order_relaxed);
+        known.store(true, std::memory_order_release);
+    }
+    return chosen.load(std::memory_order_relaxed);
 }

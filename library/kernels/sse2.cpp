@@ -29,17 +29,7 @@ size_t forward(const unicode_form *forms, const uint8_t *in, size_t len, size_t 
             i += 16;
             continue;
         }
-        /* Entry indexes: the byte, plus FORWARD_ESCAPED after an escape. */
-        const __m128i zero = _mm_setzero_si128(), row = _mm_set1_epi16(FORWARD_ESCAPED);
-        const __m128i after_escape = _mm_slli_si128(_mm_cmpeq_epi8(v, escape), 1);
-        alignas(16) uint16_t index[16];
-        _mm_store_si128(reinterpret_cast<__m128i *>(index),
-                        _mm_add_epi16(_mm_unpacklo_epi8(v, zero),
-                                      _mm_and_si128(_mm_unpacklo_epi8(after_escape, after_escape), row)));
-        _mm_store_si128(reinterpret_cast<__m128i *>(index + 8),
-                        _mm_add_epi16(_mm_unpackhi_epi8(v, zero),
-                                      _mm_and_si128(_mm_unpackhi_epi8(after_escape, after_escape), row)));
-        write_indexed_window(forms, index, n, o, unmapped);
+        write_pair_window(forms, forms + FORWARD_ESCAPED, in + i, uint64_t{escapes} << 1, n, o, unmapped);
         i += n;
     }
     out_at = o;
@@ -90,6 +80,6 @@ size_t reverse_utf8(const uint8_t *in, size_t len, size_t i, uint8_t *&out_at, u
 
 } // namespace
 
-extern const kernel_set sse2_kernels = {"sse2", 16, forward, forward, reverse_utf8};
+extern const kernel_set sse2_kernels = {"sse2", 1, 16, forward, forward, reverse_utf8, nullptr, nullptr, nullptr, nullptr, nullptr};
 
 #endif

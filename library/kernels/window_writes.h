@@ -26,26 +26,27 @@ static inline void write_gsm_window(const unicode_form *forms, const uint8_t *in
     o = p;
 }
 
-/* GSM text with escapes, as entry indexes the kernel worked out: a byte
- * after an escape is read in the escape table, the escape itself writes
- * nothing. */
-static inline void write_indexed_window(const unicode_form *forms, const uint16_t *index, unsigned n, uint8_t *&o,
-                                        uint64_t &unmapped)
+/* GSM text with escapes, none after another, and nothing above 0x7F,
+ * in[0..n): a code read in the forms of the base (or locking) table, or,
+ * where bit k of after is set, in those of the escape (or single) table;
+ * the escape itself writes nothing. Codes without a form are counted,
+ * where a window has some: rare in text. */
+static inline void write_pair_window(const unicode_form *locking, const unicode_form *single, const uint8_t *in,
+                                     uint64_t after, unsigned n, uint8_t *&o, uint64_t &unmapped)
 {
     uint8_t *p = o;
     unsigned flags = 0;
 #pragma GCC unroll 8
     for (unsigned k = 0; k < n; ++k) {
-        const unicode_form &form = forms[index[k]];
+        const unicode_form &form = ((after >> k & 1) != 0 ? single : locking)[in[k]];
         memcpy(p, form.bytes, sizeof form.bytes);
         p += form.count;
         flags |= form.flags;
     }
     o = p;
-    /* Counted only where the window has some: rare in text. */
     if ((flags & FORM_UNMAPPED) != 0)
         for (unsigned k = 0; k < n; ++k)
-            unmapped += forms[index[k]].flags & FORM_UNMAPPED;
+            unmapped += ((after >> k & 1) != 0 ? single : locking)[in[k]].flags & FORM_UNMAPPED;
 }
 
 /* UTF-8 of one and two bytes, as one unit a position worked out by the

@@ -166,6 +166,73 @@ constexpr national_inverse national_codes = invert();
 constexpr std::array<std::array<uint16_t, NATIONAL_DIRECT>, 2> national_holders_direct = derive_holders();
 constexpr std::array<gsm_form, NATIONAL_NO_FORM + 1> national_gsm_forms = derive_pair_forms();
 
+constexpr national_plane_set derive_all_planes()
+{
+    national_plane_set all{};
+    for (int language = 0; language < LANGUAGES; ++language)
+        for (int ucs2 = 0; ucs2 < 2; ++ucs2) {
+            all.of[language][LOCKING][ucs2] = derive_planes(national_forms[language][ucs2], 0);
+            all.of[language][SINGLE][ucs2] = derive_planes(national_forms[language][ucs2], FORWARD_ESCAPED);
+        }
+    return all;
+}
+constexpr national_plane_set national_planes = derive_all_planes();
+
+/* Three planes hold every form. */
+constexpr bool planes_hold_all()
+{
+    for (const auto &by_language : national_forms)
+        for (const forward_table &table : by_language)
+            for (const unicode_form &form : table.entries)
+                if (form.count > 3)
+                    return false;
+    return true;
+}
+static_assert(planes_hold_all(), "a code's form takes at most three bytes");
+
+constexpr std::array<std::array<uint8_t, NATIONAL_BLOCKS>, LANGUAGES> derive_blocks()
+{
+    std::array<std::array<uint8_t, NATIONAL_BLOCKS>, LANGUAGES> blocks{};
+    for (int language = 0; language < LANGUAGES; ++language) {
+        constexpr int BLOCKS = static_cast<int>(NATIONAL_DIRECT / 128);
+        int held[BLOCKS] = {};
+        for (uint16_t unit : national_table_rows[locking_tables[language]][LOCKING])
+            if (unit >= 0x80 && unit < NATIONAL_DIRECT)
+                ++held[unit >> 7];
+        for (int pick = 0; pick < NATIONAL_BLOCKS; ++pick) {
+            int best = 0;
+            for (int block = 1; block < BLOCKS; ++block)
+                best = held[block] > held[best] ? block : best;
+            blocks[language][pick] = static_cast<uint8_t>(best);
+            held[best] = 0;
+        }
+    }
+    return blocks;
+}
+constexpr std::array<std::array<uint8_t, NATIONAL_BLOCKS>, LANGUAGES> national_blocks = derive_blocks();
+
+constexpr std::array<std::array<uint8_t, 16>, LANGUAGES> derive_identity()
+{
+    std::array<std::array<uint8_t, 16>, LANGUAGES> identity{};
+    for (int language = 0; language < LANGUAGES; ++language)
+        for (int code = 0; code < 0x80; ++code)
+            if (code != GSM_ESCAPE && national_table_rows[locking_tables[language]][LOCKING][code] == code &&
+                national_codes.direct[locking_tables[language]][LOCKING][code] == code)
+                identity[language][code & 0x0F] = static_cast<uint8_t>(identity[language][code & 0x0F] | 1 << (code >> 4));
+    return identity;
+}
+constexpr std::array<std::array<uint8_t, 16>, LANGUAGES> national_identity = derive_identity();
+
+constexpr table_set derive_set()
+{
+    table_set set{&national_forms,           &national_planes,       &national_codes, national_gsm_forms.data(),
+                  national_blocks.data(),    national_identity.data(), {}};
+    for (int language = 0; language < LANGUAGES; ++language)
+        set.growth[language] = static_cast<uint8_t>(growth[language]);
+    return set;
+}
+constexpr table_set national_tables = derive_set();
+
 int locking_table_of(int id)
 {
     return locking_tables[id];

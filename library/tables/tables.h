@@ -68,6 +68,27 @@ constexpr forward_table derive_forward(const uint16_t (&base_table)[128], const 
     return table;
 }
 
+/* What each code 0x00-0x7F of one table writes, for the kernels that look
+ * codes up in registers: its form's first three bytes (0 past its count)
+ * and its count, each as a plane of 128 bytes. The rows of a forward_table
+ * from `from`: 0 for its base (or locking) table, FORWARD_ESCAPED for its
+ * escape (or single shift) table. */
+struct code_planes {
+    uint8_t bytes[3][128];
+    uint8_t count[128];
+};
+constexpr code_planes derive_planes(const forward_table &table, int from)
+{
+    code_planes planes{};
+    for (int code = 0; code < 128; ++code) {
+        const unicode_form &form = table.entries[from + code];
+        for (int k = 0; k < 3; ++k)
+            planes.bytes[k][code] = k < form.count ? form.bytes[k] : 0;
+        planes.count[code] = form.count;
+    }
+    return planes;
+}
+
 /* The GSM form of every 16-bit unit: a base code 0x00-0x7F, GSM_ESCAPED plus
  * a code of the escape table, or GSM_NO_FORM. Where a unit stood in both
  * tables the base code and the lowest index would win, as a search of the

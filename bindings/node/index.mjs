@@ -1,0 +1,6 @@
+// The ES module entry: the CommonJS one's exports, by name and as default.
+import { createRequire } from 'node:module';
+
+const septcvt = createRequire(import.meta.url)('./index.js');
+export const { plan, toGsm, toUnicode, readPart, LANGUAGES, version, unicodeVersion } = septcvt;
+export default septcvt;

@@ -1,0 +1,20 @@
+/* What plan writes of a planned text: a report for people, or a JSON
+ * object for scripts. */
+#ifndef SEPTSMS_PLAN_REPORT_H
+#define SEPTSMS_PLAN_REPORT_H
+
+#include <cstdint>
+#include <string>
+
+#include "planning.h"
+
+/* Lines for people, each ended by a line end. */
+std::string plan_report(const planned &p);
+
+/* The plan as one JSON line. */
+std::string plan_json(const planned &p);
+
+/* A code point as UTF-8, behind out. */
+void append_utf8(std::string &out, uint32_t code_point);
+
+#endif
