@@ -301,7 +301,7 @@ export interface DeliverSm {
   sar?: Sar | null;
 }
 
-export interface SmppReceived {
+export interface SmppReceived extends Omit<Received, 'text'> {
   /** The text; null for binary data, whose octets after the header are data. */
   text: string | null;
   data: Uint8Array | null;
@@ -311,18 +311,9 @@ export interface SmppReceived {
   alphabet: 'gsm' | 'ascii' | 'latin1' | 'ucs2' | 'octets';
   messageClass: number | null;
   headerLength: number;
-  /** The header, or else the SAR values, place the message in a series. */
-  concatenated: boolean;
+  /** concatenated: the header, or else the SAR values, place the message in a series; sar: the SAR values do. */
   sar: boolean;
   referenceBits: number;
-  reference: number;
-  total: number;
-  sequence: number;
-  locking: number;
-  single: number;
-  lockingLanguage: Language | null;
-  singleLanguage: Language | null;
-  unmapped: number;
 }
 
 export function readDeliverSm(fields: DeliverSm, settings?: SmppSettings): SmppReceived;

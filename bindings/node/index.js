@@ -185,21 +185,27 @@ function readPart(part) {
   for (const [name, v] of [['dcs', dcs], ['udl', udl]])
     if ((v | 0) !== v) throw fail(TypeError, `readPart: ${name} must be a 32-bit integer`);
   const t = native.readPart(dcs, udhi ? 1 : 0, udl, uint8(part.userData, 'readPart: userData'));
+  return { text: t, ...receivedAt(0) };
+}
+
+// What a reader of parts found, at numbers[at]: the concatenation numbers,
+// the tables and the characters left out, in this order.
+function receivedAt(at) {
+  const n = numbers;
   return {
-    text: t,
-    concatenated: numbers[0] === 1,
-    reference: numbers[1],
-    total: numbers[2],
-    sequence: numbers[3],
-    locking: numbers[4],
-    single: numbers[5],
-    lockingLanguage: languageOf(numbers[4]),
-    singleLanguage: languageOf(numbers[5]),
-    unmapped: numbers[6],
+    concatenated: n[at] === 1,
+    reference: n[at + 1],
+    total: n[at + 2],
+    sequence: n[at + 3],
+    locking: n[at + 4],
+    single: n[at + 5],
+    lockingLanguage: languageOf(n[at + 4]),
+    singleLanguage: languageOf(n[at + 5]),
+    unmapped: n[at + 6],
   };
 }
 
-const wire = require('./wire.js')({ native, fail, options, text, uint8, languageOf, planArguments, planResult });
+const wire = require('./wire.js')({ native, fail, options, text, uint8, languageOf, receivedAt, planArguments, planResult });
 
 module.exports = {
   plan,

@@ -4,7 +4,7 @@
 // addon, argument checks, and the plan's arguments and result.
 'use strict';
 
-module.exports = ({ native, fail, options, text, uint8, languageOf, planArguments, planResult }) => {
+module.exports = ({ native, fail, options, text, uint8, languageOf, receivedAt, planArguments, planResult }) => {
   const { numbers } = native;
 
   // A TPDU's numbers lie in the shared numbers array by name ('type',
@@ -135,7 +135,6 @@ module.exports = ({ native, fail, options, text, uint8, languageOf, planArgument
     const report = type === 'status-report';
     const addressAt = (name, at) => ({ text: at, ton: slot(`${name}.ton`), npi: slot(`${name}.npi`) });
     const v = group('validity');
-    const r = group('received');
     return {
       type,
       smsc: sc === '' ? null : addressAt('smsc', sc),
@@ -171,18 +170,8 @@ module.exports = ({ native, fail, options, text, uint8, languageOf, planArgument
       smscLength: slot('smscLength'),
       tpduLength: slot('tpduLength'),
       trailing: slot('trailing'),
-      received: {
-        text: t,
-        concatenated: r.concatenated === 1,
-        reference: r.reference,
-        total: r.total,
-        sequence: r.sequence,
-        locking: r.locking,
-        single: r.single,
-        lockingLanguage: languageOf(r.locking),
-        singleLanguage: languageOf(r.single),
-        unmapped: r.unmapped,
-      },
+      // The reader's numbers lie in the order receivedAt reads.
+      received: { text: t, ...receivedAt(SLOTS['received.concatenated']) },
       unmapped,
     };
   }
@@ -264,22 +253,14 @@ module.exports = ({ native, fail, options, text, uint8, languageOf, planArgument
     return {
       text: t,
       data,
-      messageType: n[0],
-      replyPath: n[1] === 1,
-      alphabet: SMPP_ALPHABETS[n[2]],
-      messageClass: n[3] === 1 ? n[4] : null,
-      headerLength: n[5],
-      concatenated: n[6] === 1,
-      sar: n[7] === 1,
-      referenceBits: n[8],
-      reference: n[9],
-      total: n[10],
-      sequence: n[11],
-      locking: n[12],
-      single: n[13],
-      lockingLanguage: languageOf(n[12]),
-      singleLanguage: languageOf(n[13]),
-      unmapped: n[14],
+      messageType: n[7],
+      replyPath: n[8] === 1,
+      alphabet: SMPP_ALPHABETS[n[9]],
+      messageClass: n[10] === 1 ? n[11] : null,
+      headerLength: n[12],
+      sar: n[13] === 1,
+      referenceBits: n[14],
+      ...receivedAt(0),
     };
   }
 

@@ -57,6 +57,7 @@ template <class Tpdu, class Each> void each_number(Tpdu &t, Each &&f)
     f("", "dcs", t.user_data.dcs), f("", "udhi", t.user_data.udhi), f("", "udl", t.user_data.udl);
     f("", "smscLength", t.sc_length), f("", "tpduLength", t.tpdu_length), f("", "trailing", t.trailing);
     f("", "headerLength", t.header_length), f("", "text", t.text);
+    /* In the order of readPart's numbers, which index.js reads alike. */
     auto &r = t.received;
     f("received", "concatenated", r.concatenated), f("received", "reference", r.reference);
     f("received", "total", r.total), f("received", "sequence", r.sequence), f("received", "locking", r.locking);

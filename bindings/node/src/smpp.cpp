@@ -15,6 +15,9 @@
  * [text, null] or, for binary data, [null, its octets]. */
 #include "addon.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 constexpr size_t SMPP_PART = 6;
@@ -107,14 +110,16 @@ napi_value read_deliver_sm(napi_env env, napi_callback_info info)
         throw_fault(env, status, fault);
         return nullptr;
     }
-    double *n = in.numbers;
-    const int values[] = {r.message_type, r.reply_path, r.alphabet, r.has_class, r.message_class,
-                          static_cast<int>(r.header_length), r.concatenated, r.sar, r.reference_bits,
-                          static_cast<int>(r.reference), static_cast<int>(r.total), static_cast<int>(r.sequence),
-                          r.locking, r.single};
-    for (int v : values)
-        *n++ = v;
-    *n = static_cast<double>(r.unmapped);
+    /* What readPart gives first, in its order; then SMPP's own. */
+    const double values[] = {static_cast<double>(r.concatenated), static_cast<double>(r.reference),
+                             static_cast<double>(r.total), static_cast<double>(r.sequence),
+                             static_cast<double>(r.locking), static_cast<double>(r.single),
+                             static_cast<double>(r.unmapped), static_cast<double>(r.message_type),
+                             static_cast<double>(r.reply_path), static_cast<double>(r.alphabet),
+                             static_cast<double>(r.has_class), static_cast<double>(r.message_class),
+                             static_cast<double>(r.header_length), static_cast<double>(r.sar),
+                             static_cast<double>(r.reference_bits)};
+    std::copy(std::begin(values), std::end(values), in.numbers);
     napi_value null;
     if (!ok(env, napi_get_null(env, &null)))
         return nullptr;

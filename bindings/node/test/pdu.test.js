@@ -14,9 +14,10 @@ const REPORT = '00 06 2A 0D 91 94 51 21 43 65 87 F9' + STAMP + '21 30 80 41 25 9
 function summary(t) {
   const stamp = (x) => (x ? `${[x.year, x.month, x.day, x.hour, x.minute, x.second].join(':')}${x.zone}` : '-');
   const r = t.received;
-  return [t.type, t.smsc && t.smsc.text, t.address.text, t.mr, t.messageClass, t.validity && t.validity.seconds,
+  const flags = ['rejectDuplicates', 'replyPath', 'statusReport', 'moreMessages', 'loopPrevention'].map((f) => +t[f]).join('');
+  return [t.type, t.smsc ? t.smsc.text : '-', t.address.text, flags, t.mr, t.messageClass, t.validity && t.validity.seconds,
     stamp(t.scts), stamp(t.discharge), t.status, t.statusSent, t.statusGroup, t.pi, t.udl, t.headerLength,
-    r.concatenated ? `${r.reference}/${r.total}/${r.sequence}` : '-', r.lockingLanguage, t.tpduLength, r.text].join(' ');
+    r.concatenated ? `${r.reference}/${r.total}/${r.sequence}` : '-', r.lockingLanguage, t.tpduLength, r.text ?? '-'].join(' ');
 }
 
 test('SMS-SUBMIT of a plan, with the AT+CMGS length', () => {
@@ -25,22 +26,29 @@ test('SMS-SUBMIT of a plan, with the AT+CMGS length', () => {
   const flash = s.submit('\u4f60\u597d', { to: '+4915123456789', mr: 0x2a, messageClass: 0, validity: 86400 }).parts[0];
   assert.deepStrictEqual([flash.hex, flash.tpduLength], ['00112A0D91945121436587F90018A7044F60597D', 19]);
   assert.deepStrictEqual(flash.tpdu, octets(flash.hex));
+  // TP-RP, TP-SRR, TP-RD with SMS-SUBMIT and TP-VPF 10 make B5; no service centre in front.
+  const flags = s.submit('Hi', { to: '1', rejectDuplicates: true, statusReport: true, replyPath: true, validity: 300, withSmsc: false });
+  assert.strictEqual(flags.parts[0].hex, 'B5000181F100000002C834');
+  // The enhanced format with hours, minutes and seconds: 03, then 01 02 03 as semi-octets.
+  const hms = s.submit('Hi', { to: '1', validity: { format: 'enhanced', enhanced: 'hms', seconds: 3723, singleShot: true } });
+  assert.strictEqual(hms.parts[0].hex, '0009000181F100004310203000000002C834');
 });
 
 test('TPDUs read field by field, and written back', () => {
   const cases = [
     // octets, read as a SUBMIT, fields, written back where not as read
     ['07 91 44 77 58 10 06 50 44 0D 91 94 51 21 43 65 87 F9 00 00' + STAMP + '0C 08 00 03 2A 02 01 25 01 01 E0 00', false,
-      'deliver +447785016005 +4915123456789 0   12:3:8:14:51:59-20 -     12 9 42/2/1 tr 31 \u0131'],
-    ['00 44 00 81 00 04' + STAMP + '07 05 00 03 2A 02 02 FF', false,
-      'deliver   0   12:3:8:14:51:59-20 -     7 6 42/2/2  20 '],
+      'deliver +447785016005 +4915123456789 00000 0   12:3:8:14:51:59-20 -     12 9 42/2/1 tr 31 \u0131'],
+    // E8: TP-RP, TP-UDHI, TP-SRI, TP-LP, and TP-MMS 0 (more to come)
+    ['00 E8 00 81 00 04' + STAMP + '07 05 00 03 2A 02 02 FF', false,
+      'deliver -  01111 0   12:3:8:14:51:59-20 -     7 6 42/2/2  20 -'],
     [REPORT + '00', false,
-      'status-report  +4915123456789 42   12:3:8:14:51:59-20 12:3:8:14:52:59-20 0 0 completed  0 0 -  26 '],
+      'status-report - +4915123456789 00000 42   12:3:8:14:51:59-20 12:3:8:14:52:59-20 0 0 completed  0 0 -  26 -'],
     [REPORT + '03 87 00 00 00 02 C8 34', false,
-      'status-report  +4915123456789 42   12:3:8:14:51:59-20 12:3:8:14:52:59-20 99 3 not-trying 135 2 0 -  33 Hi',
+      'status-report - +4915123456789 00000 42   12:3:8:14:51:59-20 12:3:8:14:52:59-20 99 3 not-trying 135 2 0 -  33 Hi',
       REPORT + '03 07 00 00 02 C8 34'],
     ['00 11 2A 0D 91 94 51 21 43 65 87 F9 00 18 A7 04 4F 60 59 7D', true,
-      'submit  +4915123456789 42 0 86400 - -     4 0 -  19 \u4f60\u597d'],
+      'submit - +4915123456789 00000 42 0 86400 - -     4 0 -  19 \u4f60\u597d'],
   ];
   for (const [hex, toNetwork, fields, written] of cases) {
     const t = s.decodeTpdu(octets(hex), { toNetwork });

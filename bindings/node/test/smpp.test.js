@@ -99,11 +99,14 @@ test('joining: worked examples', () => {
     [[first8, part('05 00 03 05 02 02 42', 0x44)], ['incomplete 8:5/2 parts 0 missing 2', 'alone parts 1 B']],
     [[part('05 00 03 05 02 00 5A'), { dcs: 0, udhi: true, udl: 8, userData: octets('05 00 03 05 02 00 B4') }],
       ['alone parts 0 Z', 'alone parts 1 Z']],
+    // more numbers missing than parts given; binary data joined as octets
+    [[part('05 00 03 09 05 03 43')], ['incomplete 8:9/5 parts 0 missing 1,2,4,5']],
+    [[part('05 00 03 06 02 02 FF', 0x40, 4), part('05 00 03 06 02 01 01 02', 0x40, 4)], ['joined 8:6/2 parts 1,0 01 02 FF']],
   ];
   for (const [parts, want] of cases) {
     const got = s.join(parts).map((m) => [m.kind, m.kind === 'alone' ? null : `${m.sar ? 'SAR' : m.referenceBits}:${m.reference}/${m.total}`,
       `parts ${m.parts}`, m.missing.length && `missing ${m.missing}`, m.conflicts.length && `pairs ${m.conflicts}`,
-      m.repeats && `repeats ${m.repeats}`, m.text].filter((x) => x !== null && x !== 0).join(' '));
+      m.repeats && `repeats ${m.repeats}`, m.text ?? (m.data && hex(m.data))].filter((x) => x !== null && x !== 0).join(' '));
     assert.deepStrictEqual(got, want);
   }
   assert.throws(() => s.join([first8, part('48', 0, 6)]), { code: 'SEPTCVT_BAD_TPDU', field: 'data_coding', part: 1 });
@@ -134,7 +137,9 @@ test('random planned texts: submit_sm parts and message_payload read back and jo
       assert.strictEqual(got === shown + '\r' && shown.endsWith('\r') && settings.smscAlphabet === 'gsm-packed' ? shown : got, shown, why);
     };
     for (const part of p.parts) readBack(part, part.text);
-    readBack(s.smppPayload(text, options), sent);
+    const whole = s.smppPayload(text, options);
+    readBack(whole, sent);
+    assert.deepStrictEqual([whole.encoding, whole.locking, whole.single], [p.encoding, p.locking, p.single], why);
     // A part missing or contradicted now and then, a repeat, another message.
     const parts = [...p.parts];
     const fault = parts.length > 1 ? pick(3) : 0;
