@@ -32,6 +32,10 @@ test('SMS-SUBMIT of a plan, with the AT+CMGS length', () => {
   // The enhanced format with hours, minutes and seconds: 03, then 01 02 03 as semi-octets.
   const hms = s.submit('Hi', { to: '1', validity: { format: 'enhanced', enhanced: 'hms', seconds: 3723, singleShot: true } });
   assert.strictEqual(hms.parts[0].hex, '0009000181F100004310203000000002C834');
+  // An absolute period: TP-VPF 11, and the time stamp of the examples below.
+  const absolute = { year: 12, month: 3, day: 8, hour: 14, minute: 51, second: 59, zone: -20 };
+  const until = s.submit('Hi', { to: '1', validity: { format: 'absolute', absolute } });
+  assert.strictEqual(until.parts[0].hex, ('00 19 00 01 81 F1 00 00' + STAMP + '02 C8 34').replace(/ /g, ''));
 });
 
 test('TPDUs read field by field, and written back', () => {
@@ -111,6 +115,27 @@ test('faults: the status, and the field with its octet and value', () => {
 function random(seed) {
   return () => ((seed = (seed * 1103515245 + 12345) >>> 0) >>> 8) / (1 << 24);
 }
+
+test('random fields of every type: written, read back and written again alike', () => {
+  const rnd = random(7);
+  const pick = (n) => Math.floor(rnd() * n);
+  const stamp = () => ({ year: pick(100), month: pick(100), day: pick(100), hour: pick(100), minute: pick(100), second: pick(100), zone: pick(159) - 79 });
+  const validity = () => [null, pick(38102400), { format: 'enhanced', enhanced: ['none', 'relative', 'seconds', 'hms'][pick(4)], seconds: pick(256),
+    singleShot: pick(2) === 1, extension: pick(2) === 1 }, { format: 'absolute', absolute: stamp() }][pick(4)];
+  for (let i = 0; i < 500; ++i) {
+    const type = ['deliver', 'submit', 'status-report'][pick(3)];
+    const dcs = [0x00, 0x04, 0x08, 0xf1][pick(4)];
+    const udl = pick(dcs === 0x04 || dcs === 0x08 ? 141 : 161);
+    const userData = new Uint8Array(dcs === 0x04 || dcs === 0x08 ? udl : Math.ceil((7 * udl) / 8)).map(() => pick(256));
+    const fields = { type, smsc: ['', '+4477', 'Shop'][pick(2)], address: [`+${pick(1e9)}`, { text: `${pick(1e6)}*#`, ton: pick(5), npi: pick(16) }, 'Shop €'][pick(3)],
+      rejectDuplicates: pick(2), replyPath: pick(2), statusReport: pick(2), moreMessages: pick(2), loopPrevention: pick(2), mr: pick(256),
+      pid: pick(256), validity: validity(), scts: stamp(), discharge: stamp(), status: pick(256), pi: pick(2) ? null : 7, dcs, udl, userData };
+    const withSmsc = pick(2) === 1;
+    const written = s.encodeTpdu(fields, { withSmsc });
+    const back = s.decodeTpdu(written.tpdu, { withSmsc, toNetwork: type === 'submit' });
+    assert.deepStrictEqual(s.encodeTpdu(back, { withSmsc }), written, `round ${i}: ${written.hex}`);
+  }
+});
 
 test('random planned texts go out as SUBMITs, come back as DELIVERs and join', () => {
   const pieces = ['a', 'Z', ' ', '\u20ac', '{', '\u00e7', '\u011f', '\u0915', '\u4f60', '\u{1F600}', '\n'];
