@@ -20,6 +20,12 @@ export interface SeptcvtError extends Error {
   offset?: number;
   /** With SEPTCVT_TOO_MANY_PARTS: the parts the best encoding needs. */
   parts?: number;
+  /** The field a fault names, such as 'TP-UDL', 'short_message' or 'data_coding'. */
+  field?: string;
+  /** With SEPTCVT_BAD_TPDU and SEPTCVT_UNSUPPORTED_TPDU: the field's value (offset is then its octet). */
+  value?: number;
+  /** join(): the index of the part refused. */
+  part?: number;
 }
 
 export interface PlanOptions {
@@ -120,3 +126,220 @@ export interface Received {
 
 /** A received part read back from its TP-DCS, TP-UDHI, TP-UDL and TP-UD. */
 export function readPart(part: { dcs: number; udhi: boolean | number; udl: number; userData: Uint8Array }): Received;
+
+/** An address: digits (with * # a b c) behind a '+' for an international number, or alphanumeric text. */
+export interface Address {
+  text: string;
+  /** Type of number (1 international, 5 alphanumeric, ...) and numbering plan (1 E.164, ...). */
+  ton: number;
+  npi: number;
+}
+/** Text alone (its type from the text), or with the type as given. */
+export type AddressInput = string | { text: string; ton?: number; npi?: number };
+
+/** TP-SCTS, TP-DT, an absolute TP-VP: two digits a field as sent (no century guessed); zone in quarter hours east of UTC. */
+export interface TimeStamp {
+  year: number;
+  month: number;
+  day: number;
+  hour: number;
+  minute: number;
+  second: number;
+  zone: number;
+}
+
+export interface Validity {
+  format: 'relative' | 'enhanced' | 'absolute';
+  /** The period in seconds (relative and enhanced): written as the smallest relative octet that lasts as long. */
+  seconds: number;
+  /** Read: the relative octet as sent. */
+  relative: number;
+  enhanced: 'none' | 'relative' | 'seconds' | 'hms' | null;
+  singleShot: boolean;
+  extension: boolean;
+  absolute: TimeStamp | null;
+}
+/** A relative period in seconds, or a period of any format. */
+export type ValidityInput = number | { format: 'none' | Validity['format']; seconds?: number; enhanced?: Validity['enhanced'];
+  singleShot?: boolean; extension?: boolean; absolute?: TimeStamp | null };
+
+/** A TPDU, every field; members its type lacks are null (or false and 0). */
+export interface Tpdu {
+  type: 'submit' | 'deliver' | 'status-report';
+  /** The service centre in front; null where it is 00 or not there. */
+  smsc: Address | null;
+  /** TP-DA of SUBMIT, TP-OA of DELIVER, TP-RA of STATUS-REPORT. */
+  address: Address;
+  rejectDuplicates: boolean;
+  replyPath: boolean;
+  /** TP-SRR, TP-SRI or TP-SRQ. */
+  statusReport: boolean;
+  moreMessages: boolean;
+  loopPrevention: boolean;
+  /** TP-MR. */
+  mr: number;
+  pid: number;
+  /** The message class TP-DCS gives. */
+  messageClass: number | null;
+  validity: Validity | null;
+  scts: TimeStamp | null;
+  discharge: TimeStamp | null;
+  /** TP-ST as read (a reserved value as 0x63), as sent, and its group. */
+  status: number | null;
+  statusSent: number | null;
+  statusGroup: 'completed' | 'trying' | 'permanent' | 'not-trying' | null;
+  /** TP-PI's first octet, where there is one. */
+  pi: number | null;
+  /** TP-DCS, TP-UDHI, TP-UDL and TP-UD, as readPart and join take them. */
+  dcs: number;
+  udhi: boolean;
+  udl: number;
+  userData: Uint8Array;
+  /** Octets of the user-data header (its length octet included), of the service centre in front,
+   * of the TPDU (the AT+CMGS length), and after TP-UD (not read). */
+  headerLength: number;
+  smscLength: number;
+  tpduLength: number;
+  trailing: number;
+  /** The user data as readPart reads it; text null for 8-bit and compressed data. */
+  received: Omit<Received, 'text'> & { text: string | null };
+  /** A character of the text or of an alphanumeric address had no mapping and was left out. */
+  unmapped: boolean;
+}
+
+export type TpduInput = Partial<Omit<Tpdu, 'type' | 'smsc' | 'address' | 'validity' | 'received'>> & {
+  type: Tpdu['type'];
+  smsc?: AddressInput | null;
+  address?: AddressInput;
+  validity?: ValidityInput | null;
+};
+
+export interface Encoded {
+  tpdu: Uint8Array;
+  /** The same in uppercase hexadecimal, as a modem takes it. */
+  hex: string;
+  /** The TPDU's octets without the service centre in front: what AT+CMGS takes. */
+  tpduLength: number;
+}
+
+export interface SubmitOptions extends PlanOptions {
+  /** The destination, TP-DA. */
+  to: AddressInput;
+  /** The service centre in front; the modem's own (00) where not given. */
+  smsc?: AddressInput | null;
+  /** Whether the service centre goes in front, as a modem wants it (the default). */
+  withSmsc?: boolean;
+  validity?: ValidityInput | null;
+  messageClass?: number | null;
+  statusReport?: boolean;
+  rejectDuplicates?: boolean;
+  replyPath?: boolean;
+  pid?: number;
+  /** TP-MR of the first part; part k has (mr + k) modulo 256. */
+  mr?: number;
+}
+
+/** Each part of a plan as SMS-SUBMIT. */
+export function submit(text: string, options: SubmitOptions): Plan & { parts: (Part & Encoded)[] };
+/** A TPDU as it stands: SUBMIT, DELIVER or STATUS-REPORT. */
+export function encodeTpdu(tpdu: TpduInput, options?: { withSmsc?: boolean }): Encoded;
+/** Reads a TPDU: with the service centre in front unless withSmsc is false; a SUBMIT where toNetwork, else DELIVER or STATUS-REPORT. */
+export function decodeTpdu(tpdu: Uint8Array, options?: { withSmsc?: boolean; toNetwork?: boolean }): Tpdu;
+/** An address field (smsc: the service centre's, which counts octets). */
+export function encodeAddress(address: AddressInput, options?: { smsc?: boolean }): Uint8Array;
+export function decodeAddress(field: Uint8Array, options?: { smsc?: boolean }): Address & { used: number; unmapped: boolean };
+/** Uppercase hexadecimal, and back from either case: an odd length or another character is SEPTCVT_MALFORMED with its offset. */
+export function toHex(bytes: Uint8Array): string;
+export function fromHex(hex: string): Uint8Array;
+
+export interface SmppSettings {
+  /** What the SMSC takes data_coding 0 for: a septet an octet (the default), packed septets, or Latin-1 (sent as 0x03). */
+  smscAlphabet?: 'gsm' | 'gsm-packed' | 'latin1';
+  /** UCS-2 with a class (data_coding 0x18-0x1B) is sent and read: SMPP reserves these values, but many SMSCs pass them on. */
+  ucs2Class?: boolean;
+}
+
+export interface SmppOptions extends PlanOptions, SmppSettings {
+  messageClass?: number | null;
+}
+
+export interface Sar {
+  msgRefNum: number;
+  totalSegments: number;
+  segmentSeqnum: number;
+}
+
+export interface SmppPart {
+  shortMessage: Uint8Array;
+  esmClass: number;
+  dataCoding: number;
+  /** The SAR values, where they go instead of a concatenation element. */
+  sar: Sar | null;
+}
+
+/** Each part of a plan as submit_sm takes it; with sar, the SAR values instead of the header's element (the plan leaves a 16-bit element's room). */
+export function smppParts(text: string, options?: SmppOptions & { sar?: boolean }): Plan & { parts: (Part & SmppPart)[] };
+
+/** The whole text in one message_payload, no parts. */
+export function smppPayload(text: string, options?: SmppOptions): {
+  payload: Uint8Array;
+  esmClass: number;
+  dataCoding: number;
+  encoding: 'gsm7' | 'ucs2';
+  locking: number;
+  single: number;
+  lockingLanguage: Language | null;
+  singleLanguage: Language | null;
+};
+
+/** A deliver_sm's fields: short_message, or message_payload as payload. */
+export interface DeliverSm {
+  shortMessage?: Uint8Array;
+  payload?: Uint8Array;
+  esmClass?: number;
+  dataCoding?: number;
+  sar?: Sar | null;
+}
+
+export interface SmppReceived extends Omit<Received, 'text'> {
+  /** The text; null for binary data, whose octets after the header are data. */
+  text: string | null;
+  data: Uint8Array | null;
+  /** esm_class's bits 5-2: 0 a message, 4 a delivery receipt (never text to join), 8, 16, 32 acknowledgements and notifications. */
+  messageType: number;
+  replyPath: boolean;
+  alphabet: 'gsm' | 'ascii' | 'latin1' | 'ucs2' | 'octets';
+  messageClass: number | null;
+  headerLength: number;
+  /** concatenated: the header, or else the SAR values, place the message in a series; sar: the SAR values do. */
+  sar: boolean;
+  referenceBits: number;
+}
+
+export function readDeliverSm(fields: DeliverSm, settings?: SmppSettings): SmppReceived;
+
+/** A part of one sender: deliver_sm's fields, a TPDU that decodeTpdu read, or bare user data. */
+export type JoinPart = DeliverSm | Tpdu | { dcs: number; udhi: boolean | number; udl: number; userData: Uint8Array };
+
+export interface Message {
+  kind: 'joined' | 'alone' | 'incomplete' | 'conflict';
+  sar: boolean;
+  referenceBits: number;
+  reference: number;
+  total: number;
+  messageType: number;
+  /** Indices of the parts used, in sequence order (repeats left out). */
+  parts: number[];
+  /** Sequence numbers missing. */
+  missing: number[];
+  /** Pairs of parts with the same numbers and different contents. */
+  conflicts: [number, number][];
+  repeats: number;
+  /** Joined and lone messages: the text, or the octets of binary data. */
+  text: string | null;
+  data: Uint8Array | null;
+  unmapped: number;
+}
+
+/** Sorts one sender's parts into messages, in the order of their first parts. */
+export function join(parts: JoinPart[], settings?: SmppSettings): Message[];

@@ -1,6 +1,7 @@
 // septcvt for Node: how a text goes out as SMS (the encoding, the national
 // language tables, the parts with their user data), GSM 03.38 text to and
-// from Unicode, and received parts read back, through libseptcvt.
+// from Unicode, and received parts read back, through libseptcvt; whole
+// TPDUs, SMPP's fields and the joining of received parts in wire.js.
 //
 // This file checks the caller's arguments and builds the objects the caller
 // sees; the addon (src/) calls the library. Indices into a text are string
@@ -71,11 +72,12 @@ function places(flat, of) {
   return out;
 }
 
-function plan(value, opts) {
-  const t = text(value, 'plan');
-  const o = options(opts);
+// plan()'s text and options as the addon takes them; forceRef16 for the
+// callers whose concatenation needs the room of a 16-bit reference.
+function planArguments(value, o, what, forceRef16) {
+  const t = text(value, what);
   const both = mask(o.languages, 'languages');
-  const ref16 = Boolean(o.ref16);
+  const ref16 = Boolean(forceRef16 || o.ref16);
   let reference = o.reference;
   if (reference === undefined || reference === null) {
     // Receivers join the parts of a message by sender and reference, so a
@@ -89,7 +91,13 @@ function plan(value, opts) {
   const locking = both | mask(o.locking, 'locking');
   const single = both | mask(o.single, 'single');
   const replace = o.replaceLookalikes ? 1 : 0;
-  const got = native.plan(t, locking, single, replace, ref16 ? 16 : 8, reference, elements);
+  return [t, locking, single, replace, ref16 ? 16 : 8, reference, elements];
+}
+
+// The plan the addon left in the shared arrays, made of args, as plan()
+// gives it; got is what the addon's plan() returned.
+function planResult(args, got) {
+  const [t, locking, single, replace, bits, reference] = args;
   const shown = typeof got === 'string' ? got : got[0];
   const dcs = numbers[0];
   const count = numbers[3];
@@ -119,7 +127,7 @@ function plan(value, opts) {
     roomLeft: numbers[4],
     ranOut: numbers[6] < 0 ? null : numbers[6],
     reference: count > 1 ? reference : null,
-    ref16,
+    ref16: bits === 16,
     ruledOut: [],
     replaced: [],
   };
@@ -149,6 +157,11 @@ function plan(value, opts) {
   return result;
 }
 
+function plan(value, opts) {
+  const args = planArguments(value, options(opts), 'plan');
+  return planResult(args, native.plan(...args));
+}
+
 function pair(opts) {
   const o = options(opts);
   return [tableId(o.locking, 'locking'), tableId(o.single, 'single')];
@@ -172,25 +185,34 @@ function readPart(part) {
   for (const [name, v] of [['dcs', dcs], ['udl', udl]])
     if ((v | 0) !== v) throw fail(TypeError, `readPart: ${name} must be a 32-bit integer`);
   const t = native.readPart(dcs, udhi ? 1 : 0, udl, uint8(part.userData, 'readPart: userData'));
+  return { text: t, ...receivedAt(0) };
+}
+
+// What a reader of parts found, at numbers[at]: the concatenation numbers,
+// the tables and the characters left out, in this order.
+function receivedAt(at) {
+  const n = numbers;
   return {
-    text: t,
-    concatenated: numbers[0] === 1,
-    reference: numbers[1],
-    total: numbers[2],
-    sequence: numbers[3],
-    locking: numbers[4],
-    single: numbers[5],
-    lockingLanguage: languageOf(numbers[4]),
-    singleLanguage: languageOf(numbers[5]),
-    unmapped: numbers[6],
+    concatenated: n[at] === 1,
+    reference: n[at + 1],
+    total: n[at + 2],
+    sequence: n[at + 3],
+    locking: n[at + 4],
+    single: n[at + 5],
+    lockingLanguage: languageOf(n[at + 4]),
+    singleLanguage: languageOf(n[at + 5]),
+    unmapped: n[at + 6],
   };
 }
+
+const wire = require('./wire.js')({ native, fail, options, text, uint8, languageOf, receivedAt, planArguments, planResult });
 
 module.exports = {
   plan,
   toGsm,
   toUnicode,
   readPart,
+  ...wire,
   LANGUAGES,
   version: native.version,
   unicodeVersion: native.unicodeVersion,

@@ -10,6 +10,7 @@ const char *const status_names[] = {
     "SEPTCVT_OK",           "SEPTCVT_UNMAPPED",    "SEPTCVT_MALFORMED",      "SEPTCVT_NO_MARK",
     "SEPTCVT_NULL_POINTER", "SEPTCVT_NO_ROOM",     "SEPTCVT_NOT_SEPTET",     "SEPTCVT_BAD_FILL_BITS",
     "SEPTCVT_BAD_ARGUMENT", "SEPTCVT_TOO_MANY_PARTS", "SEPTCVT_BAD_USER_DATA", "SEPTCVT_NOT_TEXT",
+    "SEPTCVT_BAD_TPDU",     "SEPTCVT_UNSUPPORTED_TPDU",
 };
 
 bool set_number(napi_env env, napi_value object, const char *name, double value)
@@ -39,20 +40,55 @@ bool ok(napi_env env, napi_status status)
     return false;
 }
 
-void throw_status(napi_env env, int status, double index, double parts)
+namespace {
+
+/* An Error whose code is the status's name, with the message given. */
+napi_value make_error(napi_env env, int status, const std::string &message)
 {
     const bool known = status >= 0 && status < static_cast<int>(sizeof status_names / sizeof *status_names);
-    std::string message = septcvt_strerror(status);
-    if (index >= 0)
-        message += " at index " + std::to_string(static_cast<uint64_t>(index));
     napi_value code, text, error;
     if (!ok(env, napi_create_string_utf8(env, known ? status_names[status] : "SEPTCVT_UNKNOWN", NAPI_AUTO_LENGTH,
                                          &code)) ||
         !ok(env, napi_create_string_utf8(env, message.c_str(), message.size(), &text)) ||
         !ok(env, napi_create_error(env, code, text, &error)))
-        return;
-    if ((index >= 0 && !set_number(env, error, "offset", index)) ||
+        return nullptr;
+    return error;
+}
+
+} // namespace
+
+void throw_status(napi_env env, int status, double index, double parts)
+{
+    std::string message = septcvt_strerror(status);
+    if (index >= 0)
+        message += " at index " + std::to_string(static_cast<uint64_t>(index));
+    napi_value error = make_error(env, status, message);
+    if (error == nullptr || (index >= 0 && !set_number(env, error, "offset", index)) ||
         (parts >= 0 && !set_number(env, error, "parts", parts)))
+        return;
+    ok(env, napi_throw(env, error));
+}
+
+void throw_fault(napi_env env, int status, const septcvt_tpdu_fault &fault)
+{
+    const std::string field = septcvt_field_name(fault.field);
+    const bool found = status == SEPTCVT_BAD_TPDU || status == SEPTCVT_UNSUPPORTED_TPDU;
+    std::string message = septcvt_strerror(status);
+    if (!field.empty())
+        message += ": " + field;
+    if (found)
+        message += " " + std::to_string(fault.value);
+    /* data_coding and the SAR values are parameters of their own, at no octet. */
+    if (found && fault.field < SEPTCVT_FIELD_DATA_CODING)
+        message += " at octet " + std::to_string(fault.offset);
+    napi_value error = make_error(env, status, message), name;
+    if (error == nullptr)
+        return;
+    if (!field.empty() && (!ok(env, napi_create_string_utf8(env, field.c_str(), field.size(), &name)) ||
+                           !ok(env, napi_set_named_property(env, error, "field", name))))
+        return;
+    if (found && (!set_number(env, error, "offset", static_cast<double>(fault.offset)) ||
+                  !set_number(env, error, "value", fault.value)))
         return;
     ok(env, napi_throw(env, error));
 }
@@ -151,6 +187,24 @@ size_t append_utf8(std::u16string &out, const uint8_t *s, size_t length)
     return out.size() - before;
 }
 
+napi_value make_double(napi_env env, double value)
+{
+    napi_value v;
+    return ok(env, napi_create_double(env, value, &v)) ? v : nullptr;
+}
+
+napi_value make_array(napi_env env, std::initializer_list<napi_value> values)
+{
+    napi_value array;
+    if (!ok(env, napi_create_array_with_length(env, values.size(), &array)))
+        return nullptr;
+    uint32_t i = 0;
+    for (napi_value v : values)
+        if (v == nullptr || !ok(env, napi_set_element(env, array, i++, v)))
+            return nullptr;
+    return array;
+}
+
 bool arguments(napi_env env, napi_callback_info info, napi_value *argv, size_t n)
 {
     size_t given = n;
@@ -197,8 +251,9 @@ Napi::Object init(Napi::Env env, Napi::Object exports)
     };
     if (!ok(env, napi_define_properties(env, exports, sizeof values / sizeof *values, values)))
         return exports;
-    if (add_plan(env, exports) && add_convert(env, exports))
-        add_read(env, exports);
+    if (add_plan(env, exports) && add_convert(env, exports) && add_read(env, exports) && add_pdu(env, exports) &&
+        add_smpp(env, exports))
+        add_join(env, exports);
     return exports;
 }
 

@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,11 @@ bool ok(napi_env env, napi_status status);
 /* Throws an Error whose code is the status's name, with `offset` where
  * index is not negative and `parts` where parts is. */
 void throw_status(napi_env env, int status, double index = -1, double parts = -1);
+/* The same with the field a fault report names (its name, such as
+ * "TP-UDL"), and where a reader found the fault (SEPTCVT_BAD_TPDU,
+ * SEPTCVT_UNSUPPORTED_TPDU) the octet's offset and the field's value; a
+ * writer's fault names the argument alone. */
+void throw_fault(napi_env env, int status, const septcvt_tpdu_fault &fault);
 
 /* A JavaScript string as UCS-2 input of the library: its UTF-16 units
  * behind a mark in the host's byte order, which the library reads either
@@ -76,10 +82,47 @@ size_t append_utf8(std::u16string &out, const uint8_t *s, size_t length);
 /* The call's first n arguments (undefined where the caller gave fewer). */
 bool arguments(napi_env env, napi_callback_info info, napi_value *argv, size_t n);
 
+/* plan()'s arguments (text, lockingMask, singleMask, replace,
+ * referenceBits, reference, elements), read and planned: the plan's
+ * numbers and user data in the shared arrays, the parts in the instance,
+ * and *result what plan() returns. The wire calls that write a plan's
+ * parts start with it, their own arguments after these. False with an
+ * exception pending where it refused. */
+constexpr size_t PLAN_ARGUMENTS = 7;
+struct planned {
+    septcvt_plan_options options{};
+    septcvt_plan plan{};
+    uint32_t reference = 0;
+};
+bool run_plan(napi_env env, napi_value *argv, planned &p, napi_value *result);
+/* The same, planned only: the text in the instance and the parts there. */
+bool plan_arguments(napi_env env, napi_value *argv, planned &p);
+
+/* An array of the values, or null where a call failed. */
+napi_value make_array(napi_env env, std::initializer_list<napi_value> values);
+napi_value make_double(napi_env env, double value);
+
+/* A deliver_sm's fields as readDeliverSm and joinPartFromSmpp take them:
+ * short_message or message_payload, whether it is the payload, esm_class,
+ * data_coding, whether the SAR values go and the three, and the settings
+ * (smscAlphabet, ucs2Class). */
+constexpr size_t SMPP_ARGUMENTS = 10;
+struct smpp_fields {
+    const uint8_t *message = nullptr;
+    size_t length = 0;
+    int payload = 0, esm_class = 0, data_coding = 0;
+    septcvt_smpp_sar sar{};
+    septcvt_smpp_settings settings{};
+};
+bool read_smpp(napi_env env, napi_value *argv, smpp_fields &f);
+
 /* Each file of wrappers adds its functions to the exports. */
 bool add_function(napi_env env, napi_value exports, const char *name, napi_callback function);
 bool add_plan(napi_env env, napi_value exports);
 bool add_convert(napi_env env, napi_value exports);
 bool add_read(napi_env env, napi_value exports);
+bool add_pdu(napi_env env, napi_value exports);
+bool add_smpp(napi_env env, napi_value exports);
+bool add_join(napi_env env, napi_value exports);
 
 #endif

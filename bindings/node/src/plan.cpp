@@ -79,24 +79,23 @@ napi_value replaced(napi_env env, const std::vector<char16_t> &text, const septc
     return make_numbers(env, flat);
 }
 
-napi_value plan(napi_env env, napi_callback_info info)
+} // namespace
+
+bool plan_arguments(napi_env env, napi_value *argv, planned &pl)
 {
-    napi_value argv[7];
-    if (!arguments(env, info, argv, 7))
-        return nullptr;
     instance &in = instance_of(env);
     int32_t locking = 0, single = 0, replace = 0, bits = 0;
-    uint32_t reference = 0;
     bool has_elements = false;
-    septcvt_plan_options options{};
+    septcvt_plan_options &options = pl.options;
+    options = septcvt_plan_options{};
     if (!read_text(env, argv[0], in.text) || !read_int(env, argv[1], &locking) || !read_int(env, argv[2], &single) ||
-        !read_int(env, argv[3], &replace) || !read_int(env, argv[4], &bits) || !read_uint(env, argv[5], &reference) ||
+        !read_int(env, argv[3], &replace) || !read_int(env, argv[4], &bits) || !read_uint(env, argv[5], &pl.reference) ||
         !plain_option(env, argv[6], &has_elements) ||
         (has_elements && !read_bytes(env, argv[6], &options.elements, &options.elements_len)))
-        return nullptr;
+        return false;
     if (locking < 0 || locking > 0xFFFF || single < 0 || single > 0xFFFF) {
         throw_status(env, SEPTCVT_BAD_ARGUMENT);
-        return nullptr;
+        return false;
     }
     options.locking_languages = static_cast<uint16_t>(locking);
     options.single_languages = static_cast<uint16_t>(single);
@@ -105,14 +104,27 @@ napi_value plan(napi_env env, napi_callback_info info)
 
     const void *text = in.text.data();
     const size_t bytes = text_bytes(in.text);
-    septcvt_plan p;
+    septcvt_plan &p = pl.plan;
     uint64_t error = SEPTCVT_NO_OFFSET;
-    int status = septcvt_plan_text(SEPTCVT_UCS2, text, bytes, &options, &p, in.parts.data(), in.parts.size(), &error);
+    const int status = septcvt_plan_text(SEPTCVT_UCS2, text, bytes, &options, &p, in.parts.data(), in.parts.size(),
+                                         &error);
     if (status != SEPTCVT_OK) {
         throw_status(env, status, error == SEPTCVT_NO_OFFSET ? -1 : text_index(error),
                      status == SEPTCVT_TOO_MANY_PARTS ? static_cast<double>(p.parts) : -1);
-        return nullptr;
+        return false;
     }
+    return true;
+}
+
+bool run_plan(napi_env env, napi_value *argv, planned &pl, napi_value *result)
+{
+    if (!plan_arguments(env, argv, pl))
+        return false;
+    instance &in = instance_of(env);
+    const septcvt_plan &p = pl.plan;
+    const septcvt_plan_options &options = pl.options;
+    const void *text = in.text.data();
+    const size_t bytes = text_bytes(in.text);
     double *n = in.numbers;
     n[0] = p.dcs;
     n[1] = p.locking;
@@ -125,7 +137,7 @@ napi_value plan(napi_env env, napi_callback_info info)
     in.shown.clear();
     for (size_t k = 0; k < p.parts; ++k) {
         septcvt_user_data ud;
-        status = septcvt_part_user_data(text, bytes, &options, &p, in.parts.data(), k, reference, &ud);
+        int status = septcvt_part_user_data(text, bytes, &options, &p, in.parts.data(), k, pl.reference, &ud);
         septcvt_received back;
         if (status == SEPTCVT_OK)
             status = septcvt_read_part(ud.dcs, ud.udhi, ud.udl, ud.ud, ud.length, &back);
@@ -133,7 +145,7 @@ napi_value plan(napi_env env, napi_callback_info info)
          * is here; the plan never makes such parts. */
         if (status != SEPTCVT_OK && status != SEPTCVT_UNMAPPED) {
             throw_status(env, status);
-            return nullptr;
+            return false;
         }
         double *part = n + HEAD_NUMBERS + PART_NUMBERS * k;
         part[0] = text_index(in.parts[k].begin);
@@ -147,12 +159,23 @@ napi_value plan(napi_env env, napi_callback_info info)
     }
     napi_value shown;
     if (!ok(env, napi_create_string_utf16(env, in.shown.data(), in.shown.size(), &shown)))
-        return nullptr;
-    if (p.replaced == 0)
-        return shown;
-    napi_value list = replaced(env, in.text, p), result;
-    if (list == nullptr || !ok(env, napi_create_array_with_length(env, 2, &result)) ||
-        !ok(env, napi_set_element(env, result, 0, shown)) || !ok(env, napi_set_element(env, result, 1, list)))
+        return false;
+    if (p.replaced == 0) {
+        *result = shown;
+        return true;
+    }
+    napi_value list = replaced(env, in.text, p);
+    *result = list == nullptr ? nullptr : make_array(env, {shown, list});
+    return *result != nullptr;
+}
+
+namespace {
+
+napi_value plan(napi_env env, napi_callback_info info)
+{
+    napi_value argv[PLAN_ARGUMENTS], result;
+    planned p;
+    if (!arguments(env, info, argv, PLAN_ARGUMENTS) || !run_plan(env, argv, p, &result))
         return nullptr;
     return result;
 }
