@@ -90,6 +90,30 @@ TEST(Smpp, PartsOfWorkedExamples)
     }
 }
 
+/* message_payload: the whole text, also one too long for SMS parts, in the
+ * room it asks for; packed septets need one octet a septet, and one more,
+ * before they are packed in place. */
+TEST(Smpp, Payload)
+{
+    const std::string text = times("a", 40000, "") + "\u20ac";
+    septcvt_plan plan;
+    ASSERT_EQ(septcvt_plan_text(SEPTCVT_UTF8, text.data(), text.size(), nullptr, &plan, nullptr, 0, nullptr), SEPTCVT_TOO_MANY_PARTS);
+    const septcvt_smpp_settings packed{SEPTCVT_SMSC_GSM_PACKED, 0};
+    for (const septcvt_smpp_settings *settings : {static_cast<const septcvt_smpp_settings *>(nullptr), &packed}) {
+        size_t room = 0, len = 0;
+        int esm = -1, dc = -1;
+        EXPECT_EQ(septcvt_smpp_payload(text.data(), text.size(), nullptr, &plan, -1, settings, nullptr, 0, &room, &esm, &dc), SEPTCVT_NO_ROOM);
+        EXPECT_EQ(room, settings != nullptr ? 40003u : 40002u);
+        std::vector<uint8_t> payload(room);
+        ASSERT_EQ(septcvt_smpp_payload(text.data(), text.size(), nullptr, &plan, -1, settings, payload.data(), room, &len, &esm, &dc), SEPTCVT_OK);
+        EXPECT_EQ(std::make_tuple(len, esm, dc), std::make_tuple(settings != nullptr ? septcvt_packed_size(40002, 0) : 40002u, 0, 0));
+        septcvt_smpp_received r;
+        std::vector<uint8_t> back(40100);
+        EXPECT_EQ(septcvt_smpp_read(payload.data(), len, 1, esm, dc, nullptr, settings, &r, back.data(), back.size(), nullptr), SEPTCVT_OK);
+        EXPECT_EQ(std::string(reinterpret_cast<char *>(back.data()), r.text_len), text);
+    }
+}
+
 /* A deliver_sm's fields read: data_coding 0 under each setting, the other
  * alphabets, a receipt, and what is refused, with its fault. */
 TEST(Smpp, ReadingDeliverSm)

@@ -808,9 +808,15 @@ SEPTCVT_API int septcvt_smpp_part(const void *text, size_t text_len, const septc
  * and pair (its language elements and the caller's elements in a header,
  * with UDHI in *esm_class), into payload[0..payload_size): *payload_len
  * its octets, *esm_class and *data_coding as septcvt_smpp_part gives them.
- * SEPTCVT_NO_ROOM with *payload_len the octets needed (more than
- * SEPTCVT_PAYLOAD_OCTETS is SEPTCVT_TOO_MANY_PARTS: no message_payload
- * holds it). */
+ * The plan may be of a text too long for SMS parts, as septcvt_plan_text
+ * gives it with SEPTCVT_TOO_MANY_PARTS: its parts are not looked at.
+ * SEPTCVT_NO_ROOM with *payload_len the room it needs: the header and the
+ * text a septet, an octet or a UTF-16 unit at a time, and for packed
+ * septets, which are packed in place, one octet more (what is written may
+ * be shorter: packed septets, or Latin-1 of escape pairs). A text whose
+ * header and septets or octets are more than SEPTCVT_PAYLOAD_OCTETS is
+ * SEPTCVT_TOO_MANY_PARTS: no message_payload holds it. Latin-1 that a
+ * character lacks is SEPTCVT_UNMAPPED, nothing written. */
 SEPTCVT_API int septcvt_smpp_payload(const void *text, size_t text_len, const septcvt_plan_options *options,
                                      const septcvt_plan *plan, int message_class,
                                      const septcvt_smpp_settings *settings, uint8_t *payload, size_t payload_size,

@@ -84,7 +84,7 @@ constexpr size_t unit_room(size_t h)
  * inside the bytes) and none is one the library writes. */
 bool elements_hold(const septcvt_plan_options &options);
 
-/* A plan's fields are in range: its encoding, language ids, parts, form. */
+/* A plan's fields are in range: its encoding, language ids and form. */
 bool plan_holds(const septcvt_plan &plan);
 
 /* The header of part k of plan (its length octet first) into

@@ -47,8 +47,7 @@ static bool character_starts_at(const text_reader &r, size_t at)
 bool plan_holds(const septcvt_plan &plan)
 {
     return (plan.dcs == SEPTCVT_DCS_7BIT || plan.dcs == SEPTCVT_DCS_UCS2) && plan.locking >= 0 && plan.locking < LANGUAGES &&
-           plan.single >= 0 && plan.single < LANGUAGES && plan.parts <= SEPTCVT_MOST_PARTS &&
-           (plan.form == SEPTCVT_UTF8 || plan.form == SEPTCVT_UCS2);
+           plan.single >= 0 && plan.single < LANGUAGES && (plan.form == SEPTCVT_UTF8 || plan.form == SEPTCVT_UCS2);
 }
 
 size_t write_header(const septcvt_plan &plan, const septcvt_plan_options &o, size_t k, unsigned reference,
@@ -130,7 +129,7 @@ int septcvt_part_user_data(const void *text, size_t text_len, const septcvt_plan
         return SEPTCVT_NULL_POINTER;
     const septcvt_plan_options o = options != nullptr ? *options : septcvt_plan_options{};
     if (k >= plan->parts || !plan_holds(*plan) || reference > (plan->reference_bits == 16 ? 0xFFFFu : 0xFFu) ||
-        parts[k].begin > parts[k].end || parts[k].end > text_len || !elements_hold(o))
+        plan->parts > SEPTCVT_MOST_PARTS || parts[k].begin > parts[k].end || parts[k].end > text_len || !elements_hold(o))
         return SEPTCVT_BAD_ARGUMENT;
     text_reader r;
     if (reader_start(r, plan->form, text, text_len) != SEPTCVT_OK)
