@@ -278,6 +278,23 @@ TEST(Plan, UserDataOfAPart)
         EXPECT_EQ(std::make_pair(ud.udl, ud.length), std::make_pair(c.udl, c.length));
         EXPECT_EQ(hex(ud.ud, std::min<size_t>(ud.length, 7)) + " / " + hex(ud.ud + ud.length - 1, 1), c.octets);
     }
+    /* Elements the plan was not made of, longer than any header: refused
+     * before a header is written into a part's room, or past it. */
+    for (size_t size : {139u, 250u}) {
+        const std::string big = element(size);
+        const septcvt_plan_options o{0, 0, 0, 0, reinterpret_cast<const uint8_t *>(big.data()), big.size()};
+        septcvt_plan plan;
+        septcvt_part part;
+        ASSERT_EQ(septcvt_plan_text(SEPTCVT_UTF8, "abc", 3, nullptr, &plan, &part, 1, nullptr), SEPTCVT_OK);
+        septcvt_user_data ud;
+        memset(&ud, 0xA5, sizeof ud);
+        EXPECT_EQ(septcvt_part_user_data("abc", 3, &o, &plan, &part, 0, 0, &ud), BAD);
+        EXPECT_EQ(std::string(reinterpret_cast<char *>(&ud), sizeof ud), std::string(sizeof ud, '\xa5'));
+        uint8_t payload[400];
+        size_t len = 0;
+        int esm = -1, dc = -1;
+        EXPECT_EQ(septcvt_smpp_payload("abc", 3, &o, &plan, -1, nullptr, payload, sizeof payload, &len, &esm, &dc), BAD);
+    }
 }
 
 /* What one character of the input becomes, its units in an encoding (0

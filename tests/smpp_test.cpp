@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -250,6 +251,7 @@ TEST(Join, WorkedExamples)
         {"nor a SAR reference a header's of 16 bits", {first16, sar2}, {"incomplete 16:5/2 parts 0 missing 2", "incomplete SAR:5/2 parts 1 missing 1"}},
         {"a repeat is dropped", {second8, first8, second8}, {"joined 8:5/2 parts 1,0 repeats 1 'AB'"}},
         {"a conflict is never joined", {first8, second8, other8, second8}, {"conflict 8:5/2 parts 0,1 pairs 1,2 repeats 1"}},
+        {"a repeat is in no pair", {first8, second8, second8, other8}, {"conflict 8:5/2 parts 0,1 pairs 1,3 repeats 1"}},
         /* the Turkish single table's 63 is ç, the default extension has none */
         {"an escape takes the code after it through its own part's tables", {smpp_part("08 00 03 03 02 01 24 01 01 41 1B"),
          smpp_part("05 00 03 03 02 02 63 42")}, {"joined 8:3/2 parts 0,1 'A\u00e7B'"}},
@@ -267,6 +269,28 @@ TEST(Join, WorkedExamples)
     const septcvt_join_part parts[] = {first8, second8};
     EXPECT_EQ(septcvt_join(parts, 2, &room), SEPTCVT_NO_ROOM);
     EXPECT_EQ(std::make_tuple(room.messages_count, room.indices_count, room.text_len), std::make_tuple(size_t{1}, size_t{2}, size_t{2}));
+    /* Parts kept as bytes and handed back forged: refused, nothing written. */
+    const std::function<void(septcvt_join_part &)> forgeries[] = {
+        [](septcvt_join_part &p) { p.total = 256; }, [](septcvt_join_part &p) { p.total = 0, p.sequence = 0; },
+        [](septcvt_join_part &p) { p.sequence = 3; }, [](septcvt_join_part &p) { p.sequence = 0; },
+        [](septcvt_join_part &p) { p.reference_bits = 0; }, [](septcvt_join_part &p) { p.reference = 0x10000; },
+        [](septcvt_join_part &p) { p.units_kind = 3; }, [](septcvt_join_part &p) { p.units_kind = -1; },
+        [](septcvt_join_part &p) { p.length = sizeof p.units + 1; }, [](septcvt_join_part &p) { p.single = -1; },
+    };
+    for (const auto &forge : forgeries) {
+        septcvt_join_part forged[] = {first8, second8};
+        forge(forged[1]);
+        septcvt_join_room whole{m, 1, 7, indices, 1, 7, text, 1, 7};
+        EXPECT_EQ(septcvt_join(forged, 2, &whole), SEPTCVT_BAD_ARGUMENT);
+        EXPECT_EQ(std::make_tuple(whole.messages_count, whole.indices_count, whole.text_len), std::make_tuple(size_t{7}, size_t{7}, size_t{7}));
+    }
+    /* More repeats than the joiner remembers: those past them are still
+     * known for repeats, and only the part that differs is in conflict. */
+    std::vector<septcvt_join_part> flood(4104, second8);
+    flood[0] = first8, flood[4099] = other8;
+    const std::string tail = "pairs 1,4099 repeats 4101";
+    const std::string got = joined(flood).at(0);
+    EXPECT_EQ(got.substr(got.size() - tail.size()), tail);
 }
 
 /* Random planned texts sent as SMPP parts (a header or SAR, a septet an

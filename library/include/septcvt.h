@@ -952,7 +952,11 @@ typedef struct septcvt_join_room {
  * the part it stands in), UTF-16 units across parts before they are read.
  * With too little room in any array, SEPTCVT_NO_ROOM with the counts
  * needed in *room, and nothing else written; SEPTCVT_UNMAPPED where
- * characters had no mapping. */
+ * characters had no mapping. A part that none of the calls above makes (a
+ * total above SEPTCVT_MOST_PARTS, a sequence number outside 1 to its
+ * total, a reference of another size than 8 or 16 bits, an unknown kind of
+ * units, a length past its units, a negative table id) is
+ * SEPTCVT_BAD_ARGUMENT, and nothing is written. */
 SEPTCVT_API int septcvt_join(const septcvt_join_part *parts, size_t count, septcvt_join_room *room);
 
 #ifdef __cplusplus

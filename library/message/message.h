@@ -90,7 +90,8 @@ bool plan_holds(const septcvt_plan &plan);
 /* The header of part k of plan (its length octet first) into
  * h[0..SEPTCVT_USER_DATA_OCTETS) as septcvt_part_user_data writes it, the
  * concatenation element left out where `concatenation` is false; its
- * octets, 0 where it has no element. */
+ * octets, 0 where it has no element. A header of SEPTCVT_USER_DATA_OCTETS
+ * or more (elements the plan was not made of) is counted, not written. */
 size_t write_header(const septcvt_plan &plan, const septcvt_plan_options &o, size_t k, unsigned reference,
                     bool concatenation, uint8_t *h);
 

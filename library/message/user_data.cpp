@@ -61,6 +61,10 @@ size_t write_header(const septcvt_plan &plan, const septcvt_plan_options &o, siz
                             LANGUAGE_OCTETS * (single_shift + locking_shift);
     if (elements == 0)
         return 0;
+    /* Elements a plan was not made of may be longer than any header; they
+     * are measured, never written past the user data. */
+    if (header_octets(elements) >= SEPTCVT_USER_DATA_OCTETS)
+        return header_octets(elements);
     uint8_t *at = h + 1;
     if (concatenation) {
         const uint8_t total = static_cast<uint8_t>(plan.parts), sequence = static_cast<uint8_t>(k + 1);

@@ -13,6 +13,21 @@
 namespace {
 
 constexpr size_t NONE = SIZE_MAX;
+constexpr size_t REMEMBERED = 4096; /* parts of a message whose repeats are remembered: a bit each */
+
+/* A part as the calls that make parts make it: a caller that keeps parts
+ * as bytes (a store, a binding) may hand back anything, and a total or
+ * a length past what a part holds would make the joiner walk or read
+ * past its bounds. */
+bool part_holds(const septcvt_join_part &p)
+{
+    if (p.units_kind < SEPTCVT_UNITS_SEPTETS || p.units_kind > SEPTCVT_UNITS_OCTETS || p.length > sizeof p.units ||
+        p.locking < 0 || p.single < 0)
+        return false;
+    return p.concatenated == 0 || ((p.reference_bits == 8 || p.reference_bits == 16) && p.reference <= 0xFFFF &&
+                                   p.total >= 1 && p.total <= SEPTCVT_MOST_PARTS && p.sequence >= 1 &&
+                                   p.sequence <= p.total);
+}
 
 bool joinable(const septcvt_join_part &p)
 {
@@ -156,16 +171,27 @@ void message_of(const septcvt_join_part *parts, size_t count, size_t first, writ
             if (part_with(parts, first, count, seq) == NONE)
                 w.index(seq), ++m.missing_count;
         m.pairs_at = w.indices;
+        /* Which parts repeat one before them, remembered for the first
+         * REMEMBERED parts from `first`, so that a sender's flood of
+         * differing parts with one number costs a pass over the parts for
+         * each, not a pass for each pair; past them it is worked out again. */
+        uint64_t repeated[REMEMBERED / 64] = {};
+        const auto is_repeat = [&](size_t k) {
+            return k - first < REMEMBERED ? (repeated[(k - first) / 64] >> ((k - first) % 64) & 1) != 0
+                                          : repeats(parts, first, k);
+        };
         for (size_t j = first; j < count; ++j) {
             if (!same_message(p, parts[j]))
                 continue;
             if (repeats(parts, first, j)) {
+                if (j - first < REMEMBERED)
+                    repeated[(j - first) / 64] |= uint64_t{1} << ((j - first) % 64);
                 ++m.repeats;
                 continue;
             }
             /* Not a repeat: it differs from every earlier part with its number. */
             for (size_t k = first; k < j; ++k)
-                if (same_message(p, parts[k]) && parts[k].sequence == parts[j].sequence && !repeats(parts, first, k))
+                if (same_message(p, parts[k]) && parts[k].sequence == parts[j].sequence && !is_repeat(k))
                     w.index(k), w.index(j), ++m.pairs_count;
         }
         m.kind = m.pairs_count > 0 ? SEPTCVT_CONFLICT : m.missing_count > 0 ? SEPTCVT_INCOMPLETE : SEPTCVT_JOINED;
@@ -196,6 +222,9 @@ int septcvt_join(const septcvt_join_part *parts, size_t count, septcvt_join_room
     if (room == nullptr || (parts == nullptr && count > 0) || (room->messages == nullptr && room->max_messages > 0) ||
         (room->indices == nullptr && room->max_indices > 0) || (room->text == nullptr && room->text_size > 0))
         return SEPTCVT_NULL_POINTER;
+    for (size_t i = 0; i < count; ++i)
+        if (!part_holds(parts[i]))
+            return SEPTCVT_BAD_ARGUMENT;
     uint64_t unmapped = 0;
     for (int pass = 0; pass < 2; ++pass) {
         writer w{*room, pass == 1};

@@ -144,6 +144,8 @@ int septcvt_smpp_payload(const void *text, size_t text_len, const septcvt_plan_o
     const text_reader start = r;
     uint8_t header[SEPTCVT_USER_DATA_OCTETS];
     const size_t h = write_header(*plan, o, 0, 0, false, header);
+    if (h >= SEPTCVT_USER_DATA_OCTETS)
+        return SEPTCVT_BAD_ARGUMENT; /* no plan leaves such a header */
     /* Counted first: the text a septet (or octet) a byte behind the header,
      * and for packed septets one more, since they are packed in place. */
     size_t n = 0;
