@@ -28,7 +28,8 @@ option_result take(int id, const char *, void *into)
 /* A PDU of the input: where it stands, and what its modem line said. */
 struct pdu_line {
     std::string where, hex;
-    long length = -1; /* the <length> of +CMGL, +CMT or +CMGR: the TPDU's octets; -1 for a bare line */
+    long length = -1; /* the <length> of +CMGL, +CMT or +CMGR: the TPDU's octets; -1 for a bare line,
+                       * -2 where the line gave none that can be right */
 };
 
 /* A modem's line that announces a PDU on the next: its <length>, the last
@@ -48,7 +49,7 @@ bool announcement(const std::string &line, long &length, bool &stored)
             const std::string digits = begin == std::string::npos ? "" : item.substr(begin);
             return !digits.empty() && digits.size() <= 3 && digits.find_first_not_of("0123456789") == std::string::npos
                        ? std::stol(digits)
-                       : -1L;
+                       : -2L;
         };
         length = number(items.back());
         stored = l.stat_field >= 0 && static_cast<size_t>(l.stat_field) < items.size() &&
@@ -229,6 +230,10 @@ int join(int argc, char **argv)
          * the service centre's address in front. */
         int got = parse_hex(p.hex, octets, why) ? SEPTCVT_OK : -1;
         const bool with_sc = p.length >= 0 ? octets.size() > static_cast<size_t>(p.length) : !no_smsc;
+        if (p.length == -2) {
+            why = "the line before gives no <length> of 0-999 octets";
+            got = -1;
+        }
         if (got == SEPTCVT_OK && p.length >= 0 && octets.size() < static_cast<size_t>(p.length)) {
             why = "the line before says " + std::to_string(p.length) + " octets, and the PDU has " +
                   std::to_string(octets.size());
