@@ -209,12 +209,15 @@ int join(int argc, char **argv)
         return EXIT_USAGE;
     std::vector<pdu_line> pdus;
     size_t stored = 0;
-    for (const source &s : sources) {
+    for (source s : sources) {
         std::string all, why;
         if (read_source(s, all, why) != EXIT_DONE) {
             problem("%s", why.c_str());
             return EXIT_IO;
         }
+        /* Parts are named by their lines: a lone input needs no name. */
+        if (sources.size() == 1)
+            s.label.clear();
         pdu_lines(s, all, pdus, stored);
     }
     std::vector<sender> senders;
