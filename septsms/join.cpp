@@ -119,7 +119,7 @@ int join_sender(const sender &s, const std::vector<pdu_line> &pdus, bool as_json
     septcvt_join_room room{};
     std::vector<septcvt_message> messages(s.parts.size());
     std::vector<size_t> indices(4 * s.parts.size() + 16);
-    std::vector<uint8_t> text(1024);
+    std::vector<uint8_t> text(256); /* grown where the joiner asks for more */
     int status;
     do {
         messages.resize(std::max(room.messages_count, messages.size()));

@@ -160,15 +160,14 @@ int smpp_payload(const plan_request &r, const std::string &text, const planned &
                  const septcvt_smpp_settings &settings, std::vector<uint8_t> &payload, int &esm_class,
                  int &data_coding)
 {
-    /* The first call says the room the payload needs. */
+    /* A call with too little room says the room the payload needs. */
     size_t n = 0;
-    int status = septcvt_smpp_payload(text.data(), text.size(), &r.options, &p.plan, -1, &settings, nullptr, 0, &n,
-                                      &esm_class, &data_coding);
-    if (status == SEPTCVT_NO_ROOM) {
+    int status;
+    payload.clear();
+    while ((status = septcvt_smpp_payload(text.data(), text.size(), &r.options, &p.plan, -1, &settings,
+                                          payload.data(), payload.size(), &n, &esm_class, &data_coding)) ==
+           SEPTCVT_NO_ROOM)
         payload.resize(n);
-        status = septcvt_smpp_payload(text.data(), text.size(), &r.options, &p.plan, -1, &settings, payload.data(),
-                                      payload.size(), &n, &esm_class, &data_coding);
-    }
     payload.resize(status == SEPTCVT_OK ? n : 0);
     return status;
 }

@@ -339,13 +339,13 @@ std::string hex_of(const uint8_t *p, size_t n)
 
 /* A SUBMIT as the receiver's modem gives it: the same user data in a
  * DELIVER from the sender, behind a service centre. */
-std::string delivered(const std::string &submit_hex)
+std::string delivered(const std::string &submit_hex, const char *from = "+31641600986")
 {
     const std::vector<uint8_t> in = octets(submit_hex);
     septcvt_tpdu t;
     EXPECT_EQ(septcvt_tpdu_decode(in.data(), in.size(), 1, SEPTCVT_TO_NETWORK, &t, nullptr), SEPTCVT_OK) << submit_hex;
     t.type = SEPTCVT_DELIVER;
-    strcpy(t.address.text, "+31641600986");
+    strcpy(t.address.text, from);
     t.address.explicit_type = 0;
     strcpy(t.sc.text, "+31624000000");
     t.sc.explicit_type = 0;
@@ -451,6 +451,21 @@ TEST(Septsms, JoinSortsAndTellsWhatIsMissing)
     EXPECT_EQ(r.out, "from +31641600986: conflict, reference 5 (8-bit), 2 parts\n  parts: line 1, line 3\n  in conflict: line 3 and line 4\n"
                      "from +31641600986: incomplete, reference 5 (16-bit), 2 parts\n  parts: line 2\n  missing: 1\n"
                      "from +31641600986: alone, no series\n  parts: line 6\n  text: \"hi\"\n");
+    /* Two senders with the same reference, each joined alone; a message
+     * incomplete by itself is status 1. */
+    const std::string c0 = delivered(json::parse(run("septsms submit --json --to 1 --reference 5 <in", std::string(200, 'y')).out)["parts"][0]["tpdu"], "+4930123");
+    const Ran two = run("septsms join --json <in", a[0] + "\n" + c0 + "\n" + a[1] + "\n");
+    EXPECT_EQ(two.status, 1);
+    EXPECT_EQ(two.err, "septsms: join: from +4930123: reference 5 (8-bit), 2 parts: part 2 missing\n");
+    std::vector<json> messages;
+    std::istringstream lines(two.out);
+    for (std::string line; std::getline(lines, line);)
+        messages.push_back(json::parse(line));
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ((std::array<json, 3>{messages[0]["kind"], messages[0]["address"]["text"], messages[0]["text"]}),
+              (std::array<json, 3>{"joined", "+31641600986", std::string(200, 'x')}));
+    EXPECT_EQ((std::array<json, 3>{messages[1]["kind"], messages[1]["address"]["text"], messages[1]["missing"]}),
+              (std::array<json, 3>{"incomplete", "+4930123", json::array({2})}));
     /* Without the service centre, as --no-smsc says, or as a modem's
      * <length> shows. */
     const std::string bare = alone.substr(16);
@@ -492,7 +507,11 @@ TEST(Septsms, DecodeNamesEveryField)
     const json a = json::parse(run("septsms submit --json --to 1 --validity 2026-12-31T18:30:15-05:00 --text x | "
                                    "sed 's/.*\"tpdu\":\"\\([0-9A-F]*\\)\".*/\\1/' | septsms decode --json --to-network").out);
     EXPECT_EQ(a["validity"], json::parse(R"({"format":"absolute","absolute":{"year":26,"month":12,"day":31,"hour":18,"minute":30,"second":15,"zone":-20}})"));
-    /* A part's user data, 8-bit; a deliver_sm in UCS-2 and a receipt. */
+    EXPECT_EQ(run("septsms decode '" + deliver + "' | grep SCTS").out, "TP-SCTS: 12-03-08 14:51:59 -05:00\n");
+    EXPECT_EQ(run("septsms decode --no-smsc '" + deliver.substr(16) + "' | head -2").out, "type: SMS-DELIVER\nTP-OA: +4915123456789\n");
+    /* A part's user data, 7-bit without a header and 8-bit with one; a
+     * deliver_sm in UCS-2 and a receipt. */
+    EXPECT_EQ(json::parse(run("septsms decode --json --user-data --dcs 0 --udl 2 C834").out)["text"], "Hi");
     const json u = json::parse(run("septsms decode --json --user-data --dcs 4 --udhi 1 --udl 7 0500032A0202FF").out);
     EXPECT_EQ((std::array<json, 5>{u["text"], u["reference"], u["total"], u["sequence"], u["dcs"]}), (std::array<json, 5>{nullptr, 42, 2, 2, 4}));
     const json m = json::parse(run("septsms decode --json --smpp --data-coding 8 --esm-class 0x40 '050003 2A0201 D83DDE00'").out);
@@ -514,7 +533,8 @@ TEST(Septsms, SmppFieldsReadBack)
     };
     for (const auto &c : cases) {
         const std::string in = strstr(c.options, "latin1") ? std::string(170, 'a') + "\xC3\xA9" : text;
-        const Ran r = run(std::string("septsms smpp --json --reference 300 --ref16 ") + c.options + " <in", in);
+        /* SAR's reference is 16 bits without --ref16. */
+        const Ran r = run(std::string("septsms smpp --json --reference 300 ") + (strstr(c.options, "--sar") ? "" : "--ref16 ") + c.options + " <in", in);
         ASSERT_EQ(r.status, 0) << c.options << r.err;
         const json o = json::parse(r.out);
         const json parts = o.contains("parts") ? o["parts"] : json::array({o});
@@ -538,6 +558,9 @@ TEST(Septsms, SmppFieldsReadBack)
         }
         EXPECT_EQ(back, in) << c.options;
     }
+    /* A payload takes a text longer than 255 parts. */
+    const json payload = json::parse(run("septsms smpp --json --payload <in", std::string(153 * 256, 'a')).out);
+    EXPECT_EQ(payload["message_payload"].get<std::string>().size(), 2u * 153 * 256);
 }
 
 /* Every usage error and refused input of the wire's commands, with its
