@@ -125,30 +125,10 @@ struct fields {
     void add(const std::string &label, const char *key, int value) { add(label, key, value, std::to_string(value)); }
 };
 
-std::string quote_text(const uint8_t *text, size_t n)
-{
-    std::string out = "\"";
-    for (size_t i = 0; i < n; ++i) {
-        const char c = static_cast<char>(text[i]);
-        out += c == '"' || c == '\\' ? std::string("\\") + c
-               : c == '\n'           ? std::string("\\n")
-               : c == '\r'           ? std::string("\\r")
-               : text[i] < 0x20 || text[i] == 0x7F ? "\\x" + to_hex(&text[i], 1)
-                                                    : std::string(1, c);
-    }
-    return out + "\"";
-}
-
 std::string hex_byte(int value)
 {
     const auto v = static_cast<uint8_t>(value);
     return "0x" + to_hex(&v, 1);
-}
-
-json language_or_null(int id)
-{
-    const char *code = language_code(id);
-    return code != nullptr ? json(code) : json(nullptr);
 }
 
 std::string language_shown(int id, const char *none)
@@ -169,8 +149,8 @@ void add_part(fields &f, int concatenated, unsigned reference, unsigned total, u
     f.object["total"] = total;
     f.object["sequence"] = sequence;
     if (locking != 0 || single != 0) {
-        f.add("locking shift table", "locking", language_or_null(locking), language_shown(locking, "default alphabet"));
-        f.add("single shift table", "single", language_or_null(single), language_shown(single, "default extension"));
+        f.add("locking shift table", "locking", language_json(locking), language_shown(locking, "default alphabet"));
+        f.add("single shift table", "single", language_json(single), language_shown(single, "default extension"));
     } else {
         f.object["locking"] = nullptr;
         f.object["single"] = nullptr;
@@ -179,8 +159,9 @@ void add_part(fields &f, int concatenated, unsigned reference, unsigned total, u
         f.add("unmapped", "unmapped", unmapped, std::to_string(unmapped) + " characters without a mapping, left out");
     else
         f.object["unmapped"] = 0;
+    const std::string t(reinterpret_cast<const char *>(octets), n);
     if (text)
-        f.add("text", "text", std::string(reinterpret_cast<const char *>(octets), n), quote_text(octets, n));
+        f.add("text", "text", t, quote(t));
     else
         f.add("8-bit data", "text", nullptr, to_hex(octets, n, " "));
 }
@@ -463,14 +444,13 @@ extern const command decode_command = {
     "  --to-network         a TPDU that went to the network: a SUBMIT the modem\n"
     "                       stored, not a DELIVER or STATUS-REPORT received\n"
     "  --user-data          the hexadecimal is a part's TP-UD alone, with:\n"
-    "  --dcs N              its TP-DCS\n"
+    "  --dcs N              its TP-DCS (N here and below: decimal, or 0x and hex)\n"
     "  --udhi 0|1           its TP-UDHI (default 0)\n"
     "  --udl N              its TP-UDL\n"
     "  --smpp               the hexadecimal is a deliver_sm's short_message, with:\n"
     "  --data-coding N      its data_coding\n"
     "  --esm-class N        its esm_class (default 0)\n"
-    "  --payload            message_payload rather than short_message\n" SMPP_SETTINGS_HELP
-    "                       N: decimal, or 0x and hexadecimal\n",
+    "  --payload            message_payload rather than short_message\n" SMPP_SETTINGS_HELP,
     false,
     decode,
 };

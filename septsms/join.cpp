@@ -6,6 +6,7 @@
 #include "hex.h"
 #include "io.h"
 #include "json_lines.h"
+#include "plan_report.h"
 #include "wire_text.h"
 
 namespace {
@@ -104,14 +105,6 @@ const char *kind_name(int kind)
 {
     static const char *const KINDS[] = {"joined", "alone", "incomplete", "conflict"};
     return KINDS[kind & 3];
-}
-
-std::string quote(const std::string &text)
-{
-    std::string out = "\"";
-    for (const char c : text)
-        out += c == '"' || c == '\\' ? std::string("\\") + c : c == '\n' ? std::string("\\n") : std::string(1, c);
-    return out + "\"";
 }
 
 int join_sender(const sender &s, const std::vector<pdu_line> &pdus, bool as_json, std::string &out)

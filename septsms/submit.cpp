@@ -5,7 +5,7 @@
 #include "hex.h"
 #include "io.h"
 #include "json_lines.h"
-#include "languages.h"
+#include "plan_options.h"
 #include "planning.h"
 #include "wire_text.h"
 
@@ -22,17 +22,6 @@ const option SUBMIT_OPTIONS[] = {
     {"mr", required_argument, nullptr, MR},
     {nullptr, 0, nullptr, 0},
 };
-
-/* Digits only, up to most. */
-bool number(const char *arg, unsigned long most, unsigned long &value)
-{
-    value = 0;
-    for (const char *p = arg; *p != '\0'; ++p) {
-        if (*p < '0' || *p > '9' || (value = value * 10 + static_cast<unsigned long>(*p - '0')) > most)
-            return false;
-    }
-    return *arg != '\0';
-}
 
 /* n decimal digits at text[at], moved past. */
 bool digits(const std::string &text, size_t &at, size_t n, int &value)
@@ -152,12 +141,6 @@ option_result take(int id, const char *arg, void *into)
     }
 }
 
-json language_or_null(int id)
-{
-    const char *code = language_code(id);
-    return code != nullptr ? json(code) : json(nullptr);
-}
-
 outcome submit_one(const plan_request &request, const submit_request &s, const std::string &text, bool as_json)
 {
     planned p;
@@ -183,7 +166,8 @@ outcome submit_one(const plan_request &request, const submit_request &s, const s
         }
         const std::string hex = to_hex(tpdu, n);
         o.out += "AT+CMGS=" + std::to_string(cmgs) + " " + hex + "\n";
-        parts.push_back({{"message_reference", (s.fields.message_reference + k) % 256},
+        /* TP-MR follows the first octet, behind the service centre's part. */
+        parts.push_back({{"message_reference", tpdu[n - cmgs + 1]},
                          {"sc_length", n - cmgs},
                          {"tpdu_length", cmgs},
                          {"tpdu", hex}});
@@ -191,8 +175,8 @@ outcome submit_one(const plan_request &request, const submit_request &s, const s
     if (as_json) {
         json j = json_object();
         j["dcs"] = p.plan.dcs;
-        j["locking"] = language_or_null(p.plan.locking);
-        j["single"] = language_or_null(p.plan.single);
+        j["locking"] = language_json(p.plan.locking);
+        j["single"] = language_json(p.plan.single);
         j["reference"] = p.concatenated ? json(p.reference) : json(nullptr);
         j["reference_bits"] = p.plan.reference_bits;
         j["parts"] = parts;

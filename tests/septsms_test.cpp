@@ -142,6 +142,20 @@ TEST(Septsms, HelpAndVersion)
                                "--reference", "--ref16", "--element", "--ucs2-input", "--help"})
         EXPECT_NE(plan_help.out.find(std::string(" ") + option + " "), std::string::npos) << option;
     EXPECT_NE(help.out.find(plan_help.out), std::string::npos);
+    const struct { const char *command; std::vector<const char *> options; } wire[] = {
+        {"submit --to", {"--to", "--smsc", "--validity", "--class", "--report", "--mr", "--languages", "--json"}},
+        {"smpp", {"--sar", "--payload", "--smsc-alphabet", "--replace-lookalikes", "--json"}},
+        {"decode", {"--no-smsc", "--to-network", "--user-data", "--dcs", "--udhi", "--udl", "--smpp", "--data-coding", "--esm-class", "--payload", "--smsc-alphabet", "--json"}},
+        {"join", {"--no-smsc", "--json"}},
+    };
+    for (const auto &w : wire) {
+        const std::string name = std::string(w.command).substr(0, std::string(w.command).find(' '));
+        const Ran r = run("septsms " + name + " --help");
+        EXPECT_EQ(r.out.find("Usage: septsms " + std::string(w.command)), 0u) << r.out;
+        EXPECT_NE(help.out.find(r.out), std::string::npos) << name;
+        for (const char *option : w.options)
+            EXPECT_NE(r.out.find(std::string("  ") + option + " "), std::string::npos) << name << option;
+    }
     EXPECT_EQ(version.out, std::string("septsms ") + septcvt_version() + "\ngrapheme clusters of Unicode " +
                                septcvt_unicode_version() + "\n");
 }
