@@ -292,15 +292,18 @@ outcome decode_user_data(const decode_request &r, const std::vector<uint8_t> &in
 {
     septcvt_received back;
     int status = septcvt_read_part(r.dcs, r.udhi > 0, r.udl, in.data(), in.size(), &back);
+    /* 8-bit data has no text: the joiner's reading of a part gives its
+     * numbers and its octets. */
     septcvt_join_part part;
-    if (status == SEPTCVT_NOT_TEXT)
+    const bool octets = status == SEPTCVT_NOT_TEXT;
+    if (octets)
         status = septcvt_join_part_from_user_data(r.dcs, r.udhi > 0, r.udl, in.data(), in.size(), &part);
     if (status != SEPTCVT_OK && status != SEPTCVT_UNMAPPED)
         return refused(std::string("the user data: ") + septcvt_strerror(status));
     f.add("TP-DCS", "dcs", r.dcs, hex_byte(r.dcs));
     f.object["udhi"] = std::max(r.udhi, 0);
     f.object["udl"] = r.udl;
-    if (back.text_len > 0 || part.units_kind != SEPTCVT_UNITS_OCTETS)
+    if (!octets)
         add_part(f, back.concatenated, back.reference, back.total, back.sequence, back.locking, back.single, true,
                  back.text, back.text_len, back.unmapped);
     else

@@ -526,6 +526,7 @@ TEST(Septsms, DecodeNamesEveryField)
     /* A part's user data, 7-bit without a header and 8-bit with one; a
      * deliver_sm in UCS-2 and a receipt. */
     EXPECT_EQ(json::parse(run("septsms decode --json --user-data --dcs 0 --udl 2 C834").out)["text"], "Hi");
+    EXPECT_EQ(json::parse(run("septsms decode --json --user-data --dcs 8 --udl 0 ''").out)["text"], "");
     const json u = json::parse(run("septsms decode --json --user-data --dcs 4 --udhi 1 --udl 7 0500032A0202FF").out);
     EXPECT_EQ((std::array<json, 5>{u["text"], u["reference"], u["total"], u["sequence"], u["dcs"]}), (std::array<json, 5>{nullptr, 42, 2, 2, 4}));
     const json m = json::parse(run("septsms decode --json --smpp --data-coding 8 --esm-class 0x40 '050003 2A0201 D83DDE00'").out);
