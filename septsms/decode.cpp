@@ -205,7 +205,7 @@ void add_tpdu(fields &f, const septcvt_tpdu &t, bool with_sc)
     const bool submit = t.type == SEPTCVT_SUBMIT, deliver = t.type == SEPTCVT_DELIVER, report = !submit && !deliver;
     f.add("type", "type", type_name(t.type), type_name(t.type));
     if (with_sc)
-        f.add("service centre", "sc", address_json(t.sc), t.sc.text[0] != '\0' ? address_text(t.sc) : "none (the modem's own)");
+        f.add("service centre", "sc", address_json(t.sc), address_text(t.sc));
     f.add(address, "address", address_json(t.address), address_text(t.address));
     std::string flags;
     const auto flag = [&](const char *label, const char *key, int value) {
