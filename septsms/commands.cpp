@@ -3,9 +3,9 @@
 #include "command.h"
 #include "plan_options.h"
 
-extern const command plan_command;
+extern const command plan_command, submit_command, smpp_command, decode_command, join_command;
 
-const command *const commands[] = {&plan_command};
+const command *const commands[] = {&plan_command, &submit_command, &smpp_command, &decode_command, &join_command};
 const size_t command_count = sizeof commands / sizeof commands[0];
 
 const command *current_command = nullptr;

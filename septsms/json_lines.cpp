@@ -2,6 +2,8 @@
 
 #include <septcvt.h>
 
+#include "languages.h"
+
 json json_object()
 {
     return {{"version", 1}};
@@ -21,4 +23,10 @@ std::string refusal_json(const std::string &why, uint64_t error_offset)
     if (error_offset != SEPTCVT_NO_OFFSET)
         object["error_offset"] = error_offset;
     return json_line(object);
+}
+
+json language_json(int id)
+{
+    const char *code = language_code(id);
+    return code != nullptr ? json(code) : json(nullptr);
 }

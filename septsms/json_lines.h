@@ -15,6 +15,9 @@ using json = nlohmann::ordered_json;
 /* An object with its version key, for the keys of a command to follow. */
 json json_object();
 
+/* A language's ISO 639-1 code, or null for the default tables. */
+json language_json(int id);
+
 /* The object on a line of its own. */
 std::string json_line(const json &object);
 

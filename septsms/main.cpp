@@ -20,8 +20,8 @@ static std::string help()
     for (size_t k = 0; k < command_count; ++k)
         text += "\n" + command_help(*commands[k]);
     return text + "\n"
-                  "Exit status: 0 all done; 1 some input was refused; 2 a usage error; 3 a read\n"
-                  "or write error.\n";
+                  "Exit status: 0 all done; 1 some input was refused, or a join is incomplete or\n"
+                  "in conflict; 2 a usage error; 3 a read or write error.\n";
 }
 
 static std::string version()

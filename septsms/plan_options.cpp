@@ -35,8 +35,7 @@ const char PLAN_OPTIONS_HELP[] =
     "                       every part (repeatable)\n"
     "  --ucs2-input         the input is UCS-2 behind a byte-order mark, not UTF-8\n";
 
-/* A decimal number, digits only, up to `most`. */
-static bool number(const char *arg, unsigned long most, unsigned long &value)
+bool number(const char *arg, unsigned long most, unsigned long &value)
 {
     value = 0;
     for (const char *p = arg; *p != '\0'; ++p) {

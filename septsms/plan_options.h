@@ -18,6 +18,9 @@ struct plan_request {
     unsigned long reference = 0;
 };
 
+/* A decimal number, digits only, up to `most`, into value. */
+bool number(const char *arg, unsigned long most, unsigned long &value);
+
 /* Their help, as --help prints it. */
 extern const char PLAN_OPTIONS_HELP[];
 

@@ -28,27 +28,6 @@ std::string format(const char *f, ...)
     return line;
 }
 
-/* Text between double quotes, with line ends and other control characters
- * written as escapes, so a part's text stays on its line. */
-std::string quote(const std::string &text)
-{
-    std::string out = "\"";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\')
-            out += std::string("\\") + c;
-        else if (c == '\n')
-            out += "\\n";
-        else if (c == '\r')
-            out += "\\r";
-        else if (byte < 0x20 || byte == 0x7F)
-            out += format("\\x%02X", byte);
-        else
-            out += c;
-    }
-    return out + "\"";
-}
-
 /* A character and where it stands. */
 std::string character(uint32_t code_point, uint64_t index, uint64_t offset)
 {
@@ -117,6 +96,25 @@ std::string replacements(const planned &p)
 }
 
 } // namespace
+
+std::string quote(const std::string &text)
+{
+    std::string out = "\"";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\')
+            out += std::string("\\") + c;
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (byte < 0x20 || byte == 0x7F)
+            out += format("\\x%02X", byte);
+        else
+            out += c;
+    }
+    return out + "\"";
+}
 
 void append_utf8(std::string &out, uint32_t c)
 {

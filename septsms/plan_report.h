@@ -14,6 +14,10 @@ std::string plan_report(const planned &p);
 /* The plan as one JSON line. */
 std::string plan_json(const planned &p);
 
+/* Text between double quotes, with line ends and other control characters
+ * written as escapes, so a text stays on its line. */
+std::string quote(const std::string &text);
+
 /* A code point as UTF-8, behind out. */
 void append_utf8(std::string &out, uint32_t code_point);
 

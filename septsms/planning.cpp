@@ -96,7 +96,7 @@ int check_planner(const plan_request &request)
     return EXIT_USAGE;
 }
 
-int plan_one(const plan_request &r, const std::string &text, planned &out)
+int plan_one(const plan_request &r, const std::string &text, planned &out, bool whole)
 {
     out.parts.resize(SEPTCVT_MOST_PARTS);
     uint64_t at = SEPTCVT_NO_OFFSET;
@@ -111,6 +111,10 @@ int plan_one(const plan_request &r, const std::string &text, planned &out)
     case SEPTCVT_NO_MARK:
         return refused(out, "UCS-2 input begins with no byte-order mark (FF FE or FE FF)", 0);
     case SEPTCVT_TOO_MANY_PARTS:
+        if (whole) {
+            out.parts.clear();
+            return EXIT_DONE;
+        }
         return refused(out, "the text takes " + std::to_string(out.plan.parts) + " parts, more than the " +
                                 std::to_string(SEPTCVT_MOST_PARTS) + " a message can have");
     case SEPTCVT_NO_ROOM:
@@ -135,4 +139,35 @@ int plan_one(const plan_request &r, const std::string &text, planned &out)
     }
     const int filled = fill_parts(r, text, out);
     return filled != EXIT_DONE ? filled : explain(r, text, out);
+}
+
+int submit_part(const plan_request &r, const std::string &text, const planned &p, size_t k,
+                const septcvt_tpdu &fields, uint8_t *out, size_t out_size, size_t *out_len, size_t *tpdu_len,
+                septcvt_tpdu_fault *fault)
+{
+    return septcvt_submit_part(text.data(), text.size(), &r.options, &p.plan, p.parts.data(), k, p.reference,
+                               &fields, 1, out, out_size, out_len, tpdu_len, fault);
+}
+
+int smpp_part(const plan_request &r, const std::string &text, const planned &p, size_t k, int concatenation,
+              const septcvt_smpp_settings &settings, septcvt_smpp_message &out)
+{
+    return septcvt_smpp_part(text.data(), text.size(), &r.options, &p.plan, p.parts.data(), k, p.reference,
+                             concatenation, -1, &settings, &out);
+}
+
+int smpp_payload(const plan_request &r, const std::string &text, const planned &p,
+                 const septcvt_smpp_settings &settings, std::vector<uint8_t> &payload, int &esm_class,
+                 int &data_coding)
+{
+    /* A call with too little room says the room the payload needs. */
+    size_t n = 0;
+    int status;
+    payload.clear();
+    while ((status = septcvt_smpp_payload(text.data(), text.size(), &r.options, &p.plan, -1, &settings,
+                                          payload.data(), payload.size(), &n, &esm_class, &data_coding)) ==
+           SEPTCVT_NO_ROOM)
+        payload.resize(n);
+    payload.resize(status == SEPTCVT_OK ? n : 0);
+    return status;
 }

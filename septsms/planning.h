@@ -40,7 +40,22 @@ int check_planner(const plan_request &request);
 
 /* Plans text as request says, into out. EXIT_DONE; EXIT_REFUSED with
  * out.why for a text the planner refuses; EXIT_IO with out.why where no
- * random reference could be drawn. */
-int plan_one(const plan_request &request, const std::string &text, planned &out);
+ * random reference could be drawn. With whole, a text too long for SMS
+ * parts is planned too (out.parts is then empty), for a field that takes
+ * it in one piece. */
+int plan_one(const plan_request &request, const std::string &text, planned &out, bool whole = false);
+
+/* The library's senders, for a text plan_one planned with the same
+ * request: part k as SMS-SUBMIT (the arguments of septcvt_submit_part
+ * after the reference), part k as submit_sm takes it, and the whole text
+ * as message_payload. Each returns the library's status. */
+int submit_part(const plan_request &request, const std::string &text, const planned &p, size_t k,
+                const septcvt_tpdu &fields, uint8_t *out, size_t out_size, size_t *out_len, size_t *tpdu_len,
+                septcvt_tpdu_fault *fault);
+int smpp_part(const plan_request &request, const std::string &text, const planned &p, size_t k, int concatenation,
+              const septcvt_smpp_settings &settings, septcvt_smpp_message &out);
+int smpp_payload(const plan_request &request, const std::string &text, const planned &p,
+                 const septcvt_smpp_settings &settings, std::vector<uint8_t> &payload, int &esm_class,
+                 int &data_coding);
 
 #endif

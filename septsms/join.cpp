@@ -1,0 +1,287 @@
+/* septsms join: received PDUs, bare or as a modem lists them, joined into
+ * the messages they are parts of, sender by sender. */
+#include <algorithm>
+#include <cstring>
+
+#include "hex.h"
+#include "io.h"
+#include "json_lines.h"
+#include "plan_report.h"
+#include "wire_text.h"
+
+namespace {
+
+enum { NO_SMSC = OPTION_OWN };
+
+const option JOIN_OPTIONS[] = {
+    {"no-smsc", no_argument, nullptr, NO_SMSC},
+    {nullptr, 0, nullptr, 0},
+};
+
+option_result take(int id, const char *, void *into)
+{
+    if (id != NO_SMSC)
+        return OPTION_NOT_MINE;
+    *static_cast<bool *>(into) = true;
+    return OPTION_TAKEN;
+}
+
+/* A PDU of the input: where it stands, and what its modem line said. */
+struct pdu_line {
+    std::string where, hex;
+    long length = -1; /* the <length> of +CMGL, +CMT or +CMGR: the TPDU's octets; -1 for a bare line,
+                       * -2 where the line gave none that can be right */
+};
+
+/* A modem's line that announces a PDU on the next: its <length>, the last
+ * field, and for +CMGL and +CMGR its <stat>; stat 2 and 3 are stored
+ * SUBMITs. False for any other line. */
+bool announcement(const std::string &line, long &length, bool &stored)
+{
+    static const struct { const char *prefix; int stat_field; } LINES[] = {{"+CMGL:", 1}, {"+CMGR:", 0}, {"+CMT:", -1}};
+    for (const auto &l : LINES) {
+        if (line.compare(0, strlen(l.prefix), l.prefix) != 0)
+            continue;
+        std::vector<std::string> items(1);
+        for (size_t i = strlen(l.prefix); i < line.size(); ++i)
+            line[i] == ',' ? items.emplace_back() : items.back() += line[i];
+        const auto number = [](const std::string &item) {
+            const size_t begin = item.find_first_not_of(' ');
+            const std::string digits = begin == std::string::npos ? "" : item.substr(begin);
+            return !digits.empty() && digits.size() <= 3 && digits.find_first_not_of("0123456789") == std::string::npos
+                       ? std::stol(digits)
+                       : -2L;
+        };
+        length = number(items.back());
+        stored = l.stat_field >= 0 && static_cast<size_t>(l.stat_field) < items.size() &&
+                 (number(items[l.stat_field]) == 2 || number(items[l.stat_field]) == 3);
+        return true;
+    }
+    return false;
+}
+
+/* The lines that carry PDUs: each after a +CMGL, +CMT or +CMGR line, and
+ * each other line that is not the modem's own (blank, OK, ERROR, an AT
+ * command, another response). */
+void pdu_lines(const source &s, const std::string &all, std::vector<pdu_line> &out, size_t &stored)
+{
+    long length = -1;
+    bool announced = false, skip = false;
+    size_t number = 0;
+    for (size_t at = 0; at < all.size();) {
+        size_t end = all.find('\n', at);
+        end = end == std::string::npos ? all.size() : end;
+        std::string line = all.substr(at, end - at);
+        at = end + 1;
+        ++number;
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+            line.pop_back();
+        const bool was_announced = announced;
+        announced = false;
+        if (!was_announced && announcement(line, length, skip)) {
+            announced = true;
+            continue;
+        }
+        if (!was_announced && (line.empty() || line == "OK" || line == "ERROR" || line[0] == '+' ||
+                               line.compare(0, 2, "AT") == 0 || line.compare(0, 2, "at") == 0))
+            continue;
+        if (was_announced && skip) {
+            ++stored;
+            continue;
+        }
+        out.push_back({(s.label.empty() ? "" : s.label + ", ") + "line " + std::to_string(number), line,
+                       was_announced ? length : -1});
+    }
+}
+
+/* A sender's parts, in the order read. */
+struct sender {
+    septcvt_address address;
+    std::vector<septcvt_join_part> parts;
+    std::vector<size_t> lines; /* the index in the list of PDUs of each */
+};
+
+const char *kind_name(int kind)
+{
+    static const char *const KINDS[] = {"joined", "alone", "incomplete", "conflict"};
+    return KINDS[kind & 3];
+}
+
+int join_sender(const sender &s, const std::vector<pdu_line> &pdus, bool as_json, std::string &out)
+{
+    septcvt_join_room room{};
+    std::vector<septcvt_message> messages(s.parts.size());
+    std::vector<size_t> indices(4 * s.parts.size() + 16);
+    std::vector<uint8_t> text(256); /* grown where the joiner asks for more */
+    int status;
+    do {
+        messages.resize(std::max(room.messages_count, messages.size()));
+        indices.resize(std::max(room.indices_count, indices.size()));
+        text.resize(std::max(room.text_len, text.size()));
+        room = {messages.data(), messages.size(), 0, indices.data(), indices.size(), 0, text.data(), text.size(), 0};
+    } while ((status = septcvt_join(s.parts.data(), s.parts.size(), &room)) == SEPTCVT_NO_ROOM);
+    int result = EXIT_DONE;
+    for (size_t m = 0; m < room.messages_count; ++m) {
+        const septcvt_message &msg = messages[m];
+        const std::string where = "from " + std::string(s.address.text[0] != '\0' ? s.address.text : "no address");
+        const std::string series = msg.total > 0 ? "reference " + std::to_string(msg.reference) + " (" +
+                                                       (msg.sar ? std::string("SAR") : std::to_string(msg.reference_bits) + "-bit") +
+                                                       "), " + std::to_string(msg.total) + " parts"
+                                                 : std::string("no series");
+        json lines = json::array(), missing = json::array(), pairs = json::array();
+        std::string listed;
+        for (size_t i = 0; i < msg.parts_count; ++i) {
+            lines.push_back(pdus[s.lines[indices[msg.parts_at + i]]].where);
+            listed += (i > 0 ? ", " : "") + pdus[s.lines[indices[msg.parts_at + i]]].where;
+        }
+        std::string gaps;
+        for (size_t i = 0; i < msg.missing_count; ++i) {
+            missing.push_back(indices[msg.missing_at + i]);
+            gaps += (i > 0 ? ", " : "") + std::to_string(indices[msg.missing_at + i]);
+        }
+        std::string clashes;
+        for (size_t i = 0; i < msg.pairs_count; ++i) {
+            const std::string a = pdus[s.lines[indices[msg.pairs_at + 2 * i]]].where,
+                              b = pdus[s.lines[indices[msg.pairs_at + 2 * i + 1]]].where;
+            pairs.push_back({a, b});
+            clashes += (i > 0 ? "; " : "") + a + " and " + b;
+        }
+        const bool octets = msg.units_kind == SEPTCVT_UNITS_OCTETS;
+        const std::string body(reinterpret_cast<const char *>(text.data() + msg.text_at), msg.text_len);
+        if (msg.kind == SEPTCVT_INCOMPLETE)
+            problem("%s: %s: part %s missing", where.c_str(), series.c_str(), gaps.c_str());
+        if (msg.kind == SEPTCVT_CONFLICT)
+            problem("%s: %s: parts with the same numbers differ: %s", where.c_str(), series.c_str(), clashes.c_str());
+        if (msg.kind == SEPTCVT_INCOMPLETE || msg.kind == SEPTCVT_CONFLICT)
+            result = EXIT_REFUSED;
+        if (as_json) {
+            json j = json_object();
+            j["address"] = address_json(s.address);
+            j["kind"] = kind_name(msg.kind);
+            j["sar"] = msg.sar;
+            j["reference_bits"] = msg.reference_bits;
+            j["reference"] = msg.reference;
+            j["total"] = msg.total;
+            j["message_type"] = msg.message_type;
+            j["parts"] = lines;
+            j["missing"] = missing;
+            j["pairs"] = pairs;
+            j["repeats"] = msg.repeats;
+            j["unmapped"] = msg.unmapped;
+            const bool has_text = msg.kind == SEPTCVT_JOINED || msg.kind == SEPTCVT_ALONE;
+            j["text"] = has_text && !octets ? json(body) : json(nullptr);
+            j["octets"] = has_text && octets ? json(to_hex(text.data() + msg.text_at, msg.text_len)) : json(nullptr);
+            out += json_line(j);
+            continue;
+        }
+        out += where + ": " + kind_name(msg.kind) + ", " + series + "\n  parts: " + listed + "\n";
+        if (msg.repeats > 0)
+            out += "  repeats dropped: " + std::to_string(msg.repeats) + "\n";
+        if (msg.kind == SEPTCVT_INCOMPLETE)
+            out += "  missing: " + gaps + "\n";
+        if (msg.kind == SEPTCVT_CONFLICT)
+            out += "  in conflict: " + clashes + "\n";
+        if (msg.message_type != 0)
+            out += "  a status report, not text\n";
+        else if (msg.kind == SEPTCVT_JOINED || msg.kind == SEPTCVT_ALONE)
+            out += octets ? "  8-bit data: " + to_hex(text.data() + msg.text_at, msg.text_len, " ") + "\n"
+                          : "  text: " + quote(body) + "\n";
+    }
+    return status == SEPTCVT_OK || status == SEPTCVT_UNMAPPED ? result : EXIT_REFUSED;
+}
+
+int join(int argc, char **argv)
+{
+    common_args args;
+    bool no_smsc = false;
+    int status = parse_command_line(argc, argv, {{JOIN_OPTIONS, take, &no_smsc}}, args);
+    if (status >= 0)
+        return status;
+    const std::vector<source> sources = sources_of(args);
+    if (sources.empty())
+        return EXIT_USAGE;
+    std::vector<pdu_line> pdus;
+    size_t stored = 0;
+    for (source s : sources) {
+        std::string all, why;
+        if (read_source(s, all, why) != EXIT_DONE) {
+            problem("%s", why.c_str());
+            return EXIT_IO;
+        }
+        /* Parts are named by their lines: a lone input needs no name. */
+        if (sources.size() == 1)
+            s.label.clear();
+        pdu_lines(s, all, pdus, stored);
+    }
+    std::vector<sender> senders;
+    status = EXIT_DONE;
+    for (size_t i = 0; i < pdus.size(); ++i) {
+        const pdu_line &p = pdus[i];
+        std::vector<uint8_t> octets;
+        std::string why;
+        septcvt_tpdu t;
+        septcvt_tpdu_fault fault{};
+        septcvt_join_part part;
+        /* A modem's <length> counts the TPDU alone: the octets beyond it are
+         * the service centre's address in front. */
+        int got = parse_hex(p.hex, octets, why) ? SEPTCVT_OK : -1;
+        const bool with_sc = p.length >= 0 ? octets.size() > static_cast<size_t>(p.length) : !no_smsc;
+        if (p.length == -2) {
+            why = "the line before gives no <length> of 0-999 octets";
+            got = -1;
+        }
+        if (got == SEPTCVT_OK && p.length >= 0 && octets.size() < static_cast<size_t>(p.length)) {
+            why = "the line before says " + std::to_string(p.length) + " octets, and the PDU has " +
+                  std::to_string(octets.size());
+            got = -1;
+        }
+        if (got == SEPTCVT_OK && (got = septcvt_tpdu_decode(octets.data(), octets.size(), with_sc, SEPTCVT_FROM_NETWORK,
+                                                            &t, &fault)) == SEPTCVT_UNMAPPED)
+            got = SEPTCVT_OK;
+        if (got == SEPTCVT_OK && with_sc && p.length >= 0 && t.sc_length + static_cast<size_t>(p.length) != octets.size()) {
+            why = "the line before says " + std::to_string(p.length) + " octets behind the service centre's " +
+                  std::to_string(t.sc_length) + ", and the PDU has " + std::to_string(octets.size());
+            got = -1;
+        }
+        if (got == SEPTCVT_OK)
+            got = septcvt_join_part_from_tpdu(&t, &part);
+        if (got != SEPTCVT_OK) {
+            problem("%s: %s", p.where.c_str(), got == -1 ? why.c_str() : fault_text(got, fault).c_str());
+            status = EXIT_REFUSED;
+            continue;
+        }
+        auto s = std::find_if(senders.begin(), senders.end(), [&](const sender &x) {
+            return x.address.ton == t.address.ton && strcmp(x.address.text, t.address.text) == 0;
+        });
+        if (s == senders.end())
+            s = senders.insert(senders.end(), sender{t.address, {}, {}});
+        s->parts.push_back(part);
+        s->lines.push_back(i);
+    }
+    std::string out;
+    if (stored > 0 && !args.json)
+        out += "stored SUBMITs passed over: " + std::to_string(stored) + "\n";
+    for (const sender &s : senders)
+        status = std::max(status, join_sender(s, pdus, args.json, out));
+    if (write_out(out) != EXIT_DONE)
+        return EXIT_IO;
+    return std::max(status, finish_output());
+}
+
+} // namespace
+
+extern const command join_command = {
+    "join",
+    "received PDUs joined into the messages they are parts of",
+    "[OPTION...] [FILE...]",
+    "Received PDUs, one in hexadecimal a line, or a modem's output with +CMGL:,\n"
+    "+CMT: or +CMGR: lines (whose <length> tells whether the service centre's\n"
+    "address is in front); stored SUBMITs (stat 2 and 3) are passed over. The\n"
+    "parts are grouped by their sender, then joined: each message with its parts,\n"
+    "and its text where every part is there; a message with parts missing, or\n"
+    "with two parts of the same numbers that differ, is listed and said on\n"
+    "standard error (status 1). A repeated part is dropped.\n",
+    "  --no-smsc            a bare PDU line has no service centre address in front\n",
+    false,
+    join,
+};
