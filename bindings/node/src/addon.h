@@ -95,8 +95,10 @@ struct planned {
     uint32_t reference = 0;
 };
 bool run_plan(napi_env env, napi_value *argv, planned &p, napi_value *result);
-/* The same, planned only: the text in the instance and the parts there. */
-bool plan_arguments(napi_env env, napi_value *argv, planned &p);
+/* The same, planned only: the text in the instance and the parts there;
+ * with `any_length`, a plan of more than 255 parts too, which a
+ * message_payload carries whole. */
+bool plan_arguments(napi_env env, napi_value *argv, planned &p, bool any_length = false);
 
 /* An array of the values, or null where a call failed. */
 napi_value make_array(napi_env env, std::initializer_list<napi_value> values);

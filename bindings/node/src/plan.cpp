@@ -81,7 +81,7 @@ napi_value replaced(napi_env env, const std::vector<char16_t> &text, const septc
 
 } // namespace
 
-bool plan_arguments(napi_env env, napi_value *argv, planned &pl)
+bool plan_arguments(napi_env env, napi_value *argv, planned &pl, bool any_length)
 {
     instance &in = instance_of(env);
     int32_t locking = 0, single = 0, replace = 0, bits = 0;
@@ -108,7 +108,7 @@ bool plan_arguments(napi_env env, napi_value *argv, planned &pl)
     uint64_t error = SEPTCVT_NO_OFFSET;
     const int status = septcvt_plan_text(SEPTCVT_UCS2, text, bytes, &options, &p, in.parts.data(), in.parts.size(),
                                          &error);
-    if (status != SEPTCVT_OK) {
+    if (status != SEPTCVT_OK && !(any_length && status == SEPTCVT_TOO_MANY_PARTS)) {
         throw_status(env, status, error == SEPTCVT_NO_OFFSET ? -1 : text_index(error),
                      status == SEPTCVT_TOO_MANY_PARTS ? static_cast<double>(p.parts) : -1);
         return false;

@@ -67,7 +67,7 @@ napi_value smpp_payload(napi_env env, napi_callback_info info)
     planned p;
     napi_value *own = argv + PLAN_ARGUMENTS;
     if (!arguments(env, info, argv, PLAN_ARGUMENTS + 3) || !read_int(env, own[0], &message_class) ||
-        !read_settings(env, own + 1, settings) || !plan_arguments(env, argv, p))
+        !read_settings(env, own + 1, settings) || !plan_arguments(env, argv, p, true))
         return nullptr;
     instance &in = instance_of(env);
     in.out.resize(SEPTCVT_PAYLOAD_OCTETS + 1);

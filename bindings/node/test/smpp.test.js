@@ -36,6 +36,10 @@ test('parts as submit_sm takes them', () => {
     ['\u0394', { smscAlphabet: 'latin1' }, 'SEPTCVT_UNMAPPED'], ['Hi', { smscAlphabet: 'latin1', messageClass: 0 }, 'SEPTCVT_BAD_ARGUMENT'],
     ['Hi', { smscAlphabet: 'ascii' }, 'SEPTCVT_BAD_ARGUMENT']])
     assert.throws(() => s.smppParts(text, options), { code }, text);
+  // One payload holds what no 255 parts hold.
+  const long = 'a'.repeat(40000);
+  assert.throws(() => s.smppParts(long), { code: 'SEPTCVT_TOO_MANY_PARTS' });
+  assert.strictEqual(Buffer.from(s.smppPayload(long).payload).toString(), long);
 });
 
 test('deliver_sm read, and what is refused', () => {

@@ -191,6 +191,7 @@ def plan(text: str, languages: Languages = (), locking: Languages = (), single: 
             raise error(status, offset)
         e = TooManyPartsError(status, None, f"{_septcvt.strerror(status)}: it takes {needed}")
         e.parts = needed
+        e._asked = (text, lock_mask, single_mask, replace_lookalikes, bits, elements, reference)  # for a payload
         raise e
     # What ruled_out and the wire calls plan again.
     got.__dict__["_asked"] = (text, lock_mask, single_mask, replace_lookalikes, bits, elements, reference)
@@ -205,11 +206,17 @@ def read_part(dcs: int, udhi: bool, udl: int, user_data: bytes) -> Received:
     return got[1]
 
 
-def _asked(message: Union[str, Plan], options: Dict[str, object]) -> tuple:
+def _asked(message: Union[str, Plan], options: Dict[str, object], any_length: bool = False) -> tuple:
     """What a wire call plans again: the text and options of a Plan, or of
-    the text planned here with plan()'s keywords."""
+    the text planned here with plan()'s keywords; with any_length, of a
+    text of more than 255 parts too, which a message_payload carries."""
     if not isinstance(message, Plan):
-        return plan(message, **options).__dict__["_asked"]  # type: ignore[arg-type]
+        try:
+            return plan(message, **options).__dict__["_asked"]  # type: ignore[arg-type]
+        except TooManyPartsError as e:
+            if not any_length:
+                raise
+            return e._asked  # type: ignore[attr-defined,no-any-return]
     if options:
         raise BadArgumentError(_septcvt.BAD_ARGUMENT, None,
                                f"a Plan is planned already: {', '.join(options)} left over")

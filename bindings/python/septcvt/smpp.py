@@ -129,7 +129,7 @@ def smpp_payload(message: Union[str, Plan], smsc_alphabet: str = "gsm", message_
                  ucs2_class: bool = False, **plan_options: object) -> SmppPayload:
     """A whole text (or Plan) in one message_payload, in the plan's
     encoding and tables, with no parts."""
-    got = _septcvt.smpp_payload(_asked(message, plan_options), _class(message_class),
+    got = _septcvt.smpp_payload(_asked(message, plan_options, any_length=True), _class(message_class),
                                 *_settings(smsc_alphabet, ucs2_class))
     if len(got) == 4:
         raise refused(*got)

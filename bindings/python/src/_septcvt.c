@@ -611,6 +611,9 @@ static PyObject *smpp_payload(PyObject *self, PyObject *args)
         Py_XDECREF(p.utf8);
         return NULL;
     }
+    /* A payload carries a text of more than 255 parts whole. */
+    if (status == SEPTCVT_TOO_MANY_PARTS)
+        status = SEPTCVT_OK;
     if (status == SEPTCVT_OK && (payload = PyMem_Malloc(SEPTCVT_PAYLOAD_OCTETS)) == NULL)
         PyErr_NoMemory();
     else if (status == SEPTCVT_OK)

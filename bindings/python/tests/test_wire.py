@@ -195,6 +195,12 @@ def test_smpp_worked_examples():
     assert payload == (b"\x1be" * 400 + b"!", 0, 0)
     got = septcvt.read_deliver_sm(payload.message_payload, payload.esm_class, payload.data_coding, payload=True)
     assert got.text == "\u20ac" * 400 + "!"
+    # One payload holds what no 255 parts hold; plan() refuses it as parts.
+    long = "a" * 40000
+    with pytest.raises(septcvt.TooManyPartsError):
+        septcvt.smpp_parts(long)
+    payload = septcvt.smpp_payload(long)
+    assert payload == (long.encode(), 0, 0)
 
 
 @pytest.mark.parametrize("message,esm,dc,keywords,want", [
