@@ -135,6 +135,7 @@ TEST(Smpp, ReadingDeliverSm)
         {"UCS-2", octets("D8 3D DE 00"), 0x00, 0x08, gsm, none, SEPTCVT_OK, "\U0001F600"},
         {"class group, default alphabet", octets("48 69"), 0x00, 0xF1, gsm, none, SEPTCVT_OK, "Hi class 1"},
         {"class group, octets", octets("01 02"), 0x00, 0xF6, gsm, none, SEPTCVT_OK, "\x01\x02 class 2 binary"},
+        {"class group, its reserved bit read past", octets("48 69"), 0x00, 0xF9, gsm, none, SEPTCVT_OK, "Hi class 1"},
         {"UCS-2 class 0, passed on", octets("00 48"), 0x00, 0x18, flash, none, SEPTCVT_OK, "H class 0"},
         {"a header, then text", octets("05 00 03 2A 02 01 48 69"), 0x40, 0x00, gsm, none, SEPTCVT_OK, "Hi 8:42/2/1"},
         {"the SAR values", octets("48 69"), 0x00, 0x00, gsm, sar, SEPTCVT_OK, "Hi SAR:4660/3/2"},

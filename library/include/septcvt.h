@@ -823,11 +823,11 @@ SEPTCVT_API int septcvt_smpp_payload(const void *text, size_t text_len, const se
                                      size_t *payload_len, int *esm_class, int *data_coding);
 
 /* The alphabets data_coding names, as read. */
-#define SEPTCVT_SMPP_GSM 0    /* the default alphabet: 0x00 by the settings, 0xF0-0xF3 */
+#define SEPTCVT_SMPP_GSM 0    /* the default alphabet: 0x00 by the settings, 0xF0-0xF3 (0xF8-0xFB) */
 #define SEPTCVT_SMPP_ASCII 1  /* IA5: 0x01 */
 #define SEPTCVT_SMPP_LATIN1 2 /* 0x03, and 0x00 where the settings say so */
 #define SEPTCVT_SMPP_UCS2 3   /* 0x08, and 0x18-0x1B where the settings allow them */
-#define SEPTCVT_SMPP_OCTETS 4 /* binary: 0x02, 0x04, 0xF4-0xF7; no text */
+#define SEPTCVT_SMPP_OCTETS 4 /* binary: 0x02, 0x04, 0xF4-0xF7 (0xFC-0xFF); no text */
 
 /* A deliver_sm's text, read. */
 typedef struct septcvt_smpp_received {

@@ -30,7 +30,8 @@ int alphabet_of(int data_coding, const septcvt_smpp_settings &s, smpp_message &m
     if (data_coding == 0x08)
         return SEPTCVT_SMPP_UCS2;
     const bool ucs2_class = (data_coding & ~3) == 0x18 && s.ucs2_class != 0;
-    if (ucs2_class || (data_coding & ~7) == 0xF0) {
+    /* The class group's bit 3 is reserved: read past, as a handset does. */
+    if (ucs2_class || (data_coding & 0xF0) == 0xF0) {
         m.has_class = 1;
         m.message_class = data_coding & 3;
         m.packed = !ucs2_class && s.smsc_alphabet == SEPTCVT_SMSC_GSM_PACKED;

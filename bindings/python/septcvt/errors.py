@@ -86,11 +86,16 @@ def error(status: int, offset: Optional[int] = None, detail: str = "") -> Error:
     return _RAISED.get(status, Error)(status, offset, detail)
 
 
+_OWN_PARAMETERS = ("data_coding", "sar_msg_ref_num", "sar_total_segments", "sar_segment_seqnum")
+
+
 def refused(status: int, field: str, offset: int, value: int) -> Error:
     """The exception of a wire call's refusal: its status, and the field
     the library named ("" for none) with its octet and value."""
     if status in (_septcvt.BAD_TPDU, _septcvt.UNSUPPORTED_TPDU):
-        e = error(status, None, f"{_septcvt.strerror(status)}: {field} {value} at octet {offset}")
+        # data_coding and the SAR values are parameters of their own, at no octet.
+        at = "" if field in _OWN_PARAMETERS else f" at octet {offset}"
+        e = error(status, None, f"{_septcvt.strerror(status)}: {field} {value}{at}")
         e.offset, e.value = offset, value  # type: ignore[attr-defined]
     else:
         e = error(status, None, f"{_septcvt.strerror(status)}: {field}" if field else "")

@@ -276,3 +276,4 @@ def test_refusals_name_their_field():
         assert isinstance(e, ValueError) and (e.field, e.offset, getattr(e, "value", None)) == (field, offset, value)
         assert getattr(e, "part", 1) == 1 and str(e).startswith("part 1: ") == hasattr(e, "part")
         assert field != "TP-UDL" or str(e) == "a TPDU that does not hold together: TP-UDL 160 at octet 7"
+        assert field != "data_coding" or str(e) == "a TPDU that does not hold together: data_coding 6"
