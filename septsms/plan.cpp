@@ -7,17 +7,10 @@ static int plan(int argc, char **argv)
 {
     common_args args;
     plan_request request;
-    int status = parse_command_line(argc, argv, {plan_option_group(request)}, args);
+    const int status = parse_command_line(argc, argv, {plan_option_group(request)}, args);
     if (status >= 0)
         return status;
-    if (check_plan_request(request, args) != EXIT_DONE)
-        return EXIT_USAGE;
-    const std::vector<source> sources = sources_of(args);
-    if (sources.empty())
-        return EXIT_USAGE;
-    if ((status = check_planner(request)) != EXIT_DONE)
-        return status;
-    return for_each_text(sources, args.json, [&](const std::string &text) {
+    return for_each_planned_text(request, args, [&](const std::string &text) {
         planned p;
         outcome o;
         o.status = plan_one(request, text, p);

@@ -5,6 +5,7 @@
 
 #include "hex.h"
 #include "languages.h"
+#include "planning.h"
 
 enum { LANGUAGES = OPTION_PLAN, LOCKING, SINGLE, REPLACE, REFERENCE, REF16, ELEMENT, UCS2_INPUT };
 
@@ -133,4 +134,16 @@ int check_plan_request(plan_request &request, const common_args &args)
     request.options.elements = request.elements.data();
     request.options.elements_len = request.elements.size();
     return EXIT_DONE;
+}
+
+int for_each_planned_text(plan_request &request, const common_args &args,
+                          const std::function<outcome(const std::string &text)> &work)
+{
+    if (check_plan_request(request, args) != EXIT_DONE)
+        return EXIT_USAGE;
+    const std::vector<source> sources = sources_of(args);
+    if (sources.empty())
+        return EXIT_USAGE;
+    const int status = check_planner(request);
+    return status != EXIT_DONE ? status : for_each_text(sources, args.json, work);
 }

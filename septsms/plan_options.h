@@ -6,9 +6,12 @@
 
 #include <septcvt.h>
 
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "command.h"
+#include "io.h"
 
 struct plan_request {
     septcvt_plan_options options{}; /* elements point into `elements` once checked */
@@ -31,5 +34,11 @@ option_group plan_option_group(plan_request &request);
  * reference too large for 8 bits, --ucs2-input with --text. EXIT_DONE (the
  * request then points at its elements), or EXIT_USAGE after a problem. */
 int check_plan_request(plan_request &request, const common_args &args);
+
+/* The loop of a command that plans: once the request and the command
+ * line's sources hold and the build has a planner, each text through work
+ * as for_each_text runs it. The command's status. */
+int for_each_planned_text(plan_request &request, const common_args &args,
+                          const std::function<outcome(const std::string &text)> &work);
 
 #endif

@@ -112,7 +112,7 @@ int smpp(int argc, char **argv)
     common_args args;
     plan_request request;
     smpp_request s;
-    int status = parse_command_line(argc, argv,
+    const int status = parse_command_line(argc, argv,
                                     {plan_option_group(request), {SMPP_OPTIONS, take, &s}, smpp_settings_group(s.settings)},
                                     args);
     if (status >= 0)
@@ -125,15 +125,7 @@ int smpp(int argc, char **argv)
      * parts leave its room. */
     if (s.sar)
         request.options.reference_bits = 16;
-    if (check_plan_request(request, args) != EXIT_DONE)
-        return EXIT_USAGE;
-    const std::vector<source> sources = sources_of(args);
-    if (sources.empty())
-        return EXIT_USAGE;
-    if ((status = check_planner(request)) != EXIT_DONE)
-        return status;
-    return for_each_text(sources, args.json,
-                         [&](const std::string &text) { return smpp_one(request, s, text, args.json); });
+    return for_each_planned_text(request, args, [&](const std::string &text) { return smpp_one(request, s, text, args.json); });
 }
 
 } // namespace

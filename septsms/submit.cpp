@@ -190,22 +190,15 @@ int submit(int argc, char **argv)
     common_args args;
     plan_request request;
     submit_request s;
-    int status = parse_command_line(argc, argv, {plan_option_group(request), {SUBMIT_OPTIONS, take, &s}}, args);
+    const int status = parse_command_line(argc, argv, {plan_option_group(request), {SUBMIT_OPTIONS, take, &s}}, args);
     if (status >= 0)
         return status;
     if (!s.to_given) {
         problem("--to NUMBER is needed: where the message goes");
         return EXIT_USAGE;
     }
-    if (check_plan_request(request, args) != EXIT_DONE)
-        return EXIT_USAGE;
-    const std::vector<source> sources = sources_of(args);
-    if (sources.empty())
-        return EXIT_USAGE;
-    if ((status = check_planner(request)) != EXIT_DONE)
-        return status;
-    return for_each_text(sources, args.json,
-                         [&](const std::string &text) { return submit_one(request, s, text, args.json); });
+    return for_each_planned_text(request, args,
+                                 [&](const std::string &text) { return submit_one(request, s, text, args.json); });
 }
 
 } // namespace
