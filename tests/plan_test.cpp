@@ -12,6 +12,7 @@
 
 #include "message.h"
 #include "reference.h"
+#include "reference_plan.h"
 
 namespace {
 
@@ -382,24 +383,32 @@ Choice ref_plan(const std::vector<uint32_t> &text, bool replace, uint16_t lockin
     return best;
 }
 
-TEST(Plan, RandomTextsHoldTogetherReadBackAndTakeTheFewestParts)
+/* A random text for round `round` and the options to plan it with. Pieces
+ * that test every rule: escapes, national letters, marks and emoji
+ * sequences that make clusters, surrogates, look-alikes, CR LF; look-alikes
+ * early, so that many texts are 7-bit once replaced. */
+std::string random_text(std::mt19937 &rng, int round, septcvt_plan_options &o)
 {
-    /* Pieces that test every rule: escapes, national letters, marks and
-     * emoji sequences that make clusters, surrogates, look-alikes, CR LF. */
-    /* Look-alikes early, so that many texts are 7-bit once replaced. */
-    const std::vector<std::string> pieces = {"a", "b", " ", "\r\n", "{", "\u20ac", "\u0394", "\u2019", "\u2026", "\u00a0", "\u200b",
+    static const std::vector<std::string> pieces = {"a", "b", " ", "\r\n", "{", "\u20ac", "\u0394", "\u2019", "\u2026", "\u00a0", "\u200b",
         "\ufeff", "\uff21", "\u201c", "\u015f", "\u011f", "\u0131", "\u00e7", "\u00e3", "\u00ea", "e\u0301", "\u0915",
         "\u0915\u093f", "\u0905", "\U0001F600", "\U0001F469\u200d\U0001F4BB", "\U0001F1E9\U0001F1EA", "\u2764\ufe0f", "\u0627"};
-    const uint16_t masks[] = {0, 0x0002, 0x000A, 0x0040, 0x3FFE};
-    const uint8_t port[] = {0x05, 0x04, 0x0B, 0x84, 0x23, 0xF0};
+    static const uint16_t masks[] = {0, 0x0002, 0x000A, 0x0040, 0x3FFE};
+    static const uint8_t port[] = {0x05, 0x04, 0x0B, 0x84, 0x23, 0xF0};
+    std::string text;
+    const size_t n = rng() % (round % 3 == 0 ? 400 : 120), spread = 3 + rng() % (pieces.size() - 2);
+    for (size_t i = 0; i < n; ++i)
+        text += pieces[rng() % 2 ? rng() % 3 : rng() % spread];
+    const bool with_port = rng() % 4 == 0;
+    o = septcvt_plan_options{masks[rng() % 5], masks[rng() % 5], static_cast<int>(rng() % 2), 0, with_port ? port : nullptr, with_port ? sizeof port : 0u};
+    return text;
+}
+
+TEST(Plan, RandomTextsHoldTogetherReadBackAndTakeTheFewestParts)
+{
     std::mt19937 rng(26);
     for (int round = 0; round < 300; ++round) {
-        std::string text;
-        const size_t n = rng() % (round % 3 == 0 ? 400 : 120), spread = 3 + rng() % (pieces.size() - 2);
-        for (size_t i = 0; i < n; ++i)
-            text += pieces[rng() % 2 ? rng() % 3 : rng() % spread];
-        const bool with_port = rng() % 4 == 0;
-        septcvt_plan_options o{masks[rng() % 5], masks[rng() % 5], static_cast<int>(rng() % 2), 0, with_port ? port : nullptr, with_port ? sizeof port : 0u};
+        septcvt_plan_options o;
+        const std::string text = random_text(rng, round, o);
         SCOPED_TRACE("round " + std::to_string(round) + ", " + std::to_string(text.size()) + " bytes");
         septcvt_plan plan;
         std::vector<septcvt_part> parts(255);
@@ -490,6 +499,73 @@ TEST(Plan, RandomTextsHoldTogetherReadBackAndTakeTheFewestParts)
             septcvt_part_user_data(ucs2.data(), ucs2.size(), &o, &again, again_parts.data(), k, 77, &b);
             EXPECT_EQ(std::string(a.ud, a.ud + a.length), std::string(b.ud, b.ud + b.length)) << "part " << k;
         }
+    }
+}
+
+/* A text planned by the library and by the planner as it stood before it
+ * was made faster: the same status and error offset, the same plan, the
+ * same parts (and nothing written past them), and the same user data of
+ * every part. */
+void expect_as_reference(int form, const std::string &text, const septcvt_plan_options &o, size_t max_parts)
+{
+    septcvt_plan plan[2];
+    std::vector<septcvt_part> parts[2];
+    uint64_t at[2];
+    int status[2];
+    for (int side = 0; side < 2; ++side) {
+        memset(&plan[side], 0x5A, sizeof plan[side]);
+        parts[side].assign(max_parts + 1, septcvt_part{7, 7, 7});
+        at[side] = 7;
+        status[side] = (side == 0 ? septcvt_plan_text : reference_plan)(form, text.data(), text.size(), &o, &plan[side],
+                                                                    parts[side].data(), max_parts, &at[side]);
+    }
+    ASSERT_EQ(status[0], status[1]);
+    EXPECT_EQ(at[0], at[1]);
+    const auto fields = [](const septcvt_plan &p) {
+        return std::make_tuple(p.dcs, p.locking, p.single, p.parts, p.room_left, p.replaced, p.ran_out, p.form, p.reference_bits);
+    };
+    ASSERT_EQ(fields(plan[0]), fields(plan[1]));
+    for (size_t k = 0; k <= max_parts; ++k)
+        ASSERT_EQ(std::make_tuple(parts[0][k].begin, parts[0][k].end, parts[0][k].length),
+                  std::make_tuple(parts[1][k].begin, parts[1][k].end, parts[1][k].length)) << "part " << k;
+    for (size_t k = 0; status[0] == SEPTCVT_OK && k < plan[0].parts; ++k) {
+        septcvt_user_data ud[2];
+        for (int side = 0; side < 2; ++side)
+            ASSERT_EQ(septcvt_part_user_data(text.data(), text.size(), &o, &plan[side], parts[side].data(), k, 9, &ud[side]), SEPTCVT_OK);
+        EXPECT_EQ(std::string(ud[0].ud, ud[0].ud + ud[0].length), std::string(ud[1].ud, ud[1].ud + ud[1].length)) << "part " << k;
+        EXPECT_EQ(std::make_tuple(ud[0].dcs, ud[0].udhi, ud[0].udl), std::make_tuple(ud[1].dcs, ud[1].udhi, ud[1].udl));
+    }
+}
+
+TEST(Plan, EveryPlanAsThePlannerBeforeMadeIt)
+{
+    std::mt19937 rng(34);
+    for (int round = 0; round < 3000; ++round) {
+        septcvt_plan_options o;
+        std::string text = random_text(rng, round, o);
+        o.reference_bits = static_cast<int>(rng() % 3) * 8;
+        /* Now and then clusters near or above a part's length, far too
+         * long a text for 255 parts, a byte that breaks the UTF-8
+         * somewhere, or too little room for the parts. */
+        for (int k = round % 4 == 1 ? 1 + rng() % 3 : 0; k > 0; --k)
+            text.insert(std::min(text.size(), size_t{rng() % 200}), "e" + times("\u0301", rng() % 90));
+        if (round % 97 == 0)
+            text = times(text + "\u0436", 40000 / (text.size() + 2) + 1);
+        const bool malformed = round % 11 == 0 && !text.empty();
+        if (malformed)
+            text.insert(rng() % text.size(), 1, static_cast<char>(0x80 + rng() % 0x80));
+        const size_t max_parts = rng() % 5 == 0 ? rng() % 4 : SEPTCVT_MOST_PARTS;
+        SCOPED_TRACE("round " + std::to_string(round) + ", " + std::to_string(text.size()) + " bytes");
+        expect_as_reference(SEPTCVT_UTF8, text, o, max_parts);
+        if (malformed)
+            continue;
+        /* The same text as UCS-2, in either order behind its mark. */
+        const bool swapped = rng() % 2 == 0;
+        std::string ucs2 = swapped ? "\xfe\xff" : "\xff\xfe";
+        for (uint32_t c : ref_code_points(text))
+            for (uint32_t u : c > 0xFFFF ? std::vector<uint32_t>{0xD800 + ((c - 0x10000) >> 10), 0xDC00 + (c & 0x3FF)} : std::vector<uint32_t>{c})
+                ucs2 += swapped ? std::string{static_cast<char>(u >> 8), static_cast<char>(u)} : std::string{static_cast<char>(u), static_cast<char>(u >> 8)};
+        expect_as_reference(SEPTCVT_UCS2, ucs2, o, max_parts);
     }
 }
 
