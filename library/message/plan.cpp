@@ -1,14 +1,26 @@
 /* The planner: which encoding a text goes out in, and where its parts end.
  *
- * One pass reads the text and fills parts for every candidate at once: for
- * each allowed locking table, with no single shift element and with one
- * (a character outside the locking table takes an escape pair of the
- * single table, two septets; which single table serves does not change
- * the septets, only whether one holds every such character), and UCS-2.
- * With replacement on, the 7-bit candidates also read the replaced text.
- * A second pass fills the parts of the chosen candidate again and records
- * them. */
+ * The candidates: each allowed locking table, with no single shift element
+ * and with one (a character outside the locking table takes an escape pair
+ * of the single table, two septets; which single table serves does not
+ * change the septets, only whether one holds every such character), and
+ * UCS-2. With replacement on, the 7-bit candidates also read the replaced
+ * text.
+ *
+ * A first pass only counts: the septets or units each candidate takes, and
+ * which candidates still hold every character. A candidate that takes no
+ * more than one part needs no more; and no candidate can take fewer parts
+ * than its count over the room of a part, so only those that may take the
+ * fewest are filled in a second pass, part by part along grapheme clusters
+ * (all that still hold the text, should a cluster push them past that
+ * bound). A last pass fills the parts of the chosen candidate again and
+ * records them. Short texts, most of them one part, are read once and
+ * never split into clusters; a text out of the default alphabet with no
+ * national table allowed has only UCS-2 left, and is no longer looked up
+ * in the tables. */
 #include "septcvt.h"
+
+#include <algorithm>
 
 #include <utf8proc.h>
 
@@ -74,11 +86,11 @@ struct clusters {
 
 /* What goes out for one character of the input: the character itself, or
  * its replacement (0 to 3 code points), as one piece that no part
- * boundary cuts; and the tables that hold each code point. */
+ * boundary cuts; and the locking tables that hold each code point. */
 struct piece {
     uint32_t code_points[3];
     int count;
-    uint16_t locking[3], single[3];
+    uint16_t locking[3];
 };
 
 /* The tables that hold a code point, for the planner: U+001B would turn
@@ -90,10 +102,8 @@ uint16_t holders(int kind, uint32_t code_point)
 
 inline void find_holders(piece &p)
 {
-    for (int k = 0; k < p.count; ++k) {
+    for (int k = 0; k < p.count; ++k)
         p.locking[k] = holders(LOCKING, p.code_points[k]);
-        p.single[k] = holders(SINGLE, p.code_points[k]);
-    }
 }
 
 /* Whether a cluster starts with a piece; its later code points only move
@@ -124,8 +134,11 @@ struct seven_bit {
     int classes; /* 1 where no single table but the default is allowed */
     int ids[LANGUAGES];
     uint16_t ok[LANGUAGES]; /* allowed single tables that hold every character outside the locking one */
+    uint16_t live;          /* the ids of the slots whose ok is not 0 */
+    size_t shared;          /* septets that every live slot took alike, not yet in total */
     size_t total[LANGUAGES];
     filling fill[LANGUAGES][2];
+    bool filled[LANGUAGES][2]; /* whether the fill pass fills it */
     rooms room[LANGUAGES][2];
     uint64_t ran_out = SEPTCVT_NO_OFFSET;
 };
@@ -133,42 +146,61 @@ struct seven_bit {
 struct ucs2_candidate {
     size_t total = 0;
     filling fill;
+    bool filled = false;
     rooms room;
 };
 
-/* The septets a piece takes through the locking table of language id, and
- * the single tables that can serve what it lacks (all where it lacks
- * nothing). */
-size_t septets_of(const piece &p, int id, uint16_t &singles)
+/* The septets a piece takes through the locking table of language id. */
+size_t septets_of(const piece &p, int id)
 {
     size_t septets = 0;
-    for (int k = 0; k < p.count; ++k) {
-        const bool held = (p.locking[k] >> id & 1) != 0;
-        septets += held ? 1 : 2;
-        if (!held)
-            singles &= p.single[k];
-    }
+    for (int k = 0; k < p.count; ++k)
+        septets += (p.locking[k] >> id & 1) != 0 ? 1 : 2;
     return septets;
 }
 
-/* Fills the parts of every live 7-bit candidate with one piece. */
-inline void add(seven_bit &s, const piece &p, bool starts, size_t least_room, uint64_t at)
+/* Counts the septets of one piece for every live 7-bit candidate, and
+ * drops the slots none of whose allowed single tables serves what their
+ * locking table lacks. A code point that every live locking table holds,
+ * most of most text, takes one septet in each: it is counted once for
+ * all. */
+inline void count(seven_bit &s, const piece &p, uint64_t at)
+{
+    if (p.count == 0 || s.live == 0)
+        return; /* dropped: it stays with the character before it; or nothing left to count */
+    for (int k = 0; k < p.count; ++k) {
+        if ((p.locking[k] & s.live) == s.live) {
+            ++s.shared;
+            continue;
+        }
+        const uint16_t single = holders(SINGLE, p.code_points[k]);
+        for (int i = 0; i < s.slots; ++i) {
+            if (s.ok[i] == 0)
+                continue;
+            const bool held = (p.locking[k] >> s.ids[i] & 1) != 0;
+            s.total[i] += held ? 1 : 2;
+            if (!held && (s.ok[i] &= single) == 0)
+                s.live = static_cast<uint16_t>(s.live & ~(1u << s.ids[i]));
+        }
+    }
+    if (s.live == 0 && s.ran_out == SEPTCVT_NO_OFFSET)
+        s.ran_out = at;
+}
+
+/* Fills the parts of the 7-bit candidates the fill pass fills with one
+ * piece. */
+inline void add(seven_bit &s, const piece &p, bool starts)
 {
     if (p.count == 0)
-        return; /* dropped: it stays with the character before it */
-    bool alive = false;
+        return;
     for (int i = 0; i < s.slots; ++i) {
-        if (s.ok[i] == 0)
+        if (!s.filled[i][0] && !s.filled[i][1])
             continue;
-        const size_t septets = septets_of(p, s.ids[i], s.ok[i]);
-        s.total[i] += septets;
+        const size_t septets = septets_of(p, s.ids[i]);
         for (int c = 0; c < s.classes; ++c)
-            if (s.room[i][c].multi >= least_room)
+            if (s.filled[i][c])
                 place(s.fill[i][c], starts, septets, s.room[i][c].multi);
-        alive |= s.ok[i] != 0;
     }
-    if (!alive && s.ran_out == SEPTCVT_NO_OFFSET)
-        s.ran_out = at;
 }
 
 /* A candidate's outcome. */
@@ -198,19 +230,75 @@ bool better(const outcome &a, const outcome &b)
 
 /* The parts of a filling that held `total` units: one where the whole fits
  * a part without concatenation, else as filled; INFEASIBLE where a header
- * leaves too little room. */
-void parts_of(const filling &f, size_t total, const rooms &r, size_t least_room, size_t &parts, size_t &left)
+ * leaves too little room, or where it was not filled. */
+void parts_of(const filling &f, bool filled, size_t total, const rooms &r, size_t least_room, size_t &parts,
+              size_t &left)
 {
     if (r.single >= least_room && total <= r.single) {
         parts = 1;
         left = r.single - total;
-    } else if (r.multi >= least_room) {
+    } else if (r.multi >= least_room && filled) {
         parts = f.parts;
         left = r.multi - (f.base + f.run);
     } else {
         parts = INFEASIBLE;
         left = 0;
     }
+}
+
+/* The fewest parts a candidate can take: one where it fits one part, else
+ * as many as its units fill at the room of a part; INFEASIBLE where a
+ * header leaves too little room. */
+size_t fewest_parts(size_t total, const rooms &r, size_t least_room)
+{
+    if (r.single >= least_room && total <= r.single)
+        return 1;
+    return r.multi >= least_room ? (total + r.multi - 1) / r.multi : INFEASIBLE;
+}
+
+/* Whether class c of slot i can go out: an allowed single table serves it. */
+inline bool serves(const seven_bit &s, int i, int c, uint16_t singles)
+{
+    return (s.ok[i] & (c == 0 ? 1u : singles & ~1u)) != 0;
+}
+
+/* How better() orders candidates that take as many parts, before the room
+ * left decides: the default alphabet, UCS-2, then national pairs by their
+ * language elements (class 1 of the default locking table has one). */
+constexpr int UCS2_RANK = 1;
+inline int rank_of(int id, int c)
+{
+    return id == 0 && c == 0 ? 0 : 1 + (id != 0) + c;
+}
+
+/* The fewest parts any candidate of a stream can take, and the best rank
+ * among those that can take as few: *fewest and *rank lowered to them. */
+void fewest_of(const seven_bit &s, uint16_t singles, size_t least_room, size_t &fewest, int &rank)
+{
+    for (int i = 0; i < s.slots; ++i)
+        for (int c = 0; c < s.classes; ++c) {
+            const size_t n = serves(s, i, c, singles) ? fewest_parts(s.total[i], s.room[i][c], least_room) : INFEASIBLE;
+            const int r = rank_of(s.ids[i], c);
+            if (n < fewest || (n == fewest && n != INFEASIBLE && r < rank))
+                fewest = n, rank = r;
+        }
+}
+
+/* Marks for the fill pass the candidates of a stream that take more than
+ * one part and can take as few as `bound` with rank `rank` (all that can
+ * go out where bound is INFEASIBLE); whether any is marked. */
+bool mark(seven_bit &s, uint16_t singles, size_t least_room, size_t bound, int rank)
+{
+    bool any = false;
+    for (int i = 0; i < s.slots; ++i)
+        for (int c = 0; c < s.classes; ++c) {
+            const size_t fewest = serves(s, i, c, singles) ? fewest_parts(s.total[i], s.room[i][c], least_room) : INFEASIBLE;
+            s.filled[i][c] = fewest != INFEASIBLE && fewest > 1 &&
+                             (bound == INFEASIBLE || (fewest == bound && rank_of(s.ids[i], c) == rank));
+            s.fill[i][c] = filling{};
+            any |= s.filled[i][c];
+        }
+    return any;
 }
 
 /* Keeps the better of best and each outcome of a stream's 7-bit
@@ -231,7 +319,7 @@ void choose_seven_bit(const seven_bit &s, uint16_t singles, size_t least_room, b
                 ++single;
             outcome o{id == 0 && single == 0 ? 0 : 2, id, single, static_cast<size_t>((id != 0) + (single != 0)), 0, 0,
                       replaced, i, c};
-            parts_of(s.fill[i][c], s.total[i], s.room[i][c], least_room, o.parts, o.room_left);
+            parts_of(s.fill[i][c], s.filled[i][c], s.total[i], s.room[i][c], least_room, o.parts, o.room_left);
             if (o.parts == INFEASIBLE)
                 continue;
             if (!any || better(o, best))
@@ -242,15 +330,17 @@ void choose_seven_bit(const seven_bit &s, uint16_t singles, size_t least_room, b
 }
 
 /* Reads the next character and what goes out for it, on the original
- * stream and (with replacement) the replaced one. */
+ * stream and (with replacement) the replaced one; the tables that hold
+ * them where `look_up` asks. */
 struct text_pieces {
     text_reader reader;
     bool replace;
+    bool look_up = true;
     size_t replaced = 0;
     int next(text_char &c, piece &original, piece &out)
     {
         const int got = reader_next(reader, c);
-        if (got <= 0)
+        if (got <= 0 || !look_up)
             return got;
         original.code_points[0] = c.code_point;
         original.count = 1;
@@ -269,20 +359,46 @@ struct text_pieces {
 void start_seven_bit(seven_bit &s, const septcvt_plan_options &o, uint16_t singles, size_t concatenation)
 {
     s.slots = 0;
+    s.live = 0;
+    s.shared = 0;
     s.classes = singles == 1 ? 1 : 2;
     for (int id = 0; id < LANGUAGES; ++id) {
         /* A locking id without a table is the default alphabet, slot 0. */
         if ((id == 0 || (o.locking_languages >> id & 1) != 0) && locking_table_of(id) == id) {
             s.ids[s.slots] = id;
             s.ok[s.slots] = singles;
+            s.live = static_cast<uint16_t>(s.live | 1u << id);
             s.total[s.slots] = 0;
             for (int c = 0; c < 2; ++c) {
                 s.fill[s.slots][c] = filling{};
+            s.filled[s.slots][c] = false;
                 const size_t languages = static_cast<size_t>((id != 0) + c) * LANGUAGE_OCTETS;
                 s.room[s.slots][c] = rooms_of(o.elements_len + languages, concatenation, false);
             }
             ++s.slots;
         }
+    }
+}
+
+/* Fills, from the start of the text, the parts of the candidates marked
+ * for it; the clusters of a stream are looked up only where one of its
+ * candidates is filled. */
+void fill_pass(text_pieces read, seven_bit &original, seven_bit &replaced, bool fill_original,
+               bool fill_replaced, ucs2_candidate &ucs2)
+{
+    read.look_up = fill_original || fill_replaced;
+    read.replace = read.replace && fill_replaced;
+    clusters original_breaks, replaced_breaks;
+    text_char c;
+    piece as_is, out;
+    while (read.next(c, as_is, out) > 0) {
+        const bool starts = (fill_original || ucs2.filled) && original_breaks.starts_at(c.code_point);
+        if (fill_original)
+            add(original, as_is, starts);
+        if (fill_replaced)
+            add(replaced, out, starts_with(replaced_breaks, out));
+        if (ucs2.filled)
+            place(ucs2.fill, starts, c.code_point > 0xFFFF ? 2 : 1, ucs2.room.multi);
     }
 }
 
@@ -329,40 +445,68 @@ int septcvt_plan_text(int form, const void *text, size_t text_len, const septcvt
     ucs2_candidate ucs2;
     ucs2.room = rooms_of(o.elements_len, concatenation, true);
 
-    /* The original text's clusters serve its 7-bit candidates and UCS-2. */
-    clusters original_breaks, replaced_breaks;
+    /* The count: once no 7-bit candidate is left, only UCS-2's units. */
     text_char c;
     piece as_is, out;
     int got;
     while ((got = read.next(c, as_is, out)) > 0) {
-        const bool starts = starts_with(original_breaks, as_is);
-        add(original, as_is, starts, least_septets, c.begin);
+        count(original, as_is, c.begin);
         if (read.replace)
-            add(replaced, out, starts_with(replaced_breaks, out), least_septets, c.begin);
-        const size_t units = c.code_point > 0xFFFF ? 2 : 1;
-        ucs2.total += units;
-        if (ucs2.room.multi >= least_units)
-            place(ucs2.fill, starts, units, ucs2.room.multi);
+            count(replaced, out, c.begin);
+        ucs2.total += c.code_point > 0xFFFF ? 2 : 1;
+        if (original.live == 0 && (replaced.live == 0 || !read.replace)) {
+            while ((got = reader_next(read.reader, c)) > 0)
+                ucs2.total += c.code_point > 0xFFFF ? 2 : 1;
+            break;
+        }
     }
     if (got < 0) {
         if (error_offset != nullptr)
             *error_offset = read.reader.pos;
         return SEPTCVT_MALFORMED;
     }
+    for (seven_bit *s : {&original, &replaced})
+        for (int i = 0; i < s->slots; ++i)
+            s->total[i] += s->shared;
 
+    /* The fill pass, for the candidates of the best rank among those that
+     * may take the fewest parts of their stream (UCS-2 is of the
+     * original's): where one of them takes no more, no other can do better.
+     * Else again for all. The replaced text only counts where it may take
+     * fewer parts than the original. */
+    const size_t ucs2_fewest = fewest_parts(ucs2.total, ucs2.room, least_units);
+    size_t original_fewest = ucs2_fewest, replaced_fewest = INFEASIBLE;
+    int original_rank = UCS2_RANK, replaced_rank = 0;
+    fewest_of(original, singles, least_septets, original_fewest, original_rank);
+    if (read.replace && original_fewest > 1)
+        fewest_of(replaced, singles, least_septets, replaced_fewest, replaced_rank);
     /* The original text's best, UCS-2 among them; then the replaced text's
      * best, which goes out only where it takes fewer parts. */
-    outcome best{1, 0, 0, 0, 0, 0, false, -1, 0};
-    parts_of(ucs2.fill, ucs2.total, ucs2.room, least_units, best.parts, best.room_left);
-    bool any = best.parts != INFEASIBLE;
-    choose_seven_bit(original, singles, least_septets, false, best, any);
-    if (read.replace) {
-        outcome best_replaced{};
-        bool any_replaced = false;
-        choose_seven_bit(replaced, singles, least_septets, true, best_replaced, any_replaced);
-        if (any_replaced && (!any || best_replaced.parts < best.parts))
-            best = best_replaced, any = true;
+    outcome best{}, best_replaced{};
+    bool any = false, any_replaced = false;
+    for (int round = 0; round < 2; ++round) {
+        const size_t bound = round == 0 ? original_fewest : INFEASIBLE;
+        ucs2.filled = ucs2_fewest > 1 && ucs2_fewest != INFEASIBLE &&
+                      (bound == INFEASIBLE || (ucs2_fewest == bound && original_rank == UCS2_RANK));
+        ucs2.fill = filling{};
+        const bool fill_original = original_fewest > 1 && mark(original, singles, least_septets, bound, original_rank);
+        const bool fill_replaced =
+            replaced_fewest != INFEASIBLE &&
+            mark(replaced, singles, least_septets, round == 0 ? replaced_fewest : INFEASIBLE, replaced_rank);
+        if (fill_original || fill_replaced || ucs2.filled)
+            fill_pass(text_pieces{start, read.replace}, original, replaced, fill_original, fill_replaced, ucs2);
+        best = outcome{1, 0, 0, 0, 0, 0, false, -1, 0};
+        parts_of(ucs2.fill, ucs2.filled, ucs2.total, ucs2.room, least_units, best.parts, best.room_left);
+        any = best.parts != INFEASIBLE;
+        choose_seven_bit(original, singles, least_septets, false, best, any);
+        any_replaced = false;
+        if (replaced_fewest != INFEASIBLE)
+            choose_seven_bit(replaced, singles, least_septets, true, best_replaced, any_replaced);
+        if ((!any || best.parts == original_fewest) && (replaced_fewest == INFEASIBLE || best_replaced.parts == replaced_fewest))
+            break;
     }
+    if (any_replaced && (!any || best_replaced.parts < best.parts))
+        best = best_replaced, any = true;
     *plan = septcvt_plan{};
     plan->form = form;
     plan->reference_bits = o.reference_bits == 16 ? 16 : 8;
@@ -379,6 +523,13 @@ int septcvt_plan_text(int form, const void *text, size_t text_len, const septcvt
         return SEPTCVT_TOO_MANY_PARTS;
     if (best.parts > max_parts)
         return SEPTCVT_NO_ROOM;
+
+    /* One part is the whole text. */
+    if (best.parts == 1) {
+        parts[0] = septcvt_part{start.pos, text_len,
+                                best.slot < 0 ? ucs2.total : (best.replaced ? replaced : original).total[best.slot]};
+        return SEPTCVT_OK;
+    }
 
     /* The chosen candidate's parts, filled again and recorded: a part
      * begins where a cluster moved on, or where one was cut. */
@@ -400,8 +551,7 @@ int septcvt_plan_text(int form, const void *text, size_t text_len, const septcvt
         const piece &p = stream != nullptr && best.replaced ? out : as_is;
         if (p.count == 0)
             continue;
-        uint16_t ignored = 0xFFFF;
-        const size_t units = stream != nullptr ? septets_of(p, best.locking, ignored) : c.code_point > 0xFFFF ? 2 : 1;
+        const size_t units = stream != nullptr ? septets_of(p, best.locking) : c.code_point > 0xFFFF ? 2 : 1;
         const bool starts = starts_with(breaks, p);
         if (starts) {
             cluster_begin = c.begin;
