@@ -21,6 +21,7 @@
 #include "septcvt.h"
 
 #include <algorithm>
+#include <climits>
 
 #include <utf8proc.h>
 
@@ -139,6 +140,8 @@ struct seven_bit {
     size_t total[LANGUAGES];
     filling fill[LANGUAGES][2];
     bool filled[LANGUAGES][2]; /* whether the fill pass fills it */
+    int filled_count;          /* how many it fills: slot * 2 + class in fills[0..filled_count) */
+    int fills[2 * LANGUAGES];
     rooms room[LANGUAGES][2];
     uint64_t ran_out = SEPTCVT_NO_OFFSET;
 };
@@ -193,13 +196,9 @@ inline void add(seven_bit &s, const piece &p, bool starts)
 {
     if (p.count == 0)
         return;
-    for (int i = 0; i < s.slots; ++i) {
-        if (!s.filled[i][0] && !s.filled[i][1])
-            continue;
-        const size_t septets = septets_of(p, s.ids[i]);
-        for (int c = 0; c < s.classes; ++c)
-            if (s.filled[i][c])
-                place(s.fill[i][c], starts, septets, s.room[i][c].multi);
+    for (int n = 0; n < s.filled_count; ++n) {
+        const int i = s.fills[n] >> 1, c = s.fills[n] & 1;
+        place(s.fill[i][c], starts, septets_of(p, s.ids[i]), s.room[i][c].multi);
     }
 }
 
@@ -286,19 +285,20 @@ void fewest_of(const seven_bit &s, uint16_t singles, size_t least_room, size_t &
 
 /* Marks for the fill pass the candidates of a stream that take more than
  * one part and can take as few as `bound` with rank `rank` (all that can
- * go out where bound is INFEASIBLE); whether any is marked. */
-bool mark(seven_bit &s, uint16_t singles, size_t least_room, size_t bound, int rank)
+ * go out where bound is INFEASIBLE); how many are marked. */
+int mark(seven_bit &s, uint16_t singles, size_t least_room, size_t bound, int rank)
 {
-    bool any = false;
+    s.filled_count = 0;
     for (int i = 0; i < s.slots; ++i)
         for (int c = 0; c < s.classes; ++c) {
             const size_t fewest = serves(s, i, c, singles) ? fewest_parts(s.total[i], s.room[i][c], least_room) : INFEASIBLE;
             s.filled[i][c] = fewest != INFEASIBLE && fewest > 1 &&
                              (bound == INFEASIBLE || (fewest == bound && rank_of(s.ids[i], c) == rank));
             s.fill[i][c] = filling{};
-            any |= s.filled[i][c];
+            if (s.filled[i][c])
+                s.fills[s.filled_count++] = i * 2 + c;
         }
-    return any;
+    return s.filled_count;
 }
 
 /* Keeps the better of best and each outcome of a stream's 7-bit
@@ -361,7 +361,12 @@ void start_seven_bit(seven_bit &s, const septcvt_plan_options &o, uint16_t singl
     s.slots = 0;
     s.live = 0;
     s.shared = 0;
+    s.filled_count = 0;
     s.classes = singles == 1 ? 1 : 2;
+    /* The rooms by the language elements a candidate's header holds. */
+    rooms by_elements[3];
+    for (size_t n = 0; n < 3; ++n)
+        by_elements[n] = rooms_of(o.elements_len + n * LANGUAGE_OCTETS, concatenation, false);
     for (int id = 0; id < LANGUAGES; ++id) {
         /* A locking id without a table is the default alphabet, slot 0. */
         if ((id == 0 || (o.locking_languages >> id & 1) != 0) && locking_table_of(id) == id) {
@@ -371,9 +376,8 @@ void start_seven_bit(seven_bit &s, const septcvt_plan_options &o, uint16_t singl
             s.total[s.slots] = 0;
             for (int c = 0; c < 2; ++c) {
                 s.fill[s.slots][c] = filling{};
-            s.filled[s.slots][c] = false;
-                const size_t languages = static_cast<size_t>((id != 0) + c) * LANGUAGE_OCTETS;
-                s.room[s.slots][c] = rooms_of(o.elements_len + languages, concatenation, false);
+                s.filled[s.slots][c] = false;
+                s.room[s.slots][c] = by_elements[(id != 0) + c];
             }
             ++s.slots;
         }
@@ -399,6 +403,60 @@ void fill_pass(text_pieces read, seven_bit &original, seven_bit &replaced, bool 
             add(replaced, out, starts_with(replaced_breaks, out));
         if (ucs2.filled)
             place(ucs2.fill, starts, c.code_point > 0xFFFF ? 2 : 1, ucs2.room.multi);
+    }
+}
+
+/* Fills the parts of one candidate from the start of the text, through
+ * the locking table of language id `locking` (-1: UCS-2) on the original or
+ * the replaced stream, at `room` a part, into f; and records them: a part
+ * begins where a cluster moved on, or where one was cut. The first
+ * max_parts parts go to parts; f.parts counts all. */
+void record(text_pieces read, int locking, bool replaced, size_t room, size_t text_len, septcvt_part *parts,
+            size_t max_parts, filling &f)
+{
+    read.look_up = locking >= 0;
+    read.replace = read.replace && replaced;
+    clusters breaks;
+    f = filling{};
+    size_t k = 0, counted = 0, in_cluster = 0, cluster_begin = read.reader.pos;
+    if (max_parts > 0)
+        parts[0].begin = read.reader.pos;
+    auto begin_part = [&](size_t at, size_t length) {
+        if (k < max_parts) {
+            parts[k].end = at;
+            parts[k].length = length;
+        }
+        if (++k < max_parts)
+            parts[k].begin = at;
+    };
+    text_char c;
+    piece as_is{}, out{};
+    while (read.next(c, as_is, out) > 0) {
+        const piece &p = replaced ? out : as_is;
+        if (locking >= 0 && p.count == 0)
+            continue;
+        const size_t units = locking >= 0 ? septets_of(p, locking) : c.code_point > 0xFFFF ? 2 : 1;
+        const bool starts = locking >= 0 ? starts_with(breaks, p) : breaks.starts_at(c.code_point);
+        if (starts) {
+            cluster_begin = c.begin;
+            in_cluster = 0;
+        }
+        const int landed = place(f, starts, units, room);
+        if (landed & MOVED) {
+            begin_part(cluster_begin, counted - in_cluster);
+            counted = in_cluster;
+        }
+        if (landed & CUT) {
+            begin_part(c.begin, counted);
+            counted = 0;
+            in_cluster = 0;
+        }
+        counted += units;
+        in_cluster += units;
+    }
+    if (k < max_parts) {
+        parts[k].end = text_len;
+        parts[k].length = counted;
     }
 }
 
@@ -441,13 +499,16 @@ int septcvt_plan_text(int form, const void *text, size_t text_len, const septcvt
     static_assert(sizeof(seven_bit) < 2048, "the candidates stay small");
     seven_bit original, replaced;
     start_seven_bit(original, o, singles, concatenation);
-    start_seven_bit(replaced, o, singles, concatenation);
+    if (read.replace)
+        start_seven_bit(replaced, o, singles, concatenation);
+    else
+        replaced.slots = replaced.live = 0;
     ucs2_candidate ucs2;
     ucs2.room = rooms_of(o.elements_len, concatenation, true);
 
     /* The count: once no 7-bit candidate is left, only UCS-2's units. */
     text_char c;
-    piece as_is, out;
+    piece as_is{}, out{};
     int got;
     while ((got = read.next(c, as_is, out)) > 0) {
         count(original, as_is, c.begin);
@@ -484,17 +545,38 @@ int septcvt_plan_text(int form, const void *text, size_t text_len, const septcvt
      * best, which goes out only where it takes fewer parts. */
     outcome best{}, best_replaced{};
     bool any = false, any_replaced = false;
+    /* Where only one candidate is filled, its parts are recorded as it
+     * fills, so that they need not be filled again if it is chosen; a few,
+     * as most texts take. */
+    constexpr size_t EARLY_PARTS = 16;
+    septcvt_part early[EARLY_PARTS];
+    int early_slot = INT_MIN, early_cls = 0;
+    bool early_replaced = false;
     for (int round = 0; round < 2; ++round) {
         const size_t bound = round == 0 ? original_fewest : INFEASIBLE;
         ucs2.filled = ucs2_fewest > 1 && ucs2_fewest != INFEASIBLE &&
                       (bound == INFEASIBLE || (ucs2_fewest == bound && original_rank == UCS2_RANK));
         ucs2.fill = filling{};
-        const bool fill_original = original_fewest > 1 && mark(original, singles, least_septets, bound, original_rank);
-        const bool fill_replaced =
-            replaced_fewest != INFEASIBLE &&
-            mark(replaced, singles, least_septets, round == 0 ? replaced_fewest : INFEASIBLE, replaced_rank);
-        if (fill_original || fill_replaced || ucs2.filled)
-            fill_pass(text_pieces{start, read.replace}, original, replaced, fill_original, fill_replaced, ucs2);
+        const int original_marked = original_fewest > 1 ? mark(original, singles, least_septets, bound, original_rank) : 0;
+        const int replaced_marked =
+            replaced_fewest != INFEASIBLE
+                ? mark(replaced, singles, least_septets, round == 0 ? replaced_fewest : INFEASIBLE, replaced_rank)
+                : 0;
+        if (original_marked + replaced_marked + ucs2.filled == 1) {
+            seven_bit *s = original_marked > 0 ? &original : replaced_marked > 0 ? &replaced : nullptr;
+            early_slot = -1;
+            early_replaced = s == &replaced;
+            for (int i = 0; s != nullptr && i < s->slots; ++i)
+                for (int c = 0; c < s->classes; ++c)
+                    if (s->filled[i][c])
+                        early_slot = i, early_cls = c;
+            filling &f = s != nullptr ? s->fill[early_slot][early_cls] : ucs2.fill;
+            record(text_pieces{start, read.replace}, s != nullptr ? s->ids[early_slot] : -1, early_replaced,
+                   s != nullptr ? s->room[early_slot][early_cls].multi : ucs2.room.multi, text_len, early, EARLY_PARTS, f);
+        } else if (original_marked + replaced_marked + ucs2.filled > 0) {
+            early_slot = INT_MIN;
+            fill_pass(text_pieces{start, read.replace}, original, replaced, original_marked > 0, replaced_marked > 0, ucs2);
+        }
         best = outcome{1, 0, 0, 0, 0, 0, false, -1, 0};
         parts_of(ucs2.fill, ucs2.filled, ucs2.total, ucs2.room, least_units, best.parts, best.room_left);
         any = best.parts != INFEASIBLE;
@@ -524,55 +606,23 @@ int septcvt_plan_text(int form, const void *text, size_t text_len, const septcvt
     if (best.parts > max_parts)
         return SEPTCVT_NO_ROOM;
 
-    /* One part is the whole text. */
+    /* One part is the whole text; and the parts of a candidate filled
+     * alone are recorded. */
     if (best.parts == 1) {
         parts[0] = septcvt_part{start.pos, text_len,
                                 best.slot < 0 ? ucs2.total : (best.replaced ? replaced : original).total[best.slot]};
         return SEPTCVT_OK;
     }
+    if (best.slot == early_slot && (best.slot < 0 || (best.cls == early_cls && best.replaced == early_replaced)) &&
+        best.parts <= EARLY_PARTS) {
+        std::copy(early, early + best.parts, parts);
+        return SEPTCVT_OK;
+    }
 
-    /* The chosen candidate's parts, filled again and recorded: a part
-     * begins where a cluster moved on, or where one was cut. */
-    read.reader = start;
-    seven_bit *stream = best.slot < 0 ? nullptr : best.replaced ? &replaced : &original;
-    clusters breaks;
+    /* The chosen candidate's parts, filled again and recorded. */
+    const seven_bit *stream = best.slot < 0 ? nullptr : best.replaced ? &replaced : &original;
     filling f;
-    const rooms &r = stream != nullptr ? stream->room[best.slot][best.cls] : ucs2.room;
-    const size_t room = best.parts == 1 ? r.single : r.multi;
-    size_t k = 0, counted = 0, in_cluster = 0, cluster_begin = start.pos;
-    parts[0].begin = start.pos;
-    auto begin_part = [&](size_t at, size_t length) {
-        parts[k].end = at;
-        parts[k].length = length;
-        if (++k < best.parts)
-            parts[k].begin = at;
-    };
-    while (read.next(c, as_is, out) > 0 && k < best.parts) {
-        const piece &p = stream != nullptr && best.replaced ? out : as_is;
-        if (p.count == 0)
-            continue;
-        const size_t units = stream != nullptr ? septets_of(p, best.locking) : c.code_point > 0xFFFF ? 2 : 1;
-        const bool starts = starts_with(breaks, p);
-        if (starts) {
-            cluster_begin = c.begin;
-            in_cluster = 0;
-        }
-        const int landed = place(f, starts, units, room);
-        if (landed & MOVED) {
-            begin_part(cluster_begin, counted - in_cluster);
-            counted = in_cluster;
-        }
-        if (landed & CUT) {
-            begin_part(c.begin, counted);
-            counted = 0;
-            in_cluster = 0;
-        }
-        counted += units;
-        in_cluster += units;
-    }
-    if (k < best.parts) { /* both passes fill alike, so k is the last part */
-        parts[k].end = text_len;
-        parts[k].length = counted;
-    }
+    record(text_pieces{start, read.replace}, stream != nullptr ? best.locking : -1, best.replaced,
+           stream != nullptr ? stream->room[best.slot][best.cls].multi : ucs2.room.multi, text_len, parts, best.parts, f);
     return SEPTCVT_OK;
 }
