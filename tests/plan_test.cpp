@@ -231,6 +231,21 @@ TEST(Plan, LookalikesOfEveryCodePoint)
     }
 }
 
+/* The code points the planner takes for plain, between which it looks up
+ * no cluster boundary, are all of the class Other in utf8proc's table (no
+ * control, mark, joiner or pictograph), so that a boundary stands between
+ * any two; and the ASCII that the fast path covers is among them. */
+TEST(Plan, PlainCodePointsAreOfTheClassOther)
+{
+    size_t plain = 0;
+    for (uint32_t c = 0; c <= 0x10FFFF; ++c)
+        if (cluster_plain(c)) {
+            ++plain;
+            ASSERT_EQ(utf8proc_get_property(static_cast<utf8proc_int32_t>(c))->boundclass, UTF8PROC_BOUNDCLASS_OTHER) << c;
+        }
+    EXPECT_EQ(plain, 0x7F - 0x20 + 0x300 - 0xA0 - 3);
+}
+
 /* The user data of a part: its header, its octets and TP-UDL; and what it
  * refuses, a part that does not begin and end where characters do among
  * it, leaving *out as it was. A part given here replaces the planned one. */

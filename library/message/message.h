@@ -42,6 +42,18 @@ inline int reader_next(text_reader &r, text_char &c)
     return 1;
 }
 
+/* Whether a code point is of the grapheme cluster class Other and no
+ * pictograph: printable ASCII, and the letters and signs of Latin-1 and
+ * Latin Extended up to the combining marks, but the soft hyphen, a
+ * control, and the two pictographs, copyright and registered. Between two
+ * such there is always a cluster boundary, and after one the state of the
+ * boundary rules is that of such a character. */
+inline bool cluster_plain(uint32_t code_point)
+{
+    return (code_point >= 0x20 && code_point < 0x7F) ||
+           (code_point >= 0xA0 && code_point < 0x300 && code_point != 0xAD && code_point != 0xA9 && code_point != 0xAE);
+}
+
 /* The plain form of a look-alike: -1 where the character stays as it is,
  * else how many code points (0 to 3) replace it, in out. */
 int lookalike(uint32_t code_point, uint32_t out[3]);

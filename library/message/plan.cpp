@@ -75,10 +75,10 @@ struct clusters {
     bool starts_at(uint32_t code_point)
     {
         const int32_t cp = static_cast<int32_t>(code_point);
-        /* Between printable ASCII characters there is always a boundary,
-         * and the state would stay that of such a character: text of them
-         * needs no lookup. */
-        const bool plain = last >= 0x20 && last < 0x7F && cp >= 0x20 && cp < 0x7F;
+        /* Between two plain characters there is always a boundary, and the
+         * state would stay that of such a character: text of them needs no
+         * lookup. */
+        const bool plain = last >= 0 && cluster_plain(static_cast<uint32_t>(last)) && cluster_plain(code_point);
         const bool starts = last < 0 || plain || utf8proc_grapheme_break_stateful(last, cp, &state);
         last = cp;
         return starts;
