@@ -106,6 +106,10 @@ TEST(Plan, RefusesWhatItCannotPlan)
         {"a\x80", SEPTCVT_UTF8, {}, SEPTCVT_MALFORMED, 1},                   /* a lone continuation byte */
         {"a\xf4\x90\x80\x80", SEPTCVT_UTF8, {}, SEPTCVT_MALFORMED, 1},      /* above U+10FFFF */
         {"ab\xe2" "A", SEPTCVT_UTF8, {}, SEPTCVT_MALFORMED, 2},             /* a cut last character */
+        {"a\xc3" "A", SEPTCVT_UTF8, {}, SEPTCVT_MALFORMED, 1},              /* a lead byte and no continuation */
+        {"a\xe0\x9f\xbf", SEPTCVT_UTF8, {}, SEPTCVT_MALFORMED, 1},         /* U+07FF in three bytes */
+        {"a\xed\xa0\x80", SEPTCVT_UTF8, {}, SEPTCVT_MALFORMED, 1},         /* a surrogate */
+        {"a\xef\xbf\xbe", SEPTCVT_UTF8, {}, SEPTCVT_MALFORMED, 1},         /* U+FFFE */
         {"\xff\xfe" "A\0\x00\xd8"s, SEPTCVT_UCS2, {}, SEPTCVT_MALFORMED, 4}, /* a lone surrogate */
         {"\xff\xfe" "A\0\x00\xdc" "B\0"s, SEPTCVT_UCS2, {}, SEPTCVT_MALFORMED, 4}, /* a low one first */
         {"\xff\xfe\x3d\xd8\x00\xdc"s, SEPTCVT_UCS2, {}, SEPTCVT_MALFORMED, 2, 4},  /* its low half past the end */
