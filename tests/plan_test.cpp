@@ -71,6 +71,7 @@ TEST(Plan, ChoosesAsTheRulesSay)
         {"the escape is no character", "a\x1b" "b", 0x3FFE, 0x3FFE, false, {OK, U, 0, 0, 1, 0, 67, 1}},
         {"U+10FFFF is a character", "\xf4\x8f\xbf\xbf", 0, 0, false, {OK, U, 0, 0, 1, 0, 68, 0}},
         {"replaced where it saves a part", times("a", 99) + "\xe2\x80\x99", 0, 0, true, {OK, G, 0, 0, 1, 1, 60, NO}},
+        {"replaced only where it saves a part", times("{", 100) + "\xe2\x80\x99", 0, 0, true, {OK, U, 0, 0, 2, 0, 33, NO}},
         {"not replaced without asking", times("a", 99) + "\xe2\x80\x99", 0, 0, false, {OK, U, 0, 0, 2, 0, 34, 99}},
         {"a dropped character is replaced too", times("a", 160) + "\u200b", 0, 0, true, {OK, G, 0, 0, 1, 1, 0, NO}},
         {"ran out after replacement", "a\u2019b\U0001F600", 0, 0, true, {OK, U, 0, 0, 1, 0, 65, 5}},
