@@ -283,22 +283,80 @@ void fewest_of(const seven_bit &s, uint16_t singles, size_t least_room, size_t &
         }
 }
 
+/* The single table that class c of slot i names: none for class 0, else
+ * the lowest allowed one that serves. */
+inline int single_of(const seven_bit &s, int i, int c, uint16_t singles)
+{
+    const uint16_t serving = static_cast<uint16_t>(s.ok[i] & (c == 0 ? 1u : singles & ~1u));
+    int single = 0;
+    while (c == 1 && (serving >> single & 1) == 0)
+        ++single;
+    return single;
+}
+
+/* Whether class c of slot i may take as few as `bound` parts with rank
+ * `rank`; and the most room it can leave in the last of them, the room of
+ * them all but its septets. */
+inline bool in_group(const seven_bit &s, int i, int c, uint16_t singles, size_t least_room, size_t bound, int rank)
+{
+    return serves(s, i, c, singles) && fewest_parts(s.total[i], s.room[i][c], least_room) == bound &&
+           rank_of(s.ids[i], c) == rank;
+}
+inline size_t most_left(const seven_bit &s, int i, int c, size_t bound)
+{
+    return bound * s.room[i][c].multi - s.total[i];
+}
+
+/* Whether class c of slot i can do better than (left, locking, single)
+ * among candidates of as many parts and the same rank. */
+inline bool may_beat(const seven_bit &s, int i, int c, uint16_t singles, size_t bound, size_t left, int locking,
+                     int single)
+{
+    const size_t most = most_left(s, i, c, bound);
+    return most != left ? most > left
+                        : std::make_pair(s.ids[i], single_of(s, i, c, singles)) < std::make_pair(locking, single);
+}
+
 /* Marks for the fill pass the candidates of a stream that take more than
- * one part and can take as few as `bound` with rank `rank` (all that can
- * go out where bound is INFEASIBLE); how many are marked. */
+ * one part: with `bound` INFEASIBLE all that can go out; else the one of
+ * those that may take as few as bound with rank `rank` that may leave the
+ * most room (then the lowest ids), which where it takes no more leaves no
+ * other of them but those that may_beat it. How many are marked. */
 int mark(seven_bit &s, uint16_t singles, size_t least_room, size_t bound, int rank)
 {
     s.filled_count = 0;
+    int first = -1;
     for (int i = 0; i < s.slots; ++i)
         for (int c = 0; c < s.classes; ++c) {
             const size_t fewest = serves(s, i, c, singles) ? fewest_parts(s.total[i], s.room[i][c], least_room) : INFEASIBLE;
-            s.filled[i][c] = fewest != INFEASIBLE && fewest > 1 &&
-                             (bound == INFEASIBLE || (fewest == bound && rank_of(s.ids[i], c) == rank));
+            s.filled[i][c] = fewest != INFEASIBLE && fewest > 1 && bound == INFEASIBLE;
             s.fill[i][c] = filling{};
             if (s.filled[i][c])
                 s.fills[s.filled_count++] = i * 2 + c;
+            const int j = first >> 1, d = first & 1;
+            if (bound != INFEASIBLE && bound > 1 && in_group(s, i, c, singles, least_room, bound, rank) &&
+                (first < 0 ||
+                 may_beat(s, i, c, singles, bound, most_left(s, j, d, bound), s.ids[j], single_of(s, j, d, singles))))
+                first = i * 2 + c;
         }
+    if (first >= 0) {
+        s.filled[first >> 1][first & 1] = true;
+        s.fills[s.filled_count++] = first;
+    }
     return s.filled_count;
+}
+
+/* Whether a candidate of a stream that was not filled may do better than
+ * its best, of `bound` parts and rank `rank`. */
+bool others_may_beat(const seven_bit &s, uint16_t singles, size_t least_room, size_t bound, int rank,
+                     const outcome &best)
+{
+    for (int i = 0; i < s.slots; ++i)
+        for (int c = 0; c < s.classes; ++c)
+            if (!s.filled[i][c] && in_group(s, i, c, singles, least_room, bound, rank) &&
+                may_beat(s, i, c, singles, bound, best.room_left, best.locking, best.single))
+                return true;
+    return false;
 }
 
 /* Keeps the better of best and each outcome of a stream's 7-bit
@@ -311,12 +369,9 @@ void choose_seven_bit(const seven_bit &s, uint16_t singles, size_t least_room, b
             const int id = s.ids[i];
             /* Class 0 needs the default escape extension to serve; class 1
              * the lowest allowed single table that serves. */
-            const uint16_t serving = static_cast<uint16_t>(s.ok[i] & (c == 0 ? 1u : singles & ~1u));
-            if (serving == 0)
+            if (!serves(s, i, c, singles))
                 continue;
-            int single = 0;
-            while (c == 1 && (serving >> single & 1) == 0)
-                ++single;
+            const int single = single_of(s, i, c, singles);
             outcome o{id == 0 && single == 0 ? 0 : 2, id, single, static_cast<size_t>((id != 0) + (single != 0)), 0, 0,
                       replaced, i, c};
             parts_of(s.fill[i][c], s.filled[i][c], s.total[i], s.room[i][c], least_room, o.parts, o.room_left);
@@ -584,7 +639,11 @@ int septcvt_plan_text(int form, const void *text, size_t text_len, const septcvt
         any_replaced = false;
         if (replaced_fewest != INFEASIBLE)
             choose_seven_bit(replaced, singles, least_septets, true, best_replaced, any_replaced);
-        if ((!any || best.parts == original_fewest) && (replaced_fewest == INFEASIBLE || best_replaced.parts == replaced_fewest))
+        if ((!any || (best.parts == original_fewest &&
+                      !others_may_beat(original, singles, least_septets, original_fewest, original_rank, best))) &&
+            (replaced_fewest == INFEASIBLE ||
+             (best_replaced.parts == replaced_fewest &&
+              !others_may_beat(replaced, singles, least_septets, replaced_fewest, replaced_rank, best_replaced))))
             break;
     }
     if (any_replaced && (!any || best_replaced.parts < best.parts))
