@@ -32,6 +32,8 @@ namespace {
 
 constexpr uint16_t LANGUAGE_BITS = 0x3FFE; /* ids 1-13 */
 constexpr size_t INFEASIBLE = SIZE_MAX;
+/* Bytes of a text past which its candidates are filled as it is counted. */
+constexpr size_t LONG_TEXT = 2048;
 
 /* Where a character lands as parts fill: a part takes whole grapheme
  * clusters while they fit; a cluster that does not fit starts the next
@@ -191,14 +193,15 @@ inline void count(seven_bit &s, const piece &p, uint64_t at)
 }
 
 /* Fills the parts of the 7-bit candidates the fill pass fills with one
- * piece. */
-inline void add(seven_bit &s, const piece &p, bool starts)
+ * piece; of those that still hold the text only, where `live_only` asks. */
+inline void add(seven_bit &s, const piece &p, bool starts, bool live_only = false)
 {
     if (p.count == 0)
         return;
     for (int n = 0; n < s.filled_count; ++n) {
         const int i = s.fills[n] >> 1, c = s.fills[n] & 1;
-        place(s.fill[i][c], starts, septets_of(p, s.ids[i]), s.room[i][c].multi);
+        if (!live_only || s.ok[i] != 0)
+            place(s.fill[i][c], starts, septets_of(p, s.ids[i]), s.room[i][c].multi);
     }
 }
 
@@ -344,6 +347,19 @@ int mark(seven_bit &s, uint16_t singles, size_t least_room, size_t bound, int ra
         s.fills[s.filled_count++] = first;
     }
     return s.filled_count;
+}
+
+/* Marks every candidate of a stream whose header leaves room, for filling
+ * as the text is counted. */
+void mark_all(seven_bit &s, size_t least_room)
+{
+    s.filled_count = 0;
+    for (int i = 0; i < s.slots; ++i)
+        for (int c = 0; c < s.classes; ++c) {
+            s.filled[i][c] = s.room[i][c].multi >= least_room;
+            if (s.filled[i][c])
+                s.fills[s.filled_count++] = i * 2 + c;
+        }
 }
 
 /* Whether a candidate of a stream that was not filled may do better than
@@ -561,7 +577,18 @@ int septcvt_plan_text(int form, const void *text, size_t text_len, const septcvt
     ucs2_candidate ucs2;
     ucs2.room = rooms_of(o.elements_len, concatenation, true);
 
-    /* The count: once no 7-bit candidate is left, only UCS-2's units. */
+    /* The count: once no 7-bit candidate is left, only UCS-2's units. A
+     * long text takes many parts whatever goes out: the count could spare
+     * little, and every candidate that still holds it is filled as it is
+     * counted, in one pass. */
+    const bool at_once = text_len > LONG_TEXT;
+    if (at_once) {
+        mark_all(original, least_septets);
+        if (read.replace)
+            mark_all(replaced, least_septets);
+        ucs2.filled = ucs2.room.multi >= least_units;
+    }
+    clusters original_breaks, replaced_breaks;
     text_char c;
     piece as_is{}, out{};
     int got;
@@ -569,10 +596,23 @@ int septcvt_plan_text(int form, const void *text, size_t text_len, const septcvt
         count(original, as_is, c.begin);
         if (read.replace)
             count(replaced, out, c.begin);
-        ucs2.total += c.code_point > 0xFFFF ? 2 : 1;
+        const size_t units = c.code_point > 0xFFFF ? 2 : 1;
+        ucs2.total += units;
+        if (at_once) {
+            const bool starts = original_breaks.starts_at(c.code_point);
+            add(original, as_is, starts, true);
+            if (read.replace)
+                add(replaced, out, starts_with(replaced_breaks, out), true);
+            if (ucs2.filled)
+                place(ucs2.fill, starts, units, ucs2.room.multi);
+        }
         if (original.live == 0 && (replaced.live == 0 || !read.replace)) {
-            while ((got = reader_next(read.reader, c)) > 0)
+            while ((got = reader_next(read.reader, c)) > 0) {
                 ucs2.total += c.code_point > 0xFFFF ? 2 : 1;
+                if (at_once && ucs2.filled)
+                    place(ucs2.fill, original_breaks.starts_at(c.code_point), c.code_point > 0xFFFF ? 2 : 1,
+                          ucs2.room.multi);
+            }
             break;
         }
     }
@@ -607,7 +647,22 @@ int septcvt_plan_text(int form, const void *text, size_t text_len, const septcvt
     septcvt_part early[EARLY_PARTS];
     int early_slot = INT_MIN, early_cls = 0;
     bool early_replaced = false;
+    auto choose_all = [&]() {
+        best = outcome{1, 0, 0, 0, 0, 0, false, -1, 0};
+        parts_of(ucs2.fill, ucs2.filled, ucs2.total, ucs2.room, least_units, best.parts, best.room_left);
+        any = best.parts != INFEASIBLE;
+        choose_seven_bit(original, singles, least_septets, false, best, any);
+        any_replaced = false;
+        if (replaced_fewest != INFEASIBLE)
+            choose_seven_bit(replaced, singles, least_septets, true, best_replaced, any_replaced);
+    };
     for (int round = 0; round < 2; ++round) {
+        if (at_once) {
+            /* Every candidate that can go out is filled: one choice. */
+            replaced_fewest = read.replace ? 0 : INFEASIBLE;
+            choose_all();
+            break;
+        }
         const size_t bound = round == 0 ? original_fewest : INFEASIBLE;
         ucs2.filled = ucs2_fewest > 1 && ucs2_fewest != INFEASIBLE &&
                       (bound == INFEASIBLE || (ucs2_fewest == bound && original_rank == UCS2_RANK));
@@ -632,13 +687,7 @@ int septcvt_plan_text(int form, const void *text, size_t text_len, const septcvt
             early_slot = INT_MIN;
             fill_pass(text_pieces{start, read.replace}, original, replaced, original_marked > 0, replaced_marked > 0, ucs2);
         }
-        best = outcome{1, 0, 0, 0, 0, 0, false, -1, 0};
-        parts_of(ucs2.fill, ucs2.filled, ucs2.total, ucs2.room, least_units, best.parts, best.room_left);
-        any = best.parts != INFEASIBLE;
-        choose_seven_bit(original, singles, least_septets, false, best, any);
-        any_replaced = false;
-        if (replaced_fewest != INFEASIBLE)
-            choose_seven_bit(replaced, singles, least_septets, true, best_replaced, any_replaced);
+        choose_all();
         if ((!any || (best.parts == original_fewest &&
                       !others_may_beat(original, singles, least_septets, original_fewest, original_rank, best))) &&
             (replaced_fewest == INFEASIBLE ||
