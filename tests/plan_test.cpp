@@ -567,6 +567,8 @@ TEST(Plan, EveryPlanAsThePlannerBeforeMadeIt)
         {"Dear cAustg day.  8am-Ith a dat@e such as 83/05, or visit our site and enter you" + times("]", 41) + "M]]]@" +
              times("]", 15) + " \u00e7 wIth a dat@e such as 83/05( o]]]]]M]]]]Y" + times("]", 25), 0x3FFE, 0x3FFE},
         {twice + "rd' atby again e ayao s& mdddsipari\u015finid" + twice + "z karg\n\u2026", 0x07C6, 0x3FFA},
+        {"|||||z|||||||||||||p||||||||||||||||||~|||||;|{||||||.|||||||||x||||z|||||||||||||p||||||||||||||||;|||||||||||"
+         "|||||||||||||||x||||||||x;||||||||t|||||||x|||||x", 0x00DE, 0x311A},
     };
     for (const auto &t : texts)
         for (size_t n = 0; n <= t.text.size(); ++n)
