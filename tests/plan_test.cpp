@@ -569,6 +569,8 @@ TEST(Plan, EveryPlanAsThePlannerBeforeMadeIt)
         {twice + "rd' atby again e ayao s& mdddsipari\u015finid" + twice + "z karg\n\u2026", 0x07C6, 0x3FFA},
         {"|||||z|||||||||||||p||||||||||||||||||~|||||;|{||||||.|||||||||x||||z|||||||||||||p||||||||||||||||;|||||||||||"
          "|||||||||||||||x||||||||x;||||||||t|||||||x|||||x", 0x00DE, 0x311A},
+        {"\u0928\u092e\u0938\u094d\u0924\u0947! \u0906\u092a\u0915\u093e \u092a\u093e\u0930\u094d\u0938\u0932 57\u0947\u0917NNNNNNNNNNNNNNN@NNNNNNNNNNNNNNNNNNNNNNNNNNN\u093e\u0964 \u0915\u0943\u092a"
+         "\u092f\u093e \u0921\u093f\u0932 \u092e\u0928\u093e \u0915\u094b\u0921 4471 \u0924\u0948\u092f\u093e\u0930 \u0930\u0916\u0947\u0902\u0964 \u0927\u0928\u094d\u092f\u0935\u093e\u0926\u0964", 0x3FFE, 0x3FFE},
     };
     for (const auto &t : texts)
         for (size_t n = 0; n <= t.text.size(); ++n)
