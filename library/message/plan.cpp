@@ -12,12 +12,14 @@
  * more than one part needs no more; and no candidate can take fewer parts
  * than its count over the room of a part, so only those that may take the
  * fewest are filled in a second pass, part by part along grapheme clusters
- * (all that still hold the text, should a cluster push them past that
- * bound). A last pass fills the parts of the chosen candidate again and
- * records them. Short texts, most of them one part, are read once and
- * never split into clusters; a text out of the default alphabet with no
- * national table allowed has only UCS-2 left, and is no longer looked up
- * in the tables. */
+ * (all that still hold the text, should a cluster or an escape pair push
+ * them past that bound). A last pass fills the parts of the chosen
+ * candidate again and records them, unless the second recorded them.
+ * Short texts, most of them one part, are read once and never split into
+ * clusters; a text out of the default alphabet with no national table
+ * allowed has only UCS-2 left, and is no longer looked up in the tables. A
+ * long text, which takes many parts whatever goes out, has its candidates
+ * filled as it is counted. */
 #include "septcvt.h"
 
 #include <algorithm>
