@@ -12,6 +12,7 @@
 
 #include "message.h"
 #include "reference.h"
+#include "reference_plan.h"
 
 namespace {
 
@@ -70,6 +71,7 @@ TEST(Plan, ChoosesAsTheRulesSay)
         {"the escape is no character", "a\x1b" "b", 0x3FFE, 0x3FFE, false, {OK, U, 0, 0, 1, 0, 67, 1}},
         {"U+10FFFF is a character", "\xf4\x8f\xbf\xbf", 0, 0, false, {OK, U, 0, 0, 1, 0, 68, 0}},
         {"replaced where it saves a part", times("a", 99) + "\xe2\x80\x99", 0, 0, true, {OK, G, 0, 0, 1, 1, 60, NO}},
+        {"replaced only where it saves a part", times("{", 100) + "\xe2\x80\x99", 0, 0, true, {OK, U, 0, 0, 2, 0, 33, NO}},
         {"not replaced without asking", times("a", 99) + "\xe2\x80\x99", 0, 0, false, {OK, U, 0, 0, 2, 0, 34, 99}},
         {"a dropped character is replaced too", times("a", 160) + "\u200b", 0, 0, true, {OK, G, 0, 0, 1, 1, 0, NO}},
         {"ran out after replacement", "a\u2019b\U0001F600", 0, 0, true, {OK, U, 0, 0, 1, 0, 65, 5}},
@@ -105,6 +107,10 @@ TEST(Plan, RefusesWhatItCannotPlan)
         {"a\x80", SEPTCVT_UTF8, {}, SEPTCVT_MALFORMED, 1},                   /* a lone continuation byte */
         {"a\xf4\x90\x80\x80", SEPTCVT_UTF8, {}, SEPTCVT_MALFORMED, 1},      /* above U+10FFFF */
         {"ab\xe2" "A", SEPTCVT_UTF8, {}, SEPTCVT_MALFORMED, 2},             /* a cut last character */
+        {"a\xc3" "A", SEPTCVT_UTF8, {}, SEPTCVT_MALFORMED, 1},              /* a lead byte and no continuation */
+        {"a\xe0\x9f\xbf", SEPTCVT_UTF8, {}, SEPTCVT_MALFORMED, 1},         /* U+07FF in three bytes */
+        {"a\xed\xa0\x80", SEPTCVT_UTF8, {}, SEPTCVT_MALFORMED, 1},         /* a surrogate */
+        {"a\xef\xbf\xbe", SEPTCVT_UTF8, {}, SEPTCVT_MALFORMED, 1},         /* U+FFFE */
         {"\xff\xfe" "A\0\x00\xd8"s, SEPTCVT_UCS2, {}, SEPTCVT_MALFORMED, 4}, /* a lone surrogate */
         {"\xff\xfe" "A\0\x00\xdc" "B\0"s, SEPTCVT_UCS2, {}, SEPTCVT_MALFORMED, 4}, /* a low one first */
         {"\xff\xfe\x3d\xd8\x00\xdc"s, SEPTCVT_UCS2, {}, SEPTCVT_MALFORMED, 2, 4},  /* its low half past the end */
@@ -228,6 +234,21 @@ TEST(Plan, LookalikesOfEveryCodePoint)
         const int n = lookalike(c, out);
         ASSERT_EQ(n < 0 ? std::vector<uint32_t>{c} : std::vector<uint32_t>(out, out + n), ref_replaced(c)) << c;
     }
+}
+
+/* The code points the planner takes for plain, between which it looks up
+ * no cluster boundary, are all of the class Other in utf8proc's table (no
+ * control, mark, joiner or pictograph), so that a boundary stands between
+ * any two; and the ASCII that the fast path covers is among them. */
+TEST(Plan, PlainCodePointsAreOfTheClassOther)
+{
+    size_t plain = 0;
+    for (uint32_t c = 0; c <= 0x10FFFF; ++c)
+        if (cluster_plain(c)) {
+            ++plain;
+            ASSERT_EQ(utf8proc_get_property(static_cast<utf8proc_int32_t>(c))->boundclass, UTF8PROC_BOUNDCLASS_OTHER) << c;
+        }
+    EXPECT_EQ(plain, 0x7F - 0x20 + 0x300 - 0xA0 - 3);
 }
 
 /* The user data of a part: its header, its octets and TP-UDL; and what it
@@ -399,24 +420,32 @@ Choice ref_plan(const std::vector<uint32_t> &text, bool replace, uint16_t lockin
     return best;
 }
 
-TEST(Plan, RandomTextsHoldTogetherReadBackAndTakeTheFewestParts)
+/* A random text for round `round` and the options to plan it with. Pieces
+ * that test every rule: escapes, national letters, marks and emoji
+ * sequences that make clusters, surrogates, look-alikes, CR LF; look-alikes
+ * early, so that many texts are 7-bit once replaced. */
+std::string random_text(std::mt19937 &rng, int round, septcvt_plan_options &o)
 {
-    /* Pieces that test every rule: escapes, national letters, marks and
-     * emoji sequences that make clusters, surrogates, look-alikes, CR LF. */
-    /* Look-alikes early, so that many texts are 7-bit once replaced. */
-    const std::vector<std::string> pieces = {"a", "b", " ", "\r\n", "{", "\u20ac", "\u0394", "\u2019", "\u2026", "\u00a0", "\u200b",
+    static const std::vector<std::string> pieces = {"a", "b", " ", "\r\n", "{", "\u20ac", "\u0394", "\u2019", "\u2026", "\u00a0", "\u200b",
         "\ufeff", "\uff21", "\u201c", "\u015f", "\u011f", "\u0131", "\u00e7", "\u00e3", "\u00ea", "e\u0301", "\u0915",
         "\u0915\u093f", "\u0905", "\U0001F600", "\U0001F469\u200d\U0001F4BB", "\U0001F1E9\U0001F1EA", "\u2764\ufe0f", "\u0627"};
-    const uint16_t masks[] = {0, 0x0002, 0x000A, 0x0040, 0x3FFE};
-    const uint8_t port[] = {0x05, 0x04, 0x0B, 0x84, 0x23, 0xF0};
+    static const uint16_t masks[] = {0, 0x0002, 0x000A, 0x0040, 0x3FFE};
+    static const uint8_t port[] = {0x05, 0x04, 0x0B, 0x84, 0x23, 0xF0};
+    std::string text;
+    const size_t n = rng() % (round % 3 == 0 ? 400 : 120), spread = 3 + rng() % (pieces.size() - 2);
+    for (size_t i = 0; i < n; ++i)
+        text += pieces[rng() % 2 ? rng() % 3 : rng() % spread];
+    const bool with_port = rng() % 4 == 0;
+    o = septcvt_plan_options{masks[rng() % 5], masks[rng() % 5], static_cast<int>(rng() % 2), 0, with_port ? port : nullptr, with_port ? sizeof port : 0u};
+    return text;
+}
+
+TEST(Plan, RandomTextsHoldTogetherReadBackAndTakeTheFewestParts)
+{
     std::mt19937 rng(26);
     for (int round = 0; round < 300; ++round) {
-        std::string text;
-        const size_t n = rng() % (round % 3 == 0 ? 400 : 120), spread = 3 + rng() % (pieces.size() - 2);
-        for (size_t i = 0; i < n; ++i)
-            text += pieces[rng() % 2 ? rng() % 3 : rng() % spread];
-        const bool with_port = rng() % 4 == 0;
-        septcvt_plan_options o{masks[rng() % 5], masks[rng() % 5], static_cast<int>(rng() % 2), 0, with_port ? port : nullptr, with_port ? sizeof port : 0u};
+        septcvt_plan_options o;
+        const std::string text = random_text(rng, round, o);
         SCOPED_TRACE("round " + std::to_string(round) + ", " + std::to_string(text.size()) + " bytes");
         septcvt_plan plan;
         std::vector<septcvt_part> parts(255);
@@ -507,6 +536,92 @@ TEST(Plan, RandomTextsHoldTogetherReadBackAndTakeTheFewestParts)
             septcvt_part_user_data(ucs2.data(), ucs2.size(), &o, &again, again_parts.data(), k, 77, &b);
             EXPECT_EQ(std::string(a.ud, a.ud + a.length), std::string(b.ud, b.ud + b.length)) << "part " << k;
         }
+    }
+}
+
+/* A text planned by the library and by the planner as it stood before it
+ * was made faster: the same status and error offset, the same plan, the
+ * same parts (and nothing written past them), and the same user data of
+ * every part. */
+void expect_as_reference(int form, const std::string &text, const septcvt_plan_options &o, size_t max_parts)
+{
+    septcvt_plan plan[2];
+    std::vector<septcvt_part> parts[2];
+    uint64_t at[2];
+    int status[2];
+    for (int side = 0; side < 2; ++side) {
+        memset(&plan[side], 0x5A, sizeof plan[side]);
+        parts[side].assign(max_parts + 1, septcvt_part{7, 7, 7});
+        at[side] = 7;
+        status[side] = (side == 0 ? septcvt_plan_text : reference_plan)(form, text.data(), text.size(), &o, &plan[side],
+                                                                    parts[side].data(), max_parts, &at[side]);
+    }
+    ASSERT_EQ(status[0], status[1]);
+    EXPECT_EQ(at[0], at[1]);
+    const auto fields = [](const septcvt_plan &p) {
+        return std::make_tuple(p.dcs, p.locking, p.single, p.parts, p.room_left, p.replaced, p.ran_out, p.form, p.reference_bits);
+    };
+    ASSERT_EQ(fields(plan[0]), fields(plan[1]));
+    for (size_t k = 0; k <= max_parts; ++k)
+        ASSERT_EQ(std::make_tuple(parts[0][k].begin, parts[0][k].end, parts[0][k].length),
+                  std::make_tuple(parts[1][k].begin, parts[1][k].end, parts[1][k].length)) << "part " << k;
+    for (size_t k = 0; status[0] == SEPTCVT_OK && k < plan[0].parts; ++k) {
+        septcvt_user_data ud[2];
+        for (int side = 0; side < 2; ++side)
+            ASSERT_EQ(septcvt_part_user_data(text.data(), text.size(), &o, &plan[side], parts[side].data(), k, 9, &ud[side]), SEPTCVT_OK);
+        EXPECT_EQ(std::string(ud[0].ud, ud[0].ud + ud[0].length), std::string(ud[1].ud, ud[1].ud + ud[1].length)) << "part " << k;
+        EXPECT_EQ(std::make_tuple(ud[0].dcs, ud[0].udhi, ud[0].udl), std::make_tuple(ud[1].dcs, ud[1].udhi, ud[1].udl));
+    }
+}
+
+TEST(Plan, EveryPlanAsThePlannerBeforeMadeIt)
+{
+    /* Escape pairs that a part boundary pushes on leave less room than
+     * the count promised, so that another national pair of the same rank
+     * leaves more: each text cut at every length. */
+    const std::string twice = "dddddddddd$so dddddFFFFFFFFFFF)FFGFz\u2019s& mpppppppp c ca";
+    const struct { std::string text; uint16_t locking, single; } texts[] = {
+        {"Dear cAustg day.  8am-Ith a dat@e such as 83/05, or visit our site and enter you" + times("]", 41) + "M]]]@" +
+             times("]", 15) + " \u00e7 wIth a dat@e such as 83/05( o]]]]]M]]]]Y" + times("]", 25), 0x3FFE, 0x3FFE},
+        {twice + "rd' atby again e ayao s& mdddsipari\u015finid" + twice + "z karg\n\u2026", 0x07C6, 0x3FFA},
+        {"|||||z|||||||||||||p||||||||||||||||||~|||||;|{||||||.|||||||||x||||z|||||||||||||p||||||||||||||||;|||||||||||"
+         "|||||||||||||||x||||||||x;||||||||t|||||||x|||||x", 0x00DE, 0x311A},
+        {"\u0928\u092e\u0938\u094d\u0924\u0947! \u0906\u092a\u0915\u093e \u092a\u093e\u0930\u094d\u0938\u0932 57\u0947\u0917NNNNNNNNNNNNNNN@NNNNNNNNNNNNNNNNNNNNNNNNNNN\u093e\u0964 \u0915\u0943\u092a"
+         "\u092f\u093e \u0921\u093f\u0932 \u092e\u0928\u093e \u0915\u094b\u0921 4471 \u0924\u0948\u092f\u093e\u0930 \u0930\u0916\u0947\u0902\u0964 \u0927\u0928\u094d\u092f\u0935\u093e\u0926\u0964", 0x3FFE, 0x3FFE},
+    };
+    for (const auto &t : texts)
+        for (size_t n = 0; n <= t.text.size(); ++n)
+            for (int replace = 0; replace < 2; ++replace) {
+                SCOPED_TRACE("cut at " + std::to_string(n));
+                expect_as_reference(SEPTCVT_UTF8, t.text.substr(0, n), septcvt_plan_options{t.locking, t.single, replace, 8, nullptr, 0}, 4);
+            }
+    std::mt19937 rng(34);
+    for (int round = 0; round < 3000; ++round) {
+        septcvt_plan_options o;
+        std::string text = random_text(rng, round, o);
+        o.reference_bits = static_cast<int>(rng() % 3) * 8;
+        /* Now and then clusters near or above a part's length, far too
+         * long a text for 255 parts, a byte that breaks the UTF-8
+         * somewhere, or too little room for the parts. */
+        for (int k = round % 4 == 1 ? 1 + rng() % 3 : 0; k > 0; --k)
+            text.insert(std::min(text.size(), size_t{rng() % 200}), "e" + times("\u0301", rng() % 90));
+        if (round % 97 == 0)
+            text = times(text + "\u0436", 40000 / (text.size() + 2) + 1);
+        const bool malformed = round % 11 == 0 && !text.empty();
+        if (malformed)
+            text.insert(rng() % text.size(), 1, static_cast<char>(0x80 + rng() % 0x80));
+        const size_t max_parts = rng() % 5 == 0 ? rng() % 4 : SEPTCVT_MOST_PARTS;
+        SCOPED_TRACE("round " + std::to_string(round) + ", " + std::to_string(text.size()) + " bytes");
+        expect_as_reference(SEPTCVT_UTF8, text, o, max_parts);
+        if (malformed)
+            continue;
+        /* The same text as UCS-2, in either order behind its mark. */
+        const bool swapped = rng() % 2 == 0;
+        std::string ucs2 = swapped ? "\xfe\xff" : "\xff\xfe";
+        for (uint32_t c : ref_code_points(text))
+            for (uint32_t u : c > 0xFFFF ? std::vector<uint32_t>{0xD800 + ((c - 0x10000) >> 10), 0xDC00 + (c & 0x3FF)} : std::vector<uint32_t>{c})
+                ucs2 += swapped ? std::string{static_cast<char>(u >> 8), static_cast<char>(u)} : std::string{static_cast<char>(u), static_cast<char>(u >> 8)};
+        expect_as_reference(SEPTCVT_UCS2, ucs2, o, max_parts);
     }
 }
 

@@ -30,16 +30,57 @@ int reader_start(text_reader &r, int form, const void *text, size_t len);
 
 /* The next character: 1 with *c; 0 at the end; -1 when the bytes at r.pos
  * are refused (malformed, a lone surrogate, a cut last character). ASCII,
- * most of most text, is read here without a call. */
+ * most of most text, is read here without a call, and so are well-formed
+ * characters of two and three bytes, those of most other scripts; the call
+ * judges all else. */
 int reader_next_decoded(text_reader &r, text_char &c);
+inline int reader_next_multibyte(text_reader &r, text_char &c)
+{
+    const uint8_t *in = r.in + r.pos;
+    const size_t left = r.end - r.pos;
+    uint32_t code_point = in[0];
+    size_t used;
+    if (code_point >= 0xC2 && code_point <= 0xDF && left >= 2 && (in[1] & 0xC0) == 0x80) {
+        code_point = (code_point & 0x1F) << 6 | (in[1] & 0x3Fu);
+        used = 2;
+    } else if (code_point >= 0xE0 && code_point <= 0xEF && left >= 3 && (in[1] & 0xC0) == 0x80 &&
+               (in[2] & 0xC0) == 0x80) {
+        code_point = (code_point & 0x0F) << 12 | (in[1] & 0x3Fu) << 6 | (in[2] & 0x3Fu);
+        used = 3;
+        /* Overlong forms, surrogates and the two noncharacters are refused there. */
+        if (code_point < 0x800 || (code_point >= 0xD800 && code_point <= 0xDFFF) || code_point >= 0xFFFE)
+            return reader_next_decoded(r, c);
+    } else {
+        return reader_next_decoded(r, c);
+    }
+    c.begin = r.pos;
+    c.code_point = code_point;
+    r.pos += used;
+    c.end = r.pos;
+    return 1;
+}
 inline int reader_next(text_reader &r, text_char &c)
 {
-    if (r.ucs2 || r.pos >= r.end || r.in[r.pos] >= 0x80)
+    if (r.ucs2 || r.pos >= r.end)
         return reader_next_decoded(r, c);
+    if (r.in[r.pos] >= 0x80)
+        return reader_next_multibyte(r, c);
     c.begin = r.pos;
     c.code_point = r.in[r.pos++];
     c.end = r.pos;
     return 1;
+}
+
+/* Whether a code point is of the grapheme cluster class Other and no
+ * pictograph: printable ASCII, and the letters and signs of Latin-1 and
+ * Latin Extended up to the combining marks, but the soft hyphen, a
+ * control, and the two pictographs, copyright and registered. Between two
+ * such there is always a cluster boundary, and after one the state of the
+ * boundary rules is that of such a character. */
+inline bool cluster_plain(uint32_t code_point)
+{
+    return (code_point >= 0x20 && code_point < 0x7F) ||
+           (code_point >= 0xA0 && code_point < 0x300 && code_point != 0xAD && code_point != 0xA9 && code_point != 0xAE);
 }
 
 /* The plain form of a look-alike: -1 where the character stays as it is,

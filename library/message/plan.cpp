@@ -1,14 +1,29 @@
 /* The planner: which encoding a text goes out in, and where its parts end.
  *
- * One pass reads the text and fills parts for every candidate at once: for
- * each allowed locking table, with no single shift element and with one
- * (a character outside the locking table takes an escape pair of the
- * single table, two septets; which single table serves does not change
- * the septets, only whether one holds every such character), and UCS-2.
- * With replacement on, the 7-bit candidates also read the replaced text.
- * A second pass fills the parts of the chosen candidate again and records
- * them. */
+ * The candidates: each allowed locking table, with no single shift element
+ * and with one (a character outside the locking table takes an escape pair
+ * of the single table, two septets; which single table serves does not
+ * change the septets, only whether one holds every such character), and
+ * UCS-2. With replacement on, the 7-bit candidates also read the replaced
+ * text.
+ *
+ * A first pass only counts: the septets or units each candidate takes, and
+ * which candidates still hold every character. A candidate that takes no
+ * more than one part needs no more; and no candidate can take fewer parts
+ * than its count over the room of a part, so only those that may take the
+ * fewest are filled in a second pass, part by part along grapheme clusters
+ * (all that still hold the text, should a cluster or an escape pair push
+ * them past that bound). A last pass fills the parts of the chosen
+ * candidate again and records them, unless the second recorded them.
+ * Short texts, most of them one part, are read once and never split into
+ * clusters; a text out of the default alphabet with no national table
+ * allowed has only UCS-2 left, and is no longer looked up in the tables. A
+ * long text, which takes many parts whatever goes out, has its candidates
+ * filled as it is counted. */
 #include "septcvt.h"
+
+#include <algorithm>
+#include <climits>
 
 #include <utf8proc.h>
 
@@ -19,6 +34,8 @@ namespace {
 
 constexpr uint16_t LANGUAGE_BITS = 0x3FFE; /* ids 1-13 */
 constexpr size_t INFEASIBLE = SIZE_MAX;
+/* Bytes of a text past which its candidates are filled as it is counted. */
+constexpr size_t LONG_TEXT = 2048;
 
 /* Where a character lands as parts fill: a part takes whole grapheme
  * clusters while they fit; a cluster that does not fit starts the next
@@ -62,10 +79,10 @@ struct clusters {
     bool starts_at(uint32_t code_point)
     {
         const int32_t cp = static_cast<int32_t>(code_point);
-        /* Between printable ASCII characters there is always a boundary,
-         * and the state would stay that of such a character: text of them
-         * needs no lookup. */
-        const bool plain = last >= 0x20 && last < 0x7F && cp >= 0x20 && cp < 0x7F;
+        /* Between two plain characters there is always a boundary, and the
+         * state would stay that of such a character: text of them needs no
+         * lookup. */
+        const bool plain = last >= 0 && cluster_plain(static_cast<uint32_t>(last)) && cluster_plain(code_point);
         const bool starts = last < 0 || plain || utf8proc_grapheme_break_stateful(last, cp, &state);
         last = cp;
         return starts;
@@ -74,11 +91,11 @@ struct clusters {
 
 /* What goes out for one character of the input: the character itself, or
  * its replacement (0 to 3 code points), as one piece that no part
- * boundary cuts; and the tables that hold each code point. */
+ * boundary cuts; and the locking tables that hold each code point. */
 struct piece {
     uint32_t code_points[3];
     int count;
-    uint16_t locking[3], single[3];
+    uint16_t locking[3];
 };
 
 /* The tables that hold a code point, for the planner: U+001B would turn
@@ -90,10 +107,8 @@ uint16_t holders(int kind, uint32_t code_point)
 
 inline void find_holders(piece &p)
 {
-    for (int k = 0; k < p.count; ++k) {
+    for (int k = 0; k < p.count; ++k)
         p.locking[k] = holders(LOCKING, p.code_points[k]);
-        p.single[k] = holders(SINGLE, p.code_points[k]);
-    }
 }
 
 /* Whether a cluster starts with a piece; its later code points only move
@@ -124,8 +139,13 @@ struct seven_bit {
     int classes; /* 1 where no single table but the default is allowed */
     int ids[LANGUAGES];
     uint16_t ok[LANGUAGES]; /* allowed single tables that hold every character outside the locking one */
+    uint16_t live;          /* the ids of the slots whose ok is not 0 */
+    size_t shared;          /* septets that every live slot took alike, not yet in total */
     size_t total[LANGUAGES];
     filling fill[LANGUAGES][2];
+    bool filled[LANGUAGES][2]; /* whether the fill pass fills it */
+    int filled_count;          /* how many it fills: slot * 2 + class in fills[0..filled_count) */
+    int fills[2 * LANGUAGES];
     rooms room[LANGUAGES][2];
     uint64_t ran_out = SEPTCVT_NO_OFFSET;
 };
@@ -133,42 +153,58 @@ struct seven_bit {
 struct ucs2_candidate {
     size_t total = 0;
     filling fill;
+    bool filled = false;
     rooms room;
 };
 
-/* The septets a piece takes through the locking table of language id, and
- * the single tables that can serve what it lacks (all where it lacks
- * nothing). */
-size_t septets_of(const piece &p, int id, uint16_t &singles)
+/* The septets a piece takes through the locking table of language id. */
+size_t septets_of(const piece &p, int id)
 {
     size_t septets = 0;
-    for (int k = 0; k < p.count; ++k) {
-        const bool held = (p.locking[k] >> id & 1) != 0;
-        septets += held ? 1 : 2;
-        if (!held)
-            singles &= p.single[k];
-    }
+    for (int k = 0; k < p.count; ++k)
+        septets += (p.locking[k] >> id & 1) != 0 ? 1 : 2;
     return septets;
 }
 
-/* Fills the parts of every live 7-bit candidate with one piece. */
-inline void add(seven_bit &s, const piece &p, bool starts, size_t least_room, uint64_t at)
+/* Counts the septets of one piece for every live 7-bit candidate, and
+ * drops the slots none of whose allowed single tables serves what their
+ * locking table lacks. A code point that every live locking table holds,
+ * most of most text, takes one septet in each: it is counted once for
+ * all. */
+inline void count(seven_bit &s, const piece &p, uint64_t at)
+{
+    if (p.count == 0 || s.live == 0)
+        return; /* dropped: it stays with the character before it; or nothing left to count */
+    for (int k = 0; k < p.count; ++k) {
+        if ((p.locking[k] & s.live) == s.live) {
+            ++s.shared;
+            continue;
+        }
+        const uint16_t single = holders(SINGLE, p.code_points[k]);
+        for (int i = 0; i < s.slots; ++i) {
+            if (s.ok[i] == 0)
+                continue;
+            const bool held = (p.locking[k] >> s.ids[i] & 1) != 0;
+            s.total[i] += held ? 1 : 2;
+            if (!held && (s.ok[i] &= single) == 0)
+                s.live = static_cast<uint16_t>(s.live & ~(1u << s.ids[i]));
+        }
+    }
+    if (s.live == 0 && s.ran_out == SEPTCVT_NO_OFFSET)
+        s.ran_out = at;
+}
+
+/* Fills the parts of the 7-bit candidates the fill pass fills with one
+ * piece; of those that still hold the text only, where `live_only` asks. */
+inline void add(seven_bit &s, const piece &p, bool starts, bool live_only = false)
 {
     if (p.count == 0)
-        return; /* dropped: it stays with the character before it */
-    bool alive = false;
-    for (int i = 0; i < s.slots; ++i) {
-        if (s.ok[i] == 0)
-            continue;
-        const size_t septets = septets_of(p, s.ids[i], s.ok[i]);
-        s.total[i] += septets;
-        for (int c = 0; c < s.classes; ++c)
-            if (s.room[i][c].multi >= least_room)
-                place(s.fill[i][c], starts, septets, s.room[i][c].multi);
-        alive |= s.ok[i] != 0;
+        return;
+    for (int n = 0; n < s.filled_count; ++n) {
+        const int i = s.fills[n] >> 1, c = s.fills[n] & 1;
+        if (!live_only || s.ok[i] != 0)
+            place(s.fill[i][c], starts, septets_of(p, s.ids[i]), s.room[i][c].multi);
     }
-    if (!alive && s.ran_out == SEPTCVT_NO_OFFSET)
-        s.ran_out = at;
 }
 
 /* A candidate's outcome. */
@@ -198,19 +234,147 @@ bool better(const outcome &a, const outcome &b)
 
 /* The parts of a filling that held `total` units: one where the whole fits
  * a part without concatenation, else as filled; INFEASIBLE where a header
- * leaves too little room. */
-void parts_of(const filling &f, size_t total, const rooms &r, size_t least_room, size_t &parts, size_t &left)
+ * leaves too little room, or where it was not filled. */
+void parts_of(const filling &f, bool filled, size_t total, const rooms &r, size_t least_room, size_t &parts,
+              size_t &left)
 {
     if (r.single >= least_room && total <= r.single) {
         parts = 1;
         left = r.single - total;
-    } else if (r.multi >= least_room) {
+    } else if (r.multi >= least_room && filled) {
         parts = f.parts;
         left = r.multi - (f.base + f.run);
     } else {
         parts = INFEASIBLE;
         left = 0;
     }
+}
+
+/* The fewest parts a candidate can take: one where it fits one part, else
+ * as many as its units fill at the room of a part; INFEASIBLE where a
+ * header leaves too little room. */
+size_t fewest_parts(size_t total, const rooms &r, size_t least_room)
+{
+    if (r.single >= least_room && total <= r.single)
+        return 1;
+    return r.multi >= least_room ? (total + r.multi - 1) / r.multi : INFEASIBLE;
+}
+
+/* Whether class c of slot i can go out: an allowed single table serves it. */
+inline bool serves(const seven_bit &s, int i, int c, uint16_t singles)
+{
+    return (s.ok[i] & (c == 0 ? 1u : singles & ~1u)) != 0;
+}
+
+/* How better() orders candidates that take as many parts, before the room
+ * left decides: the default alphabet, UCS-2, then national pairs by their
+ * language elements (class 1 of the default locking table has one). */
+constexpr int UCS2_RANK = 1;
+inline int rank_of(int id, int c)
+{
+    return id == 0 && c == 0 ? 0 : 1 + (id != 0) + c;
+}
+
+/* The fewest parts any candidate of a stream can take, and the best rank
+ * among those that can take as few: *fewest and *rank lowered to them. */
+void fewest_of(const seven_bit &s, uint16_t singles, size_t least_room, size_t &fewest, int &rank)
+{
+    for (int i = 0; i < s.slots; ++i)
+        for (int c = 0; c < s.classes; ++c) {
+            const size_t n = serves(s, i, c, singles) ? fewest_parts(s.total[i], s.room[i][c], least_room) : INFEASIBLE;
+            const int r = rank_of(s.ids[i], c);
+            if (n < fewest || (n == fewest && n != INFEASIBLE && r < rank))
+                fewest = n, rank = r;
+        }
+}
+
+/* The single table that class c of slot i names: none for class 0, else
+ * the lowest allowed one that serves. */
+inline int single_of(const seven_bit &s, int i, int c, uint16_t singles)
+{
+    const uint16_t serving = static_cast<uint16_t>(s.ok[i] & (c == 0 ? 1u : singles & ~1u));
+    int single = 0;
+    while (c == 1 && (serving >> single & 1) == 0)
+        ++single;
+    return single;
+}
+
+/* Whether class c of slot i may take as few as `bound` parts with rank
+ * `rank`; and the most room it can leave in the last of them, the room of
+ * them all but its septets. */
+inline bool in_group(const seven_bit &s, int i, int c, uint16_t singles, size_t least_room, size_t bound, int rank)
+{
+    return serves(s, i, c, singles) && fewest_parts(s.total[i], s.room[i][c], least_room) == bound &&
+           rank_of(s.ids[i], c) == rank;
+}
+inline size_t most_left(const seven_bit &s, int i, int c, size_t bound)
+{
+    return bound * s.room[i][c].multi - s.total[i];
+}
+
+/* Whether class c of slot i can do better than (left, locking, single)
+ * among candidates of as many parts and the same rank. */
+inline bool may_beat(const seven_bit &s, int i, int c, uint16_t singles, size_t bound, size_t left, int locking,
+                     int single)
+{
+    const size_t most = most_left(s, i, c, bound);
+    return most != left ? most > left
+                        : std::make_pair(s.ids[i], single_of(s, i, c, singles)) < std::make_pair(locking, single);
+}
+
+/* Marks for the fill pass the candidates of a stream that take more than
+ * one part: with `bound` INFEASIBLE all that can go out; else the one of
+ * those that may take as few as bound with rank `rank` that may leave the
+ * most room (then the lowest ids), which where it takes no more leaves no
+ * other of them but those that may_beat it. How many are marked. */
+int mark(seven_bit &s, uint16_t singles, size_t least_room, size_t bound, int rank)
+{
+    s.filled_count = 0;
+    int first = -1;
+    for (int i = 0; i < s.slots; ++i)
+        for (int c = 0; c < s.classes; ++c) {
+            const size_t fewest = serves(s, i, c, singles) ? fewest_parts(s.total[i], s.room[i][c], least_room) : INFEASIBLE;
+            s.filled[i][c] = fewest != INFEASIBLE && fewest > 1 && bound == INFEASIBLE;
+            s.fill[i][c] = filling{};
+            if (s.filled[i][c])
+                s.fills[s.filled_count++] = i * 2 + c;
+            const int j = first >> 1, d = first & 1;
+            if (bound != INFEASIBLE && bound > 1 && in_group(s, i, c, singles, least_room, bound, rank) &&
+                (first < 0 ||
+                 may_beat(s, i, c, singles, bound, most_left(s, j, d, bound), s.ids[j], single_of(s, j, d, singles))))
+                first = i * 2 + c;
+        }
+    if (first >= 0) {
+        s.filled[first >> 1][first & 1] = true;
+        s.fills[s.filled_count++] = first;
+    }
+    return s.filled_count;
+}
+
+/* Marks every candidate of a stream whose header leaves room, for filling
+ * as the text is counted. */
+void mark_all(seven_bit &s, size_t least_room)
+{
+    s.filled_count = 0;
+    for (int i = 0; i < s.slots; ++i)
+        for (int c = 0; c < s.classes; ++c) {
+            s.filled[i][c] = s.room[i][c].multi >= least_room;
+            if (s.filled[i][c])
+                s.fills[s.filled_count++] = i * 2 + c;
+        }
+}
+
+/* Whether a candidate of a stream that was not filled may do better than
+ * its best, of `bound` parts and rank `rank`. */
+bool others_may_beat(const seven_bit &s, uint16_t singles, size_t least_room, size_t bound, int rank,
+                     const outcome &best)
+{
+    for (int i = 0; i < s.slots; ++i)
+        for (int c = 0; c < s.classes; ++c)
+            if (!s.filled[i][c] && in_group(s, i, c, singles, least_room, bound, rank) &&
+                may_beat(s, i, c, singles, bound, best.room_left, best.locking, best.single))
+                return true;
+    return false;
 }
 
 /* Keeps the better of best and each outcome of a stream's 7-bit
@@ -223,15 +387,12 @@ void choose_seven_bit(const seven_bit &s, uint16_t singles, size_t least_room, b
             const int id = s.ids[i];
             /* Class 0 needs the default escape extension to serve; class 1
              * the lowest allowed single table that serves. */
-            const uint16_t serving = static_cast<uint16_t>(s.ok[i] & (c == 0 ? 1u : singles & ~1u));
-            if (serving == 0)
+            if (!serves(s, i, c, singles))
                 continue;
-            int single = 0;
-            while (c == 1 && (serving >> single & 1) == 0)
-                ++single;
+            const int single = single_of(s, i, c, singles);
             outcome o{id == 0 && single == 0 ? 0 : 2, id, single, static_cast<size_t>((id != 0) + (single != 0)), 0, 0,
                       replaced, i, c};
-            parts_of(s.fill[i][c], s.total[i], s.room[i][c], least_room, o.parts, o.room_left);
+            parts_of(s.fill[i][c], s.filled[i][c], s.total[i], s.room[i][c], least_room, o.parts, o.room_left);
             if (o.parts == INFEASIBLE)
                 continue;
             if (!any || better(o, best))
@@ -242,15 +403,17 @@ void choose_seven_bit(const seven_bit &s, uint16_t singles, size_t least_room, b
 }
 
 /* Reads the next character and what goes out for it, on the original
- * stream and (with replacement) the replaced one. */
+ * stream and (with replacement) the replaced one; the tables that hold
+ * them where `look_up` asks. */
 struct text_pieces {
     text_reader reader;
     bool replace;
+    bool look_up = true;
     size_t replaced = 0;
     int next(text_char &c, piece &original, piece &out)
     {
         const int got = reader_next(reader, c);
-        if (got <= 0)
+        if (got <= 0 || !look_up)
             return got;
         original.code_points[0] = c.code_point;
         original.count = 1;
@@ -269,20 +432,104 @@ struct text_pieces {
 void start_seven_bit(seven_bit &s, const septcvt_plan_options &o, uint16_t singles, size_t concatenation)
 {
     s.slots = 0;
+    s.live = 0;
+    s.shared = 0;
+    s.filled_count = 0;
     s.classes = singles == 1 ? 1 : 2;
+    /* The rooms by the language elements a candidate's header holds. */
+    rooms by_elements[3];
+    for (size_t n = 0; n < 3; ++n)
+        by_elements[n] = rooms_of(o.elements_len + n * LANGUAGE_OCTETS, concatenation, false);
     for (int id = 0; id < LANGUAGES; ++id) {
         /* A locking id without a table is the default alphabet, slot 0. */
         if ((id == 0 || (o.locking_languages >> id & 1) != 0) && locking_table_of(id) == id) {
             s.ids[s.slots] = id;
             s.ok[s.slots] = singles;
+            s.live = static_cast<uint16_t>(s.live | 1u << id);
             s.total[s.slots] = 0;
             for (int c = 0; c < 2; ++c) {
                 s.fill[s.slots][c] = filling{};
-                const size_t languages = static_cast<size_t>((id != 0) + c) * LANGUAGE_OCTETS;
-                s.room[s.slots][c] = rooms_of(o.elements_len + languages, concatenation, false);
+                s.filled[s.slots][c] = false;
+                s.room[s.slots][c] = by_elements[(id != 0) + c];
             }
             ++s.slots;
         }
+    }
+}
+
+/* Fills, from the start of the text, the parts of the candidates marked
+ * for it; the clusters of a stream are looked up only where one of its
+ * candidates is filled. */
+void fill_pass(text_pieces read, seven_bit &original, seven_bit &replaced, bool fill_original,
+               bool fill_replaced, ucs2_candidate &ucs2)
+{
+    read.look_up = fill_original || fill_replaced;
+    read.replace = read.replace && fill_replaced;
+    clusters original_breaks, replaced_breaks;
+    text_char c;
+    piece as_is, out;
+    while (read.next(c, as_is, out) > 0) {
+        const bool starts = (fill_original || ucs2.filled) && original_breaks.starts_at(c.code_point);
+        if (fill_original)
+            add(original, as_is, starts);
+        if (fill_replaced)
+            add(replaced, out, starts_with(replaced_breaks, out));
+        if (ucs2.filled)
+            place(ucs2.fill, starts, c.code_point > 0xFFFF ? 2 : 1, ucs2.room.multi);
+    }
+}
+
+/* Fills the parts of one candidate from the start of the text, through
+ * the locking table of language id `locking` (-1: UCS-2) on the original or
+ * the replaced stream, at `room` a part, into f; and records them: a part
+ * begins where a cluster moved on, or where one was cut. The first
+ * max_parts parts go to parts; f.parts counts all. */
+void record(text_pieces read, int locking, bool replaced, size_t room, size_t text_len, septcvt_part *parts,
+            size_t max_parts, filling &f)
+{
+    read.look_up = locking >= 0;
+    read.replace = read.replace && replaced;
+    clusters breaks;
+    f = filling{};
+    size_t k = 0, counted = 0, in_cluster = 0, cluster_begin = read.reader.pos;
+    if (max_parts > 0)
+        parts[0].begin = read.reader.pos;
+    auto begin_part = [&](size_t at, size_t length) {
+        if (k < max_parts) {
+            parts[k].end = at;
+            parts[k].length = length;
+        }
+        if (++k < max_parts)
+            parts[k].begin = at;
+    };
+    text_char c;
+    piece as_is{}, out{};
+    while (read.next(c, as_is, out) > 0) {
+        const piece &p = replaced ? out : as_is;
+        if (locking >= 0 && p.count == 0)
+            continue;
+        const size_t units = locking >= 0 ? septets_of(p, locking) : c.code_point > 0xFFFF ? 2 : 1;
+        const bool starts = locking >= 0 ? starts_with(breaks, p) : breaks.starts_at(c.code_point);
+        if (starts) {
+            cluster_begin = c.begin;
+            in_cluster = 0;
+        }
+        const int landed = place(f, starts, units, room);
+        if (landed & MOVED) {
+            begin_part(cluster_begin, counted - in_cluster);
+            counted = in_cluster;
+        }
+        if (landed & CUT) {
+            begin_part(c.begin, counted);
+            counted = 0;
+            in_cluster = 0;
+        }
+        counted += units;
+        in_cluster += units;
+    }
+    if (k < max_parts) {
+        parts[k].end = text_len;
+        parts[k].length = counted;
     }
 }
 
@@ -325,44 +572,133 @@ int septcvt_plan_text(int form, const void *text, size_t text_len, const septcvt
     static_assert(sizeof(seven_bit) < 2048, "the candidates stay small");
     seven_bit original, replaced;
     start_seven_bit(original, o, singles, concatenation);
-    start_seven_bit(replaced, o, singles, concatenation);
+    if (read.replace)
+        start_seven_bit(replaced, o, singles, concatenation);
+    else
+        replaced.slots = replaced.live = 0;
     ucs2_candidate ucs2;
     ucs2.room = rooms_of(o.elements_len, concatenation, true);
 
-    /* The original text's clusters serve its 7-bit candidates and UCS-2. */
+    /* The count: once no 7-bit candidate is left, only UCS-2's units. A
+     * long text takes many parts whatever goes out: the count could spare
+     * little, and every candidate that still holds it is filled as it is
+     * counted, in one pass. */
+    const bool at_once = text_len > LONG_TEXT;
+    if (at_once) {
+        mark_all(original, least_septets);
+        if (read.replace)
+            mark_all(replaced, least_septets);
+        ucs2.filled = ucs2.room.multi >= least_units;
+    }
     clusters original_breaks, replaced_breaks;
     text_char c;
-    piece as_is, out;
+    piece as_is{}, out{};
     int got;
     while ((got = read.next(c, as_is, out)) > 0) {
-        const bool starts = starts_with(original_breaks, as_is);
-        add(original, as_is, starts, least_septets, c.begin);
+        count(original, as_is, c.begin);
         if (read.replace)
-            add(replaced, out, starts_with(replaced_breaks, out), least_septets, c.begin);
+            count(replaced, out, c.begin);
         const size_t units = c.code_point > 0xFFFF ? 2 : 1;
         ucs2.total += units;
-        if (ucs2.room.multi >= least_units)
-            place(ucs2.fill, starts, units, ucs2.room.multi);
+        if (at_once) {
+            const bool starts = original_breaks.starts_at(c.code_point);
+            add(original, as_is, starts, true);
+            if (read.replace)
+                add(replaced, out, starts_with(replaced_breaks, out), true);
+            if (ucs2.filled)
+                place(ucs2.fill, starts, units, ucs2.room.multi);
+        }
+        if (original.live == 0 && (replaced.live == 0 || !read.replace)) {
+            while ((got = reader_next(read.reader, c)) > 0) {
+                ucs2.total += c.code_point > 0xFFFF ? 2 : 1;
+                if (at_once && ucs2.filled)
+                    place(ucs2.fill, original_breaks.starts_at(c.code_point), c.code_point > 0xFFFF ? 2 : 1,
+                          ucs2.room.multi);
+            }
+            break;
+        }
     }
     if (got < 0) {
         if (error_offset != nullptr)
             *error_offset = read.reader.pos;
         return SEPTCVT_MALFORMED;
     }
+    for (seven_bit *s : {&original, &replaced})
+        for (int i = 0; i < s->slots; ++i)
+            s->total[i] += s->shared;
 
+    /* The fill pass, for the candidates of the best rank among those that
+     * may take the fewest parts of their stream (UCS-2 is of the
+     * original's): where one of them takes no more, no other can do better.
+     * Else again for all. The replaced text only counts where it may take
+     * fewer parts than the original. */
+    const size_t ucs2_fewest = fewest_parts(ucs2.total, ucs2.room, least_units);
+    size_t original_fewest = ucs2_fewest, replaced_fewest = INFEASIBLE;
+    int original_rank = UCS2_RANK, replaced_rank = 0;
+    fewest_of(original, singles, least_septets, original_fewest, original_rank);
+    if (read.replace && original_fewest > 1)
+        fewest_of(replaced, singles, least_septets, replaced_fewest, replaced_rank);
     /* The original text's best, UCS-2 among them; then the replaced text's
      * best, which goes out only where it takes fewer parts. */
-    outcome best{1, 0, 0, 0, 0, 0, false, -1, 0};
-    parts_of(ucs2.fill, ucs2.total, ucs2.room, least_units, best.parts, best.room_left);
-    bool any = best.parts != INFEASIBLE;
-    choose_seven_bit(original, singles, least_septets, false, best, any);
-    if (read.replace) {
-        outcome best_replaced{};
-        bool any_replaced = false;
-        choose_seven_bit(replaced, singles, least_septets, true, best_replaced, any_replaced);
-        if (any_replaced && (!any || best_replaced.parts < best.parts))
-            best = best_replaced, any = true;
+    outcome best{}, best_replaced{};
+    bool any = false, any_replaced = false;
+    /* Where only one candidate is filled, its parts are recorded as it
+     * fills, so that they need not be filled again if it is chosen; a few,
+     * as most texts take. */
+    constexpr size_t EARLY_PARTS = 16;
+    septcvt_part early[EARLY_PARTS];
+    int early_slot = INT_MIN, early_cls = 0;
+    bool early_replaced = false;
+    auto choose_all = [&]() {
+        best = outcome{1, 0, 0, 0, 0, 0, false, -1, 0};
+        parts_of(ucs2.fill, ucs2.filled, ucs2.total, ucs2.room, least_units, best.parts, best.room_left);
+        any = best.parts != INFEASIBLE;
+        choose_seven_bit(original, singles, least_septets, false, best, any);
+        any_replaced = false;
+        if (replaced_fewest != INFEASIBLE)
+            choose_seven_bit(replaced, singles, least_septets, true, best_replaced, any_replaced);
+    };
+    for (int round = 0; round < 2; ++round) {
+        if (at_once) {
+            /* Every candidate that can go out is filled: one choice. */
+            replaced_fewest = read.replace ? 0 : INFEASIBLE;
+            choose_all();
+            break;
+        }
+        const size_t bound = round == 0 ? original_fewest : INFEASIBLE;
+        ucs2.filled = ucs2_fewest > 1 && ucs2_fewest != INFEASIBLE &&
+                      (bound == INFEASIBLE || (ucs2_fewest == bound && original_rank == UCS2_RANK));
+        ucs2.fill = filling{};
+        const int original_marked = original_fewest > 1 ? mark(original, singles, least_septets, bound, original_rank) : 0;
+        const int replaced_marked =
+            replaced_fewest != INFEASIBLE
+                ? mark(replaced, singles, least_septets, round == 0 ? replaced_fewest : INFEASIBLE, replaced_rank)
+                : 0;
+        if (original_marked + replaced_marked + ucs2.filled == 1) {
+            seven_bit *s = original_marked > 0 ? &original : replaced_marked > 0 ? &replaced : nullptr;
+            early_slot = -1;
+            early_replaced = s == &replaced;
+            for (int i = 0; s != nullptr && i < s->slots; ++i)
+                for (int c = 0; c < s->classes; ++c)
+                    if (s->filled[i][c])
+                        early_slot = i, early_cls = c;
+            filling &f = s != nullptr ? s->fill[early_slot][early_cls] : ucs2.fill;
+            record(text_pieces{start, read.replace}, s != nullptr ? s->ids[early_slot] : -1, early_replaced,
+                   s != nullptr ? s->room[early_slot][early_cls].multi : ucs2.room.multi, text_len, early, EARLY_PARTS, f);
+        } else if (original_marked + replaced_marked + ucs2.filled > 0) {
+            early_slot = INT_MIN;
+            fill_pass(text_pieces{start, read.replace}, original, replaced, original_marked > 0, replaced_marked > 0, ucs2);
+        }
+        choose_all();
+        if ((!any || (best.parts == original_fewest &&
+                      !others_may_beat(original, singles, least_septets, original_fewest, original_rank, best))) &&
+            (replaced_fewest == INFEASIBLE ||
+             (best_replaced.parts == replaced_fewest &&
+              !others_may_beat(replaced, singles, least_septets, replaced_fewest, replaced_rank, best_replaced))))
+            break;
     }
+    if (any_replaced && (!any || best_replaced.parts < best.parts))
+        best = best_replaced, any = true;
     *plan = septcvt_plan{};
     plan->form = form;
     plan->reference_bits = o.reference_bits == 16 ? 16 : 8;
@@ -380,49 +716,23 @@ int septcvt_plan_text(int form, const void *text, size_t text_len, const septcvt
     if (best.parts > max_parts)
         return SEPTCVT_NO_ROOM;
 
-    /* The chosen candidate's parts, filled again and recorded: a part
-     * begins where a cluster moved on, or where one was cut. */
-    read.reader = start;
-    seven_bit *stream = best.slot < 0 ? nullptr : best.replaced ? &replaced : &original;
-    clusters breaks;
+    /* One part is the whole text; and the parts of a candidate filled
+     * alone are recorded. */
+    if (best.parts == 1) {
+        parts[0] = septcvt_part{start.pos, text_len,
+                                best.slot < 0 ? ucs2.total : (best.replaced ? replaced : original).total[best.slot]};
+        return SEPTCVT_OK;
+    }
+    if (best.slot == early_slot && (best.slot < 0 || (best.cls == early_cls && best.replaced == early_replaced)) &&
+        best.parts <= EARLY_PARTS) {
+        std::copy(early, early + best.parts, parts);
+        return SEPTCVT_OK;
+    }
+
+    /* The chosen candidate's parts, filled again and recorded. */
+    const seven_bit *stream = best.slot < 0 ? nullptr : best.replaced ? &replaced : &original;
     filling f;
-    const rooms &r = stream != nullptr ? stream->room[best.slot][best.cls] : ucs2.room;
-    const size_t room = best.parts == 1 ? r.single : r.multi;
-    size_t k = 0, counted = 0, in_cluster = 0, cluster_begin = start.pos;
-    parts[0].begin = start.pos;
-    auto begin_part = [&](size_t at, size_t length) {
-        parts[k].end = at;
-        parts[k].length = length;
-        if (++k < best.parts)
-            parts[k].begin = at;
-    };
-    while (read.next(c, as_is, out) > 0 && k < best.parts) {
-        const piece &p = stream != nullptr && best.replaced ? out : as_is;
-        if (p.count == 0)
-            continue;
-        uint16_t ignored = 0xFFFF;
-        const size_t units = stream != nullptr ? septets_of(p, best.locking, ignored) : c.code_point > 0xFFFF ? 2 : 1;
-        const bool starts = starts_with(breaks, p);
-        if (starts) {
-            cluster_begin = c.begin;
-            in_cluster = 0;
-        }
-        const int landed = place(f, starts, units, room);
-        if (landed & MOVED) {
-            begin_part(cluster_begin, counted - in_cluster);
-            counted = in_cluster;
-        }
-        if (landed & CUT) {
-            begin_part(c.begin, counted);
-            counted = 0;
-            in_cluster = 0;
-        }
-        counted += units;
-        in_cluster += units;
-    }
-    if (k < best.parts) { /* both passes fill alike, so k is the last part */
-        parts[k].end = text_len;
-        parts[k].length = counted;
-    }
+    record(text_pieces{start, read.replace}, stream != nullptr ? best.locking : -1, best.replaced,
+           stream != nullptr ? stream->room[best.slot][best.cls].multi : ucs2.room.multi, text_len, parts, best.parts, f);
     return SEPTCVT_OK;
 }

@@ -115,8 +115,12 @@ int encode_text(text_reader &r, const septcvt_plan &plan, uint8_t *out, size_t s
             const gsm_form &form = national_gsm_form(locking, single, static_cast<uint16_t>(pieces[i]));
             if (pieces[i] > 0xFFFF || pieces[i] == GSM_ESCAPE || form.count == 0)
                 return SEPTCVT_BAD_ARGUMENT; /* not the text the plan was made of */
-            if (n + form.count <= size)
-                memcpy(out + n, form.bytes, form.count);
+            /* One code or an escape pair: two stores, not a call. */
+            if (n + form.count <= size) {
+                out[n] = form.bytes[0];
+                if (form.count > 1)
+                    out[n + 1] = form.bytes[1];
+            }
             n += form.count;
         }
     }
