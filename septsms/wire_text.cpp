@@ -45,7 +45,7 @@ unsigned most(int field)
 
 std::string two(int n)
 {
-    char digits[8];
+    char digits[12]; /* room for any int, which some compilers ask for */
     snprintf(digits, sizeof digits, "%02d", n);
     return digits;
 }
