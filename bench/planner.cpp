@@ -126,10 +126,10 @@ int smpp_parts(const text &t, size_t i, const outcome &o, const septcvt_plan_opt
     for (size_t k = 0; k < smpp_messages[i].size(); ++k) {
         septcvt_smpp_message &m = smpp_messages[i][k];
         const int status = septcvt_smpp_part(t.bytes.data(), t.bytes.size(), &options, &o.plan, submit_parts[i].data(), k,
-                                             static_cast<unsigned>(i), SEPTCVT_SMPP_UDH, -1, nullptr, &m);
+                                             static_cast<unsigned>(i & 0xFF), SEPTCVT_SMPP_UDH, -1, nullptr, &m);
         if (status != SEPTCVT_OK)
             return status;
-        *checksum += static_cast<unsigned>(m.length) + m.short_message[m.length - 1];
+        *checksum += static_cast<unsigned>(m.length) + (m.length > 0 ? m.short_message[m.length - 1] : 0);
     }
     return SEPTCVT_OK;
 }

@@ -607,6 +607,8 @@ TEST(Plan, EveryPlanAsThePlannerBeforeMadeIt)
             text.insert(std::min(text.size(), size_t{rng() % 200}), "e" + times("\u0301", rng() % 90));
         if (round % 97 == 0)
             text = times(text + "\u0436", 40000 / (text.size() + 2) + 1);
+        else if (round % 97 == 48) /* 2-20 KB, which are planned in one pass */
+            text = times(text + " ", (2100 + rng() % 18000) / (text.size() + 2) + 1);
         const bool malformed = round % 11 == 0 && !text.empty();
         if (malformed)
             text.insert(rng() % text.size(), 1, static_cast<char>(0x80 + rng() % 0x80));

@@ -277,6 +277,7 @@ TEST(Join, WorkedExamples)
         [](septcvt_join_part &p) { p.reference_bits = 0; }, [](septcvt_join_part &p) { p.reference = 0x10000; },
         [](septcvt_join_part &p) { p.units_kind = 3; }, [](septcvt_join_part &p) { p.units_kind = -1; },
         [](septcvt_join_part &p) { p.length = sizeof p.units + 1; }, [](septcvt_join_part &p) { p.single = -1; },
+        [](septcvt_join_part &p) { p.locking = -1; },
     };
     for (const auto &forge : forgeries) {
         septcvt_join_part forged[] = {first8, second8};
@@ -285,13 +286,19 @@ TEST(Join, WorkedExamples)
         EXPECT_EQ(septcvt_join(forged, 2, &whole), SEPTCVT_BAD_ARGUMENT);
         EXPECT_EQ(std::make_tuple(whole.messages_count, whole.indices_count, whole.text_len), std::make_tuple(size_t{7}, size_t{7}, size_t{7}));
     }
-    /* More repeats than the joiner remembers: those past them are still
-     * known for repeats, and only the part that differs is in conflict. */
-    std::vector<septcvt_join_part> flood(4104, second8);
-    flood[0] = first8, flood[4099] = other8;
-    const std::string tail = "pairs 1,4099 repeats 4101";
+    /* As many parts of one message as a call takes, among parts of others
+     * that put them thousands of places apart: a repeat is known for one
+     * wherever it stands, and only the part that differs is in conflict.
+     * One part more is refused. */
+    std::vector<septcvt_join_part> flood(4096, second8);
+    flood[0] = first8, flood[4095] = other8;
+    flood.insert(flood.begin() + 1, 200, zero);
+    const std::string tail = "pairs 201,4295 repeats 4093";
     const std::string got = joined(flood).at(0);
     EXPECT_EQ(got.substr(got.size() - tail.size()), tail);
+    flood.push_back(second8);
+    septcvt_join_room whole{m, 1, 7, indices, 1, 7, text, 1, 7};
+    EXPECT_EQ(septcvt_join(flood.data(), flood.size(), &whole), SEPTCVT_BAD_ARGUMENT);
 }
 
 /* Random planned texts sent as SMPP parts (a header or SAR, a septet an

@@ -954,9 +954,12 @@ typedef struct septcvt_join_room {
  * needed in *room, and nothing else written; SEPTCVT_UNMAPPED where
  * characters had no mapping. A part that none of the calls above makes (a
  * total above SEPTCVT_MOST_PARTS, a sequence number outside 1 to its
- * total, a reference of another size than 8 or 16 bits, an unknown kind of
- * units, a length past its units, a negative table id) is
- * SEPTCVT_BAD_ARGUMENT, and nothing is written. */
+ * total, a reference of another size than 8 or 16 bits or above 16 bits,
+ * an unknown kind of units, a length past its units, a negative table id),
+ * or more than 4096 parts of one message (16 times the most a message has,
+ * repeats and all: telling repeats from conflicts takes time that grows
+ * with the square of them), is SEPTCVT_BAD_ARGUMENT, and nothing is
+ * written. */
 SEPTCVT_API int septcvt_join(const septcvt_join_part *parts, size_t count, septcvt_join_room *room);
 
 #ifdef __cplusplus

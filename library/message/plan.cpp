@@ -365,10 +365,15 @@ void mark_all(seven_bit &s, size_t least_room)
 }
 
 /* Whether a candidate of a stream that was not filled may do better than
- * its best, of `bound` parts and rank `rank`. */
+ * its best, of `bound` parts and rank `rank`. None where the best takes one
+ * part: a candidate of one part is never filled, its outcome known exactly
+ * from its count (and most_left, which bounds a multi-part fill, would wrap
+ * below zero for a part of 154 to 160 septets). */
 bool others_may_beat(const seven_bit &s, uint16_t singles, size_t least_room, size_t bound, int rank,
                      const outcome &best)
 {
+    if (bound <= 1)
+        return false;
     for (int i = 0; i < s.slots; ++i)
         for (int c = 0; c < s.classes; ++c)
             if (!s.filled[i][c] && in_group(s, i, c, singles, least_room, bound, rank) &&

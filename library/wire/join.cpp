@@ -13,7 +13,9 @@
 namespace {
 
 constexpr size_t NONE = SIZE_MAX;
-constexpr size_t REMEMBERED = 4096; /* parts of a message whose repeats are remembered: a bit each */
+/* The most parts of one message a call takes: 16 times the most a message
+ * has, for repeats, each remembered in a bit. */
+constexpr size_t MOST_OF_A_MESSAGE = 4096;
 
 /* A part as the calls that make parts make it: a caller that keeps parts
  * as bytes (a store, a binding) may hand back anything, and a total or
@@ -138,6 +140,7 @@ struct writer {
     septcvt_join_room &room;
     bool write;
     size_t messages = 0, indices = 0, text = 0;
+    bool too_many = false; /* a message of more parts than a call takes */
     void index(size_t v)
     {
         if (write)
@@ -171,28 +174,37 @@ void message_of(const septcvt_join_part *parts, size_t count, size_t first, writ
             if (part_with(parts, first, count, seq) == NONE)
                 w.index(seq), ++m.missing_count;
         m.pairs_at = w.indices;
-        /* Which parts repeat one before them, remembered for the first
-         * REMEMBERED parts from `first`, so that a sender's flood of
+        /* Which of the message's parts, by their order among its parts,
+         * repeat one before them: remembered, so that a sender's flood of
          * differing parts with one number costs a pass over the parts for
-         * each, not a pass for each pair; past them it is worked out again. */
-        uint64_t repeated[REMEMBERED / 64] = {};
-        const auto is_repeat = [&](size_t k) {
-            return k - first < REMEMBERED ? (repeated[(k - first) / 64] >> ((k - first) % 64) & 1) != 0
-                                          : repeats(parts, first, k);
-        };
+         * each, not a pass for each pair. */
+        uint64_t repeated[MOST_OF_A_MESSAGE / 64] = {};
+        size_t nth = 0;
         for (size_t j = first; j < count; ++j) {
             if (!same_message(p, parts[j]))
                 continue;
+            /* No sender makes a message of so many parts, and the work of
+             * telling repeats from conflicts grows with the square of them. */
+            if (nth == MOST_OF_A_MESSAGE) {
+                w.too_many = true;
+                return;
+            }
+            const size_t this_one = nth++;
             if (repeats(parts, first, j)) {
-                if (j - first < REMEMBERED)
-                    repeated[(j - first) / 64] |= uint64_t{1} << ((j - first) % 64);
+                repeated[this_one / 64] |= uint64_t{1} << (this_one % 64);
                 ++m.repeats;
                 continue;
             }
             /* Not a repeat: it differs from every earlier part with its number. */
-            for (size_t k = first; k < j; ++k)
-                if (same_message(p, parts[k]) && parts[k].sequence == parts[j].sequence && !is_repeat(k))
+            size_t kth = 0;
+            for (size_t k = first; k < j; ++k) {
+                if (!same_message(p, parts[k]))
+                    continue;
+                const bool repeat = (repeated[kth / 64] >> (kth % 64) & 1) != 0;
+                ++kth;
+                if (parts[k].sequence == parts[j].sequence && !repeat)
                     w.index(k), w.index(j), ++m.pairs_count;
+            }
         }
         m.kind = m.pairs_count > 0 ? SEPTCVT_CONFLICT : m.missing_count > 0 ? SEPTCVT_INCOMPLETE : SEPTCVT_JOINED;
     }
@@ -229,13 +241,15 @@ int septcvt_join(const septcvt_join_part *parts, size_t count, septcvt_join_room
     for (int pass = 0; pass < 2; ++pass) {
         writer w{*room, pass == 1};
         unmapped = 0;
-        for (size_t i = 0; i < count; ++i) {
+        for (size_t i = 0; i < count && !w.too_many; ++i) {
             bool seen = false; /* a message is made at its first part */
             for (size_t j = 0; j < i && !seen; ++j)
                 seen = same_message(parts[i], parts[j]);
             if (!seen)
                 message_of(parts, count, i, w, unmapped);
         }
+        if (w.too_many)
+            return SEPTCVT_BAD_ARGUMENT;
         if (pass == 0 && (w.messages > room->max_messages || w.indices > room->max_indices || w.text > room->text_size)) {
             room->messages_count = w.messages, room->indices_count = w.indices, room->text_len = w.text;
             return SEPTCVT_NO_ROOM;
