@@ -36,6 +36,14 @@ static int convert_blocks(FILE *in, FILE *out, int direction)
     size_t got = 0;
     for (;;) {
         size_t used = 0, n = 0;
+        /* A block whose every code stands for itself (plain ASCII text,
+         * most often) goes out as it came, without a copy; one that is so
+         * only in part is converted whole, in one write. */
+        if (take_as_is(&st, input_block, got)) {
+            if (write_output(out_fd, input_block, got) != 0)
+                return 1;
+            got = 0;
+        }
         const int status = septcvt_convert(&st, input_block, got, &used, output_block, sizeof output_block, &n);
         if (n > 0 && write_output(out_fd, output_block, n) != 0)
             return 1; /* what was written before stays written */

@@ -36,6 +36,13 @@ inline bool refused(int status)
     return status == SEPTCVT_MALFORMED || status == SEPTCVT_NO_MARK;
 }
 
+/* For the program, which writes from its input block what needs no
+ * conversion, sparing a copy: true where a conversion from GSM text into
+ * UTF-8 with the default pair would write in[0..len) as it is, each code
+ * standing for itself; the bytes are then counted as converted, and the
+ * caller writes them. */
+bool take_as_is(septcvt_state *state, const uint8_t *in, size_t len);
+
 /* septcvt_init with the kernels given: the default pair. */
 int start_default(septcvt_state *state, int direction, int form, const kernel_set *kernels);
 

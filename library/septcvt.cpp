@@ -152,6 +152,17 @@ int septcvt_convert(septcvt_state *state, const void *in, size_t in_len, size_t 
     return verdict(c);
 }
 
+bool take_as_is(septcvt_state *state, const uint8_t *in, size_t len)
+{
+    conversion c;
+    if (resume(state, c) != SEPTCVT_OK || c.direction != SEPTCVT_TO_UNICODE || c.mark_length > 0 || len == 0 ||
+        forward_as_is(c.core, in, len) != len)
+        return false;
+    state->total_in += len;
+    state->total_out += len;
+    return true;
+}
+
 int septcvt_finish(septcvt_state *state)
 {
     if (state == nullptr)

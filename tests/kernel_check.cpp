@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "conversion.h"
 #include "kernels.h"
 #include "reference.h"
 
@@ -134,6 +135,59 @@ static int check_pairs(const char *data, bool sample_only, int &passed)
     return failed;
 }
 
+/* The blocks the program writes as they came, with the scalar core alone
+ * and with every kernel set: exactly those that the reference converts
+ * into themselves, for a byte of each value at every offset 0-130 of text
+ * that does (windows before it, and a tail of none, some and a window's
+ * worth after it); never after an escape, into UCS-2 or through a national
+ * pair, where the same bytes become others. Returns the failures. */
+static int check_as_is(int &passed)
+{
+    int failed = 0;
+    auto expect = [&](bool got, bool want, const char *what, const char *kernels, size_t at, unsigned b) {
+        if (got == want)
+            return void(++passed);
+        if (++failed <= 2000)
+            printf("FAIL: as is, %s, %s kernels, byte 0x%02X at %zu: %d\n", what, kernels, b, at, got);
+    };
+    const std::string filler(300, 'a');
+    for (const kernel_set *const *k = runnable_kernels();; ++k) {
+        const char *name = *k != nullptr ? (*k)->name : "no";
+        septcvt_state st;
+        watchdog();
+        for (unsigned b = 0; b < 256; ++b) {
+            for (size_t at = 0; at <= 130; ++at) {
+                for (size_t tail : {0, 5, 71}) {
+                    const std::string text = filler.substr(0, at) + static_cast<char>(b) + filler.substr(0, tail);
+                    const Converted ref = ref_convert(false, false, text);
+                    start_default(&st, SEPTCVT_TO_UNICODE, SEPTCVT_UTF8, *k);
+                    const bool took = take_as_is(&st, reinterpret_cast<const uint8_t *>(text.data()), text.size());
+                    expect(took, ref.status == SEPTCVT_OK && ref.out == text, "a byte", name, at, b);
+                    if (took && (st.total_in != text.size() || st.total_out != text.size()))
+                        expect(false, true, "counted", name, at, b);
+                }
+            }
+        }
+        const uint8_t *plain = reinterpret_cast<const uint8_t *>(filler.data());
+        size_t used, n;
+        uint8_t out[16];
+        for (const char *before : {"ab", "a\x1b"}) { /* the escape makes the next block's first byte another */
+            start_default(&st, SEPTCVT_TO_UNICODE, SEPTCVT_UTF8, *k);
+            septcvt_convert(&st, before, 2, &used, out, sizeof out, &n);
+            expect(take_as_is(&st, plain, 200), before[1] == 'b', before[1] == 'b' ? "after a code" : "after an escape", name, 0, 0);
+        }
+        start_default(&st, SEPTCVT_TO_UNICODE, SEPTCVT_UCS2, *k);
+        septcvt_convert(&st, nullptr, 0, &used, out, sizeof out, &n); /* the mark out */
+        expect(take_as_is(&st, plain, 200), false, "into UCS-2", name, 0, 0);
+        start_conversion(&st, SEPTCVT_TO_UNICODE, SEPTCVT_UTF8, 1, 1, *k);
+        expect(take_as_is(&st, plain, 200), false, "through a pair", name, 0, 0);
+        start_default(&st, SEPTCVT_TO_GSM, SEPTCVT_UTF8, *k);
+        expect(take_as_is(&st, plain, 200), false, "into GSM", name, 0, 0);
+        if (*k == nullptr)
+            return failed;
+    }
+}
+
 int main(int argc, char **argv)
 {
     using namespace std::string_literals;
@@ -208,6 +262,7 @@ int main(int argc, char **argv)
             text += fillers[mode][1] + specials[mode][0];
         check(mode, text, 5);
     }
+    failed += check_as_is(passed);
     failed += check_pairs(data, sample_only, passed);
     printf("%d passed, %d failed\n", passed, failed);
     return failed == 0 ? 0 : 1;

@@ -154,8 +154,8 @@ TEST(Platform, Avx512OnlyWithAllItNeeds)
  * leaves the fastest. */
 TEST(Kernels, OverrideCapsTheChoice)
 {
-    const kernel_set avx512{"avx512", 3, 64, {}, {}, {}, {}, {}, {}, {}, {}}, avx2{"avx2", 2, 32, {}, {}, {}, {}, {}, {}, {}, {}},
-        sse2{"sse2", 1, 16, {}, {}, {}, {}, {}, {}, {}, {}}, emulated{"avx512-emulated", 3, 64, {}, {}, {}, {}, {}, {}, {}, {}};
+    const kernel_set avx512{"avx512", 3, 64, {}, {}, {}, {}, {}, {}, {}, {}, {}}, avx2{"avx2", 2, 32, {}, {}, {}, {}, {}, {}, {}, {}, {}},
+        sse2{"sse2", 1, 16, {}, {}, {}, {}, {}, {}, {}, {}, {}}, emulated{"avx512-emulated", 3, 64, {}, {}, {}, {}, {}, {}, {}, {}, {}};
     const kernel_set *const all[] = {&avx512, &avx2, &sse2, &emulated, nullptr}, *const no_avx512[] = {&avx2, &sse2, &emulated, nullptr},
                            *const none[] = {nullptr};
     struct Case { const kernel_set *const *runnable; const char *wanted; const kernel_set *chosen; };

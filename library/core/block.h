@@ -71,6 +71,11 @@ void start_block(block_state &st, bool ucs2, int locking, int single, const tabl
  * the bytes written. *used is the input used up: all of it, unless st.stop
  * was set, when it ends with the faulty sequence. */
 size_t forward_block(block_state &st, const uint8_t *in, size_t len, size_t *used, uint8_t *out);
+
+/* How many bytes at the start of in forward_block would write as they are,
+ * each a code that stands for itself in UTF-8; 0 where it writes UCS-2, a
+ * national pair's forms or, first, the code after an escape. */
+size_t forward_as_is(const block_state &st, const uint8_t *in, size_t len);
 size_t reverse_block(block_state &st, const uint8_t *in, size_t len, size_t *used, uint8_t *out);
 
 #endif

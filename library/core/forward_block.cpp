@@ -108,6 +108,19 @@ static size_t forward_scalar(const forward_rows &rows, const uint8_t *in, size_t
     return i;
 }
 
+size_t forward_as_is(const block_state &st, const uint8_t *in, size_t len)
+{
+    if (st.ucs2 || !default_pair(st) || st.escape_pending)
+        return 0;
+    size_t i = st.kernels != nullptr && st.kernels->as_is != nullptr ? st.kernels->as_is(in, len, 0) : 0;
+    for (; i < len; ++i) {
+        const unicode_form &form = forward_utf8.entries[in[i]];
+        if (form.count != 1 || form.bytes[0] != in[i] || form.flags != 0)
+            break;
+    }
+    return i;
+}
+
 size_t forward_block(block_state &st, const uint8_t *in, size_t len, size_t *used, uint8_t *out)
 {
     const forward_table &table = !default_pair(st) ? (*st.national->forms)[st.locking][st.ucs2]

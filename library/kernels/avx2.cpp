@@ -201,11 +201,26 @@ AVX2 size_t pair_reverse_ucs2(const pair_kernel_tables &t, const uint8_t *in, si
     return reverse_ucs2_with(t.identity, in, len, i, swapped, o);
 }
 
+/* Windows of codes that stand for themselves, which go out as they came;
+ * the escape, which all_identity holds as itself for Unicode's U+001B, is
+ * not one here. */
+AVX2 size_t as_is(const uint8_t *in, size_t len, size_t i)
+{
+    const __m256i escape = _mm256_set1_epi8(static_cast<char>(GSM_ESCAPE));
+    while (i + 32 <= len) {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(in + i));
+        if (!all_identity(v) || _mm256_movemask_epi8(_mm256_cmpeq_epi8(v, escape)) != 0)
+            break;
+        i += 32;
+    }
+    return i;
+}
+
 } // namespace
 
 extern const kernel_set avx2_kernels = {"avx2",       2,                   32,
                                         forward<false>, forward<true>,      reverse_utf8,
                                         reverse_ucs2,   pair_forward<false>, pair_forward<true>,
-                                        nullptr,        pair_reverse_ucs2};
+                                        nullptr,        pair_reverse_ucs2,  as_is};
 
 #endif

@@ -655,11 +655,39 @@ AVX512 size_t pair_reverse_utf8(const pair_kernel_tables &t, const uint8_t *in, 
     return i - started_back(last_twos, last_threes);
 }
 
+/* Windows of codes that stand for themselves, which go out as they came:
+ * each byte's bit in the lookup by low nibble of the codes that do both
+ * ways, where a byte above 0x7F finds none; the escape, which stands for
+ * itself from Unicode's U+001B, is not one here. */
+AVX512 size_t as_is(const uint8_t *in, size_t len, size_t i)
+{
+    /* The lookups in each 16-byte lane: by the low nibble, the high
+     * nibbles that stand for themselves, as bits; by the high nibble, its
+     * bit. */
+    alignas(64) uint8_t lanes[2][64];
+    for (unsigned k = 0; k < 64; ++k) {
+        lanes[0][k] = gsm_identity_by_low_nibble[k % 16];
+        lanes[1][k] = static_cast<uint8_t>(k % 16 < 8 ? 1u << k % 16 : 0);
+    }
+    const __m512i by_low = load(lanes[0]), bit_of_high = load(lanes[1]);
+    const __m512i escape = _mm512_set1_epi8(static_cast<char>(GSM_ESCAPE));
+    const __m512i nibble = _mm512_set1_epi8(0x0F);
+    while (i + 64 <= len) {
+        const __m512i v = load(in + i);
+        const __m512i low = _mm512_and_si512(v, nibble), high = _mm512_and_si512(_mm512_srli_epi16(v, 4), nibble);
+        const __m512i hit = _mm512_and_si512(_mm512_shuffle_epi8(by_low, low), _mm512_shuffle_epi8(bit_of_high, high));
+        if (_mm512_test_epi8_mask(hit, hit) != ~uint64_t{0} || _mm512_cmpeq_epi8_mask(v, escape) != 0)
+            break;
+        i += 64;
+    }
+    return i;
+}
+
 } // namespace
 
 extern const kernel_set KERNEL_SET = {KERNEL_NAME,       3,                   64,
                                       forward<false>,    forward<true>,       reverse_utf8,
                                       reverse_ucs2,      pair_forward<false>, pair_forward<true>,
-                                      pair_reverse_utf8, pair_reverse_ucs2};
+                                      pair_reverse_utf8, pair_reverse_ucs2,   as_is};
 
 #endif

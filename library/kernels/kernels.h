@@ -69,6 +69,11 @@ struct kernel_set {
                                 uint64_t &unmapped);
     size_t (*pair_reverse_ucs2)(const pair_kernel_tables &t, const uint8_t *in, size_t len, size_t i, bool swapped,
                                 uint8_t *&o, uint64_t &unmapped);
+    /* GSM text into UTF-8 with the default pair: where the windows from
+     * in[i] on whose every code stands for itself end, the bytes going out
+     * as they came; null where the set has no such check (SSE2 lacks the
+     * byte lookup it takes). */
+    size_t (*as_is)(const uint8_t *in, size_t len, size_t i);
 };
 
 /* Where the AVX-512 kernels are built natively: x86-64, but not 64-bit

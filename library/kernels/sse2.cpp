@@ -80,6 +80,7 @@ size_t reverse_utf8(const uint8_t *in, size_t len, size_t i, uint8_t *&out_at, u
 
 } // namespace
 
-extern const kernel_set sse2_kernels = {"sse2", 1, 16, forward, forward, reverse_utf8, nullptr, nullptr, nullptr, nullptr, nullptr};
+extern const kernel_set sse2_kernels = {"sse2",  1,       16,      forward, forward, reverse_utf8,
+                                        nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
 
 #endif
