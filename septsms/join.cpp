@@ -120,32 +120,37 @@ int join_sender(const sender &s, const std::vector<pdu_line> &pdus, bool as_json
         text.resize(std::max(room.text_len, text.size()));
         room = {messages.data(), messages.size(), 0, indices.data(), indices.size(), 0, text.data(), text.size(), 0};
     } while ((status = septcvt_join(s.parts.data(), s.parts.size(), &room)) == SEPTCVT_NO_ROOM);
+    const std::string where = "from " + std::string(s.address.text[0] != '\0' ? s.address.text : "no address");
+    /* The parts come from TPDUs read whole, so the joiner refuses only more
+     * than 4096 parts of one message, which no sender sends. */
+    if (status != SEPTCVT_OK && status != SEPTCVT_UNMAPPED) {
+        problem("%s: %s", where.c_str(),
+                status == SEPTCVT_BAD_ARGUMENT ? "a message of more than 4096 parts, repeats and all: none of the "
+                                                 "sender's parts joined"
+                                               : septcvt_strerror(status));
+        return EXIT_REFUSED;
+    }
     int result = EXIT_DONE;
     for (size_t m = 0; m < room.messages_count; ++m) {
         const septcvt_message &msg = messages[m];
-        const std::string where = "from " + std::string(s.address.text[0] != '\0' ? s.address.text : "no address");
         const std::string series = msg.total > 0 ? "reference " + std::to_string(msg.reference) + " (" +
                                                        (msg.sar ? std::string("SAR") : std::to_string(msg.reference_bits) + "-bit") +
                                                        "), " + std::to_string(msg.total) + " parts"
                                                  : std::string("no series");
-        json lines = json::array(), missing = json::array(), pairs = json::array();
         std::string listed;
-        for (size_t i = 0; i < msg.parts_count; ++i) {
-            lines.push_back(pdus[s.lines[indices[msg.parts_at + i]]].where);
+        for (size_t i = 0; i < msg.parts_count; ++i)
             listed += (i > 0 ? ", " : "") + pdus[s.lines[indices[msg.parts_at + i]]].where;
-        }
         std::string gaps;
-        for (size_t i = 0; i < msg.missing_count; ++i) {
-            missing.push_back(indices[msg.missing_at + i]);
+        for (size_t i = 0; i < msg.missing_count; ++i)
             gaps += (i > 0 ? ", " : "") + std::to_string(indices[msg.missing_at + i]);
-        }
+        /* Every two parts of one number that differ are a pair: n of them
+         * make n(n-1)/2, so people are shown the first few. */
+        const auto pair = [&](size_t i, size_t k) { return pdus[s.lines[indices[msg.pairs_at + 2 * i + k]]].where; };
         std::string clashes;
-        for (size_t i = 0; i < msg.pairs_count; ++i) {
-            const std::string a = pdus[s.lines[indices[msg.pairs_at + 2 * i]]].where,
-                              b = pdus[s.lines[indices[msg.pairs_at + 2 * i + 1]]].where;
-            pairs.push_back({a, b});
-            clashes += (i > 0 ? "; " : "") + a + " and " + b;
-        }
+        for (size_t i = 0; i < msg.pairs_count && i < LISTED; ++i)
+            clashes += (i > 0 ? "; " : "") + pair(i, 0) + " and " + pair(i, 1);
+        if (msg.pairs_count > LISTED)
+            clashes += "; " + more_than_listed(msg.pairs_count);
         const bool octets = msg.units_kind == SEPTCVT_UNITS_OCTETS;
         const std::string body(reinterpret_cast<const char *>(text.data() + msg.text_at), msg.text_len);
         if (msg.kind == SEPTCVT_INCOMPLETE)
@@ -163,6 +168,13 @@ int join_sender(const sender &s, const std::vector<pdu_line> &pdus, bool as_json
             j["reference"] = msg.reference;
             j["total"] = msg.total;
             j["message_type"] = msg.message_type;
+            json lines = json::array(), missing = json::array(), pairs = json::array();
+            for (size_t i = 0; i < msg.parts_count; ++i)
+                lines.push_back(pdus[s.lines[indices[msg.parts_at + i]]].where);
+            for (size_t i = 0; i < msg.missing_count; ++i)
+                missing.push_back(indices[msg.missing_at + i]);
+            for (size_t i = 0; i < msg.pairs_count; ++i)
+                pairs.push_back({pair(i, 0), pair(i, 1)});
             j["parts"] = lines;
             j["missing"] = missing;
             j["pairs"] = pairs;
@@ -187,7 +199,7 @@ int join_sender(const sender &s, const std::vector<pdu_line> &pdus, bool as_json
             out += octets ? "  8-bit data: " + to_hex(text.data() + msg.text_at, msg.text_len, " ") + "\n"
                           : "  text: " + quote(body) + "\n";
     }
-    return status == SEPTCVT_OK || status == SEPTCVT_UNMAPPED ? result : EXIT_REFUSED;
+    return result;
 }
 
 int join(int argc, char **argv)

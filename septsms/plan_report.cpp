@@ -10,9 +10,6 @@
 
 namespace {
 
-/* Lists longer than this are cut in the report; --json has them all. */
-constexpr size_t LISTED = 20;
-
 std::string format(const char *f, ...)
 #ifdef __GNUC__
     __attribute__((format(printf, 1, 2)))
@@ -57,7 +54,7 @@ std::string encoding(const septcvt_plan &plan)
 
 std::string more(size_t n)
 {
-    return n > LISTED ? "  and " + std::to_string(n - LISTED) + " more (--json lists every one)\n" : "";
+    return n > LISTED ? "  " + more_than_listed(n) + "\n" : "";
 }
 
 /* Why 7-bit text did not go out, where it did not. */
@@ -96,6 +93,11 @@ std::string replacements(const planned &p)
 }
 
 } // namespace
+
+std::string more_than_listed(size_t n)
+{
+    return n > LISTED ? "and " + std::to_string(n - LISTED) + " more (--json lists every one)" : "";
+}
 
 std::string quote(const std::string &text)
 {

@@ -490,6 +490,25 @@ TEST(Septsms, JoinSortsAndTellsWhatIsMissing)
     EXPECT_EQ(wrong.err, "septsms: join: line 2: the line before says 30 octets, and the PDU has 21\n"
                          "septsms: join: line 4: the line before says 20 octets behind the service centre's 8, and the PDU has 29\n"
                          "septsms: join: line 6: the line before gives no <length> of 0-999 octets\n");
+    /* Seven parts of one number, each of its own text, are 21 pairs in
+     * conflict: people are shown 20, --json lists all. */
+    std::string seven = a[0] + "\n";
+    for (const char c : std::string("abcdefg"))
+        seven += delivered(json::parse(run("septsms submit --json --to 1 --reference 5 <in", std::string(200, c)).out)["parts"][1]["tpdu"]) + "\n";
+    const Ran clash = run("septsms join <in", seven);
+    const std::string cut = "; and 1 more (--json lists every one)\n";
+    EXPECT_EQ(clash.status, 1);
+    EXPECT_EQ(std::count(clash.out.begin(), clash.out.end(), ';'), 20) << clash.out;
+    EXPECT_EQ(clash.out.substr(clash.out.size() - std::min(cut.size(), clash.out.size())), cut);
+    EXPECT_EQ(clash.err.substr(clash.err.size() - std::min(cut.size(), clash.err.size())), cut);
+    EXPECT_EQ(json::parse(run("septsms join --json <in", seven).out)["pairs"].size(), 21u);
+    /* More parts of one message than the joiner takes: said, and status 1. */
+    std::string flood;
+    for (int k = 0; k < 4097; ++k)
+        flood += a[0] + "\n";
+    const Ran too_many = run("septsms join <in", flood);
+    EXPECT_EQ(too_many.status, 1);
+    EXPECT_EQ(too_many.err, "septsms: join: from +31641600986: a message of more than 4096 parts, repeats and all: none of the sender's parts joined\n");
 }
 
 /* decode, field by field, on TPDUs whose octets are written out: a DELIVER
