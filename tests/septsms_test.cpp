@@ -641,6 +641,10 @@ TEST(Septsms, WireRefusals)
         {"septsms decode 00 0 0g", 1, decode + "PDU 1: TP-MTI runs past the end at octet 1\n" + decode + "PDU 2: an odd number of hexadecimal digits\n" + decode + "PDU 3: character 2 is no hexadecimal digit\n"},
         {"septsms decode --user-data --dcs 0 --udl 9 C834", 1, decode + "the user data: user data that does not hold together\n"},
         {"septsms decode --smpp --data-coding 6 48", 1, decode + "data_coding 0x06 names no alphabet read\n"},
+        {"septsms decode --smpp --data-coding 0 --esm-class 0x40 ''", 1, decode + "short_message runs past the end at octet 0\n"},
+        {"septsms decode --smpp --data-coding 4 " + std::string(510, '0'), 1, decode + "short_message of 255 octets is more than 254\n"},
+        {"head -c 131072 /dev/zero | tr '\\0' 0 | septsms decode --smpp --payload --data-coding 4", 1,
+         decode + "message_payload of 65536 octets is more than 65535\n"},
     };
     for (const auto &c : cases) {
         const Ran r = run(c.script);
