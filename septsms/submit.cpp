@@ -87,7 +87,11 @@ bool address(const char *option_name, const char *arg, septcvt_address &a, bool 
     septcvt_tpdu_fault fault;
     uint8_t field[16];
     size_t n;
-    if (strlen(arg) < sizeof a.text) {
+    /* A number needs a digit, or the encoders write an address of none; an
+     * empty --smsc is the modem's own centre, as with no --smsc. */
+    const bool has_digits = arg[0] != '\0' && strcmp(arg, "+") != 0;
+    if ((has_digits || (sc && arg[0] == '\0')) && strlen(arg) < sizeof a.text) {
+
         strcpy(a.text, arg);
         if ((sc ? septcvt_sc_address_encode : septcvt_address_encode)(&a, field, sizeof field, &n, &fault) == SEPTCVT_OK)
             return true;

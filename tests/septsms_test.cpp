@@ -541,6 +541,8 @@ TEST(Septsms, DecodeNamesEveryField)
                                    "sed 's/.*\"tpdu\":\"\\([0-9A-F]*\\)\".*/\\1/' | septsms decode --json --to-network").out);
     EXPECT_EQ(a["validity"], json::parse(R"({"format":"absolute","absolute":{"year":26,"month":12,"day":31,"hour":18,"minute":30,"second":15,"zone":-20}})"));
     EXPECT_EQ(run("septsms decode '" + deliver + "' | grep SCTS").out, "TP-SCTS: 12-03-08 14:51:59 -05:00\n");
+    /* An empty --smsc is the modem's own, as with none. */
+    EXPECT_EQ(run("septsms submit --to 1 --smsc '' --text hi").out, run("septsms submit --to 1 --text hi").out);
     EXPECT_EQ(run("septsms decode --no-smsc '" + deliver.substr(16) + "' | head -2").out, "type: SMS-DELIVER\nTP-OA: +4915123456789\n");
     /* A part's user data, 7-bit without a header and 8-bit with one; a
      * deliver_sm in UCS-2 and a receipt. */
@@ -614,6 +616,9 @@ TEST(Septsms, WireRefusals)
         {"septsms submit --to 1 --validity 2026-12-01T00:00 --text a", 2, submit + "--validity '2026-12-01T00:00'" + validity},
         {"septsms submit --to 1 --class 4 --text a", 2, submit + "--class '4': a message class is 0, 1, 2 or 3\n"},
         {"septsms submit --to 1 --mr 256 --text a", 2, submit + "--mr '256': a message reference is a number from 0 to 255\n"},
+        {"septsms submit --to '' --text a", 2, submit + "--to ''" + number},
+        {"septsms submit --to + --text a", 2, submit + "--to '+'" + number},
+        {"septsms submit --to 1 --smsc + --text a", 2, submit + "--smsc '+'" + number},
         {"printf 'ab\\377' | septsms submit --to 1", 1, submit + "malformed UTF-8 at byte 2\n"},
         {"septsms smpp --sar --payload --text a", 2, smpp + "--sar and --payload are two ways of sending a long text\n"},
         {"septsms smpp --smsc-alphabet ascii --text a", 2, smpp + "--smsc-alphabet 'ascii': gsm, gsm-packed or latin1\n"},
