@@ -70,8 +70,9 @@ bool validity(const char *arg, septcvt_validity &v)
     const std::string s = arg;
     for (const auto &u : UNITS) {
         unsigned long n;
+        /* Divided, not multiplied: 9999 weeks wrap a 32-bit long. */
         if (s.size() >= 2 && s.back() == u.unit && number(s.substr(0, s.size() - 1).c_str(), 9999, n) &&
-            n * u.seconds <= SEPTCVT_LONGEST_VALIDITY) {
+            n <= SEPTCVT_LONGEST_VALIDITY / u.seconds) {
             v.format = SEPTCVT_VALIDITY_RELATIVE;
             v.seconds = static_cast<uint32_t>(n * u.seconds);
             return true;

@@ -619,6 +619,8 @@ TEST(Septsms, WireRefusals)
         {"septsms submit --to '' --text a", 2, submit + "--to ''" + number},
         {"septsms submit --to + --text a", 2, submit + "--to '+'" + number},
         {"septsms submit --to 1 --smsc + --text a", 2, submit + "--smsc '+'" + number},
+        /* 7102 weeks wrap 32 bits to 3.7 days. */
+        {"septsms submit --to 1 --validity 7102w --text a", 2, submit + "--validity '7102w'" + validity},
         {"printf 'ab\\377' | septsms submit --to 1", 1, submit + "malformed UTF-8 at byte 2\n"},
         {"septsms smpp --sar --payload --text a", 2, smpp + "--sar and --payload are two ways of sending a long text\n"},
         {"septsms smpp --smsc-alphabet ascii --text a", 2, smpp + "--smsc-alphabet 'ascii': gsm, gsm-packed or latin1\n"},
