@@ -193,6 +193,8 @@ int join_sender(const sender &s, const std::vector<pdu_line> &pdus, bool as_json
             out += "  missing: " + gaps + "\n";
         if (msg.kind == SEPTCVT_CONFLICT)
             out += "  in conflict: " + clashes + "\n";
+        if (msg.unmapped > 0)
+            out += "  unmapped: " + std::to_string(msg.unmapped) + " characters without a mapping, left out\n";
         if (msg.message_type != 0)
             out += "  a status report, not text\n";
         else if (msg.kind == SEPTCVT_JOINED || msg.kind == SEPTCVT_ALONE)

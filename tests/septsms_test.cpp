@@ -509,6 +509,13 @@ TEST(Septsms, JoinSortsAndTellsWhatIsMissing)
     const Ran too_many = run("septsms join <in", flood);
     EXPECT_EQ(too_many.status, 1);
     EXPECT_EQ(too_many.err, "septsms: join: from +31641600986: a message of more than 4096 parts, repeats and all: none of the sender's parts joined\n");
+    /* A character without a mapping is left out and said, by join as by
+     * decode, and fails nothing. */
+    const std::string unmapped = "040181F1000021308041159500029B00";
+    const Ran j = run("echo " + unmapped + " | septsms join --no-smsc"), d = run("septsms decode --no-smsc " + unmapped);
+    EXPECT_EQ(j.status + d.status, 0) << j.err << d.err;
+    EXPECT_EQ(j.out, "from 1: alone, no series\n  parts: line 1\n  unmapped: 1 characters without a mapping, left out\n  text: \"\"\n");
+    EXPECT_NE(d.out.find("\nunmapped: 1 characters without a mapping, left out\n"), std::string::npos) << d.out;
 }
 
 /* decode, field by field, on TPDUs whose octets are written out: a DELIVER
