@@ -30,8 +30,10 @@ option_result take(int id, const char *, void *into)
 struct pdu_line {
     std::string where, hex;
     long length = -1; /* the <length> of +CMGL, +CMT or +CMGR: the TPDU's octets; -1 for a bare line,
-                       * -2 where the line gave none that can be right */
+                       * -2 where the line gave none that can be right, NO_PDU where none followed */
 };
+
+constexpr long NO_PDU = -3;
 
 /* A modem's line that announces a PDU on the next: its <length>, the last
  * field, and for +CMGL and +CMGR its <stat>; stat 2 and 3 are stored
@@ -67,7 +69,8 @@ void pdu_lines(const source &s, const std::string &all, std::vector<pdu_line> &o
 {
     long length = -1;
     bool announced = false, skip = false;
-    size_t number = 0;
+    size_t number = 0, header = 0;
+    const auto where = [&](size_t n) { return (s.label.empty() ? "" : s.label + ", ") + "line " + std::to_string(n); };
     for (size_t at = 0; at < all.size();) {
         size_t end = all.find('\n', at);
         end = end == std::string::npos ? all.size() : end;
@@ -80,6 +83,7 @@ void pdu_lines(const source &s, const std::string &all, std::vector<pdu_line> &o
         announced = false;
         if (!was_announced && announcement(line, length, skip)) {
             announced = true;
+            header = number;
             continue;
         }
         if (!was_announced && (line.empty() || line == "OK" || line == "ERROR" || line[0] == '+' ||
@@ -89,9 +93,11 @@ void pdu_lines(const source &s, const std::string &all, std::vector<pdu_line> &o
             ++stored;
             continue;
         }
-        out.push_back({(s.label.empty() ? "" : s.label + ", ") + "line " + std::to_string(number), line,
-                       was_announced ? length : -1});
+        out.push_back({where(number), line, was_announced ? length : -1});
     }
+    /* A listing cut short after a header has lost the PDU it announced. */
+    if (announced)
+        out.push_back({where(header), "", NO_PDU});
 }
 
 /* A sender's parts, in the order read. */
@@ -242,6 +248,10 @@ int join(int argc, char **argv)
         const bool with_sc = p.length >= 0 ? octets.size() > static_cast<size_t>(p.length) : !no_smsc;
         if (p.length == -2) {
             why = "the line before gives no <length> of 0-999 octets";
+            got = -1;
+        }
+        if (p.length == NO_PDU) {
+            why = "no PDU follows";
             got = -1;
         }
         if (got == SEPTCVT_OK && p.length >= 0 && octets.size() < static_cast<size_t>(p.length)) {

@@ -646,6 +646,7 @@ TEST(Septsms, WireRefusals)
         {"septsms decode <&-", 3, decode + "cannot read standard input: Bad file descriptor\n"},
         {"septsms join missing", 3, "septsms: join: cannot read missing: No such file or directory\n"},
         {"septsms join --bogus", 2, "septsms: join: unknown option '--bogus'\n"},
+        {"printf '+CMGL: 1,1,,20\\n' | septsms join", 1, "septsms: join: line 1: no PDU follows\n"},
         /* Refused PDUs, each named where there are several. */
         {"septsms decode 0001", 1, decode + "first octet 01 at octet 1: TP-MTI 1, a TPDU of a type not read (a SUBMIT the modem stored? --to-network reads it)\n"},
         {"septsms decode --to-network 00010000810000A0C8", 1, decode + "TP-UDL 160 runs past the end at octet 7\n"},
