@@ -572,7 +572,7 @@ TEST(Septsms, SmppFieldsReadBack)
     const std::string text = std::string(170, 'a') + "\xE2\x82\xAC";
     const struct { const char *options; septcvt_smpp_settings settings; size_t parts; int data_coding; } cases[] = {
         {"", {}, 2, 0}, {"--sar", {}, 2, 0}, {"--smsc-alphabet gsm-packed", {SEPTCVT_SMSC_GSM_PACKED, 0}, 2, 0},
-        {"--payload", {}, 1, 0}, {"--smsc-alphabet latin1 --payload", {SEPTCVT_SMSC_LATIN1, 0}, 1, 0},
+        {"--payload", {}, 1, 0}, {"--smsc-alphabet latin1 --payload", {SEPTCVT_SMSC_LATIN1, 0}, 1, 3},
     };
     for (const auto &c : cases) {
         const std::string in = strstr(c.options, "latin1") ? std::string(170, 'a') + "\xC3\xA9" : text;
@@ -585,6 +585,7 @@ TEST(Septsms, SmppFieldsReadBack)
         std::string back;
         for (size_t k = 0; k < c.parts; ++k) {
             const json &part = parts[k];
+            EXPECT_EQ(part["data_coding"], c.data_coding) << c.options;
             const std::vector<uint8_t> m = octets(part.contains("short_message") ? part["short_message"] : part["message_payload"]);
             const septcvt_smpp_sar sar{part.contains("sar_msg_ref_num"), part.value("sar_msg_ref_num", 0u),
                                        part.value("sar_total_segments", 0u), part.value("sar_segment_seqnum", 0u)};
