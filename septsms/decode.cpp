@@ -239,23 +239,34 @@ void add_tpdu(fields &f, const septcvt_tpdu &t, bool with_sc)
         if (!t.has_pi)
             return;
     }
-    f.add("TP-PID", "pid", t.pid, hex_byte(t.pid));
-    f.add("TP-DCS", "dcs", t.user_data.dcs,
-          hex_byte(t.user_data.dcs) + (t.has_class ? ", class " + std::to_string(t.message_class) : ""));
-    f.object["message_class"] = t.has_class ? json(t.message_class) : json(nullptr);
+    /* A STATUS-REPORT carries TP-PID, TP-DCS and the user data only where
+     * TP-PI's bits 0, 1 and 2 say so; the others always. */
+    const bool has_pid = !report || (t.pi & 1) != 0, has_dcs = !report || (t.pi & 2) != 0;
+    const bool has_ud = !report || (t.pi & 4) != 0;
+    if (has_pid)
+        f.add("TP-PID", "pid", t.pid, hex_byte(t.pid));
+    if (has_dcs) {
+        f.add("TP-DCS", "dcs", t.user_data.dcs,
+              hex_byte(t.user_data.dcs) + (t.has_class ? ", class " + std::to_string(t.message_class) : ""));
+        f.object["message_class"] = t.has_class ? json(t.message_class) : json(nullptr);
+    }
     if (submit)
         f.add("TP-VP", "validity", validity_json(t.validity), validity_text(t.validity));
     if (deliver)
         f.add("TP-SCTS", "scts", time_json(t.scts), time_text(t.scts));
-    f.add("TP-UDL", "udl", t.user_data.udl);
-    f.add("TP-UD", "ud", to_hex(t.user_data.ud, t.user_data.length), to_hex(t.user_data.ud, t.user_data.length, " "));
-    f.object["header_length"] = t.header_length;
+    if (has_ud) {
+        f.add("TP-UDL", "udl", t.user_data.udl);
+        f.add("TP-UD", "ud", to_hex(t.user_data.ud, t.user_data.length), to_hex(t.user_data.ud, t.user_data.length, " "));
+        f.object["header_length"] = t.header_length;
+    }
     f.object["sc_length"] = t.sc_length;
     f.object["tpdu_length"] = t.tpdu_length;
     if (t.trailing > 0)
         f.add("trailing", "trailing", t.trailing, std::to_string(t.trailing) + " octets after TP-UD, not read");
     else
         f.object["trailing"] = 0;
+    if (!has_ud)
+        return;
     const septcvt_received &r = t.received;
     add_part(f, r.concatenated, r.reference, r.total, r.sequence, r.locking, r.single, t.text != 0,
              t.text ? r.text : t.user_data.ud + t.header_length, t.text ? r.text_len : t.user_data.length - t.header_length,

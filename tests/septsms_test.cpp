@@ -538,6 +538,11 @@ TEST(Septsms, DecodeNamesEveryField)
     const json o = json::parse(s.out);
     EXPECT_EQ((std::array<json, 8>{o["type"], o["message_reference"], o["status"], o["status_sent"], o["status_group"], o["pi"], o["discharge"]["minute"], o["text"]}),
               (std::array<json, 8>{"SMS-STATUS-REPORT", 42, 0x63, 3, 3, 0x87, 52, "Hi"}));
+    /* TP-PI 02: TP-DCS alone, no TP-PID, no user data and so no text. */
+    const std::string pi_dcs = "00062A0D91945121436587F92130804115950A2130804125950A030208";
+    const json p = json::parse(run("septsms decode --json " + pi_dcs).out);
+    EXPECT_EQ((std::array<json, 4>{p["dcs"], p.contains("pid"), p.contains("udl"), p.contains("text")}), (std::array<json, 4>{8, false, false, false}));
+    EXPECT_EQ(run("septsms decode " + pi_dcs + " | grep -c '^TP-PID\\|^TP-UD\\|^text\\|^8-bit'").out, "0\n");
     const std::string submit = run("septsms submit --to +4915123456789 --class 0 --validity 1d --report --mr 42 --smsc +447785016005 --text hi").out;
     /* 31: TP-SRR, TP-VPF 10 (relative), TP-MTI 01; TP-DCS 10, class 0; TP-VP A7, a day. */
     EXPECT_EQ(submit, "AT+CMGS=17 0791447758100650312A0D91945121436587F90010A702E834\n");
