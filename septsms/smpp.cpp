@@ -125,6 +125,9 @@ int smpp(int argc, char **argv)
      * parts leave its room. */
     if (s.sar)
         request.options.reference_bits = 16;
+    /* A payload is one piece, with no reference to give. */
+    if (s.payload)
+        request.reference_given = false;
     return for_each_planned_text(request, args, [&](const std::string &text) { return smpp_one(request, s, text, args.json); });
 }
 

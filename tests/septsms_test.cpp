@@ -607,6 +607,8 @@ TEST(Septsms, SmppFieldsReadBack)
         }
         EXPECT_EQ(back, in) << c.options;
     }
+    /* A payload has no reference: one given is no matter, even of 16 bits. */
+    EXPECT_EQ(run("septsms smpp --payload --reference 300 <in", text).status, 0);
     /* A payload takes a text longer than 255 parts. */
     const json payload = json::parse(run("septsms smpp --json --payload <in", std::string(153 * 256, 'a')).out);
     EXPECT_EQ(payload["message_payload"].get<std::string>().size(), 2u * 153 * 256);
