@@ -44,8 +44,11 @@ bool octet(const char *arg, int &value)
     const char *p = hex ? arg + 2 : arg;
     value = 0;
     for (; *p != '\0'; ++p) {
-        const char c = static_cast<char>(*p | 0x20);
-        const int d = c >= '0' && c <= '9' ? c - '0' : hex && c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+        const char c = *p;
+        const int d = c >= '0' && c <= '9'             ? c - '0'
+                      : hex && c >= 'a' && c <= 'f' ? c - 'a' + 10
+                      : hex && c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                    : -1;
         if (d < 0 || (value = value * (hex ? 16 : 10) + d) > 255)
             return false;
     }

@@ -649,6 +649,7 @@ TEST(Septsms, WireRefusals)
         {"septsms decode --smpp 00", 2, decode + "--smpp needs --data-coding\n"},
         {"septsms decode --user-data --dcs 0 --udl 1 --udhi 2 00", 2, decode + "--udhi '2': a number from 0 to 1 (or 0x and hexadecimal)\n"},
         {"septsms decode --smpp --data-coding 0x100 00", 2, decode + "--data-coding '0x100': a number from 0 to 255 (or 0x and hexadecimal)\n"},
+        {"septsms decode --smpp --data-coding \"$(printf '\\021')\" 00", 2, decode + "--data-coding '?': a number from 0 to 255 (or 0x and hexadecimal)\n"},
         {"septsms decode --text 00 00", 2, decode + "give PDUs as operands or with --text, not both\n"},
         {"septsms decode missing <&-", 1, decode + "character 1 is no hexadecimal digit\n"},
         {"septsms decode <&-", 3, decode + "cannot read standard input: Bad file descriptor\n"},
