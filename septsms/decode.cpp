@@ -376,27 +376,18 @@ int inputs_of(const common_args &args, std::vector<input> &out)
         problem("give PDUs as operands or with --text, not both");
         return EXIT_USAGE;
     }
-    common_args texts = args;
-    for (const source &s : sources_of(texts)) {
+    for (const source &s : sources_of(args)) {
         std::string all, why;
         if (read_source(s, all, why) != EXIT_DONE) {
             problem("%s", why.c_str());
             return EXIT_IO;
         }
-        size_t number = 0;
-        for (size_t at = 0; at < all.size();) {
-            size_t end = all.find('\n', at);
-            end = end == std::string::npos ? all.size() : end;
-            std::string line = all.substr(at, end - at);
-            at = end + 1;
-            ++number;
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
+        each_line(all, [&](size_t number, std::string &line) {
             if (line.find_first_not_of(" \t") != std::string::npos)
                 out.push_back({s.label.empty() ? "line " + std::to_string(number)
                                                : s.label + ", line " + std::to_string(number),
                                line});
-        }
+        });
     }
     /* One PDU alone needs no name. */
     if (out.size() == 1 && args.texts.size() <= 1)

@@ -69,14 +69,11 @@ void pdu_lines(const source &s, const std::string &all, std::vector<pdu_line> &o
 {
     long length = -1;
     bool announced = false, skip = false;
-    size_t number = 0, header = 0;
-    const auto where = [&](size_t n) { return (s.label.empty() ? "" : s.label + ", ") + "line " + std::to_string(n); };
-    for (size_t at = 0; at < all.size();) {
-        size_t end = all.find('\n', at);
-        end = end == std::string::npos ? all.size() : end;
-        std::string line = all.substr(at, end - at);
-        at = end + 1;
-        ++number;
+    size_t header = 0;
+    const auto where = [&](size_t number) {
+        return (s.label.empty() ? "" : s.label + ", ") + "line " + std::to_string(number);
+    };
+    each_line(all, [&](size_t number, std::string &line) {
         while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
             line.pop_back();
         const bool was_announced = announced;
@@ -84,17 +81,17 @@ void pdu_lines(const source &s, const std::string &all, std::vector<pdu_line> &o
         if (!was_announced && announcement(line, length, skip)) {
             announced = true;
             header = number;
-            continue;
+            return;
         }
         if (!was_announced && (line.empty() || line == "OK" || line == "ERROR" || line[0] == '+' ||
                                line.compare(0, 2, "AT") == 0 || line.compare(0, 2, "at") == 0))
-            continue;
+            return;
         if (was_announced && skip) {
             ++stored;
-            continue;
+            return;
         }
         out.push_back({where(number), line, was_announced ? length : -1});
-    }
+    });
     /* A listing cut short after a header has lost the PDU it announced. */
     if (announced)
         out.push_back({where(header), "", NO_PDU});
@@ -140,8 +137,8 @@ int join_sender(const sender &s, const std::vector<pdu_line> &pdus, bool as_json
     for (size_t m = 0; m < room.messages_count; ++m) {
         const septcvt_message &msg = messages[m];
         const std::string series = msg.total > 0 ? "reference " + std::to_string(msg.reference) + " (" +
-                                                       (msg.sar ? std::string("SAR") : std::to_string(msg.reference_bits) + "-bit") +
-                                                       "), " + std::to_string(msg.total) + " parts"
+                                                       std::to_string(msg.reference_bits) + "-bit), " +
+                                                       std::to_string(msg.total) + " parts"
                                                  : std::string("no series");
         std::string listed;
         for (size_t i = 0; i < msg.parts_count; ++i)

@@ -16,6 +16,10 @@ constexpr size_t LISTED = 20;
  * every one)"; "" where nothing is. */
 std::string more_than_listed(size_t n);
 
+/* The line that gives a reference drawn at random, and that --reference
+ * with it gives the same `what` again; "" where none was drawn. */
+std::string drawn_reference(const planned &p, const char *what);
+
 /* Lines for people, each ended by a line end. */
 std::string plan_report(const planned &p);
 
