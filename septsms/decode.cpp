@@ -44,8 +44,11 @@ bool octet(const char *arg, int &value)
     const char *p = hex ? arg + 2 : arg;
     value = 0;
     for (; *p != '\0'; ++p) {
-        const char c = static_cast<char>(*p | 0x20);
-        const int d = c >= '0' && c <= '9' ? c - '0' : hex && c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+        const char c = *p;
+        const int d = c >= '0' && c <= '9'             ? c - '0'
+                      : hex && c >= 'a' && c <= 'f' ? c - 'a' + 10
+                      : hex && c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                    : -1;
         if (d < 0 || (value = value * (hex ? 16 : 10) + d) > 255)
             return false;
     }
@@ -239,23 +242,34 @@ void add_tpdu(fields &f, const septcvt_tpdu &t, bool with_sc)
         if (!t.has_pi)
             return;
     }
-    f.add("TP-PID", "pid", t.pid, hex_byte(t.pid));
-    f.add("TP-DCS", "dcs", t.user_data.dcs,
-          hex_byte(t.user_data.dcs) + (t.has_class ? ", class " + std::to_string(t.message_class) : ""));
-    f.object["message_class"] = t.has_class ? json(t.message_class) : json(nullptr);
+    /* A STATUS-REPORT carries TP-PID, TP-DCS and the user data only where
+     * TP-PI's bits 0, 1 and 2 say so; the others always. */
+    const bool has_pid = !report || (t.pi & 1) != 0, has_dcs = !report || (t.pi & 2) != 0;
+    const bool has_ud = !report || (t.pi & 4) != 0;
+    if (has_pid)
+        f.add("TP-PID", "pid", t.pid, hex_byte(t.pid));
+    if (has_dcs) {
+        f.add("TP-DCS", "dcs", t.user_data.dcs,
+              hex_byte(t.user_data.dcs) + (t.has_class ? ", class " + std::to_string(t.message_class) : ""));
+        f.object["message_class"] = t.has_class ? json(t.message_class) : json(nullptr);
+    }
     if (submit)
         f.add("TP-VP", "validity", validity_json(t.validity), validity_text(t.validity));
     if (deliver)
         f.add("TP-SCTS", "scts", time_json(t.scts), time_text(t.scts));
-    f.add("TP-UDL", "udl", t.user_data.udl);
-    f.add("TP-UD", "ud", to_hex(t.user_data.ud, t.user_data.length), to_hex(t.user_data.ud, t.user_data.length, " "));
-    f.object["header_length"] = t.header_length;
+    if (has_ud) {
+        f.add("TP-UDL", "udl", t.user_data.udl);
+        f.add("TP-UD", "ud", to_hex(t.user_data.ud, t.user_data.length), to_hex(t.user_data.ud, t.user_data.length, " "));
+        f.object["header_length"] = t.header_length;
+    }
     f.object["sc_length"] = t.sc_length;
     f.object["tpdu_length"] = t.tpdu_length;
     if (t.trailing > 0)
         f.add("trailing", "trailing", t.trailing, std::to_string(t.trailing) + " octets after TP-UD, not read");
     else
         f.object["trailing"] = 0;
+    if (!has_ud)
+        return;
     const septcvt_received &r = t.received;
     add_part(f, r.concatenated, r.reference, r.total, r.sequence, r.locking, r.single, t.text != 0,
              t.text ? r.text : t.user_data.ud + t.header_length, t.text ? r.text_len : t.user_data.length - t.header_length,
@@ -362,27 +376,18 @@ int inputs_of(const common_args &args, std::vector<input> &out)
         problem("give PDUs as operands or with --text, not both");
         return EXIT_USAGE;
     }
-    common_args texts = args;
-    for (const source &s : sources_of(texts)) {
+    for (const source &s : sources_of(args)) {
         std::string all, why;
         if (read_source(s, all, why) != EXIT_DONE) {
             problem("%s", why.c_str());
             return EXIT_IO;
         }
-        size_t number = 0;
-        for (size_t at = 0; at < all.size();) {
-            size_t end = all.find('\n', at);
-            end = end == std::string::npos ? all.size() : end;
-            std::string line = all.substr(at, end - at);
-            at = end + 1;
-            ++number;
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
+        each_line(all, [&](size_t number, std::string &line) {
             if (line.find_first_not_of(" \t") != std::string::npos)
                 out.push_back({s.label.empty() ? "line " + std::to_string(number)
                                                : s.label + ", line " + std::to_string(number),
                                line});
-        }
+        });
     }
     /* One PDU alone needs no name. */
     if (out.size() == 1 && args.texts.size() <= 1)

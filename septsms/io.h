@@ -25,6 +25,10 @@ std::vector<source> sources_of(const common_args &args);
  * saying what failed and where ("cannot read in.txt: ..."). */
 int read_source(const source &s, std::string &out, std::string &why);
 
+/* Each line of a source's text, its line end (LF, or CR LF) left out, with
+ * its number counted from 1. */
+void each_line(const std::string &all, const std::function<void(size_t number, std::string &line)> &each);
+
 /* What went wrong with a source's text, as a problem says it: behind the
  * source's label where it has one. */
 std::string about(const source &s, const std::string &what);

@@ -30,8 +30,10 @@ option_result take(int id, const char *, void *into)
 struct pdu_line {
     std::string where, hex;
     long length = -1; /* the <length> of +CMGL, +CMT or +CMGR: the TPDU's octets; -1 for a bare line,
-                       * -2 where the line gave none that can be right */
+                       * -2 where the line gave none that can be right, NO_PDU where none followed */
 };
+
+constexpr long NO_PDU = -3;
 
 /* A modem's line that announces a PDU on the next: its <length>, the last
  * field, and for +CMGL and +CMGR its <stat>; stat 2 and 3 are stored
@@ -67,31 +69,32 @@ void pdu_lines(const source &s, const std::string &all, std::vector<pdu_line> &o
 {
     long length = -1;
     bool announced = false, skip = false;
-    size_t number = 0;
-    for (size_t at = 0; at < all.size();) {
-        size_t end = all.find('\n', at);
-        end = end == std::string::npos ? all.size() : end;
-        std::string line = all.substr(at, end - at);
-        at = end + 1;
-        ++number;
+    size_t header = 0;
+    const auto where = [&](size_t number) {
+        return (s.label.empty() ? "" : s.label + ", ") + "line " + std::to_string(number);
+    };
+    each_line(all, [&](size_t number, std::string &line) {
         while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
             line.pop_back();
         const bool was_announced = announced;
         announced = false;
         if (!was_announced && announcement(line, length, skip)) {
             announced = true;
-            continue;
+            header = number;
+            return;
         }
         if (!was_announced && (line.empty() || line == "OK" || line == "ERROR" || line[0] == '+' ||
                                line.compare(0, 2, "AT") == 0 || line.compare(0, 2, "at") == 0))
-            continue;
+            return;
         if (was_announced && skip) {
             ++stored;
-            continue;
+            return;
         }
-        out.push_back({(s.label.empty() ? "" : s.label + ", ") + "line " + std::to_string(number), line,
-                       was_announced ? length : -1});
-    }
+        out.push_back({where(number), line, was_announced ? length : -1});
+    });
+    /* A listing cut short after a header has lost the PDU it announced. */
+    if (announced)
+        out.push_back({where(header), "", NO_PDU});
 }
 
 /* A sender's parts, in the order read. */
@@ -120,32 +123,37 @@ int join_sender(const sender &s, const std::vector<pdu_line> &pdus, bool as_json
         text.resize(std::max(room.text_len, text.size()));
         room = {messages.data(), messages.size(), 0, indices.data(), indices.size(), 0, text.data(), text.size(), 0};
     } while ((status = septcvt_join(s.parts.data(), s.parts.size(), &room)) == SEPTCVT_NO_ROOM);
+    const std::string where = "from " + std::string(s.address.text[0] != '\0' ? s.address.text : "no address");
+    /* The parts come from TPDUs read whole, so the joiner refuses only more
+     * than 4096 parts of one message, which no sender sends. */
+    if (status != SEPTCVT_OK && status != SEPTCVT_UNMAPPED) {
+        problem("%s: %s", where.c_str(),
+                status == SEPTCVT_BAD_ARGUMENT ? "a message of more than 4096 parts, repeats and all: none of the "
+                                                 "sender's parts joined"
+                                               : septcvt_strerror(status));
+        return EXIT_REFUSED;
+    }
     int result = EXIT_DONE;
     for (size_t m = 0; m < room.messages_count; ++m) {
         const septcvt_message &msg = messages[m];
-        const std::string where = "from " + std::string(s.address.text[0] != '\0' ? s.address.text : "no address");
         const std::string series = msg.total > 0 ? "reference " + std::to_string(msg.reference) + " (" +
-                                                       (msg.sar ? std::string("SAR") : std::to_string(msg.reference_bits) + "-bit") +
-                                                       "), " + std::to_string(msg.total) + " parts"
+                                                       std::to_string(msg.reference_bits) + "-bit), " +
+                                                       std::to_string(msg.total) + " parts"
                                                  : std::string("no series");
-        json lines = json::array(), missing = json::array(), pairs = json::array();
         std::string listed;
-        for (size_t i = 0; i < msg.parts_count; ++i) {
-            lines.push_back(pdus[s.lines[indices[msg.parts_at + i]]].where);
+        for (size_t i = 0; i < msg.parts_count; ++i)
             listed += (i > 0 ? ", " : "") + pdus[s.lines[indices[msg.parts_at + i]]].where;
-        }
         std::string gaps;
-        for (size_t i = 0; i < msg.missing_count; ++i) {
-            missing.push_back(indices[msg.missing_at + i]);
+        for (size_t i = 0; i < msg.missing_count; ++i)
             gaps += (i > 0 ? ", " : "") + std::to_string(indices[msg.missing_at + i]);
-        }
+        /* Every two parts of one number that differ are a pair: n of them
+         * make n(n-1)/2, so people are shown the first few. */
+        const auto pair = [&](size_t i, size_t k) { return pdus[s.lines[indices[msg.pairs_at + 2 * i + k]]].where; };
         std::string clashes;
-        for (size_t i = 0; i < msg.pairs_count; ++i) {
-            const std::string a = pdus[s.lines[indices[msg.pairs_at + 2 * i]]].where,
-                              b = pdus[s.lines[indices[msg.pairs_at + 2 * i + 1]]].where;
-            pairs.push_back({a, b});
-            clashes += (i > 0 ? "; " : "") + a + " and " + b;
-        }
+        for (size_t i = 0; i < msg.pairs_count && i < LISTED; ++i)
+            clashes += (i > 0 ? "; " : "") + pair(i, 0) + " and " + pair(i, 1);
+        if (msg.pairs_count > LISTED)
+            clashes += "; " + more_than_listed(msg.pairs_count);
         const bool octets = msg.units_kind == SEPTCVT_UNITS_OCTETS;
         const std::string body(reinterpret_cast<const char *>(text.data() + msg.text_at), msg.text_len);
         if (msg.kind == SEPTCVT_INCOMPLETE)
@@ -163,6 +171,13 @@ int join_sender(const sender &s, const std::vector<pdu_line> &pdus, bool as_json
             j["reference"] = msg.reference;
             j["total"] = msg.total;
             j["message_type"] = msg.message_type;
+            json lines = json::array(), missing = json::array(), pairs = json::array();
+            for (size_t i = 0; i < msg.parts_count; ++i)
+                lines.push_back(pdus[s.lines[indices[msg.parts_at + i]]].where);
+            for (size_t i = 0; i < msg.missing_count; ++i)
+                missing.push_back(indices[msg.missing_at + i]);
+            for (size_t i = 0; i < msg.pairs_count; ++i)
+                pairs.push_back({pair(i, 0), pair(i, 1)});
             j["parts"] = lines;
             j["missing"] = missing;
             j["pairs"] = pairs;
@@ -181,13 +196,15 @@ int join_sender(const sender &s, const std::vector<pdu_line> &pdus, bool as_json
             out += "  missing: " + gaps + "\n";
         if (msg.kind == SEPTCVT_CONFLICT)
             out += "  in conflict: " + clashes + "\n";
+        if (msg.unmapped > 0)
+            out += "  unmapped: " + std::to_string(msg.unmapped) + " characters without a mapping, left out\n";
         if (msg.message_type != 0)
             out += "  a status report, not text\n";
         else if (msg.kind == SEPTCVT_JOINED || msg.kind == SEPTCVT_ALONE)
             out += octets ? "  8-bit data: " + to_hex(text.data() + msg.text_at, msg.text_len, " ") + "\n"
                           : "  text: " + quote(body) + "\n";
     }
-    return status == SEPTCVT_OK || status == SEPTCVT_UNMAPPED ? result : EXIT_REFUSED;
+    return result;
 }
 
 int join(int argc, char **argv)
@@ -228,6 +245,10 @@ int join(int argc, char **argv)
         const bool with_sc = p.length >= 0 ? octets.size() > static_cast<size_t>(p.length) : !no_smsc;
         if (p.length == -2) {
             why = "the line before gives no <length> of 0-999 octets";
+            got = -1;
+        }
+        if (p.length == NO_PDU) {
+            why = "no PDU follows";
             got = -1;
         }
         if (got == SEPTCVT_OK && p.length >= 0 && octets.size() < static_cast<size_t>(p.length)) {

@@ -10,9 +10,6 @@
 
 namespace {
 
-/* Lists longer than this are cut in the report; --json has them all. */
-constexpr size_t LISTED = 20;
-
 std::string format(const char *f, ...)
 #ifdef __GNUC__
     __attribute__((format(printf, 1, 2)))
@@ -57,7 +54,7 @@ std::string encoding(const septcvt_plan &plan)
 
 std::string more(size_t n)
 {
-    return n > LISTED ? "  and " + std::to_string(n - LISTED) + " more (--json lists every one)\n" : "";
+    return n > LISTED ? "  " + more_than_listed(n) + "\n" : "";
 }
 
 /* Why 7-bit text did not go out, where it did not. */
@@ -97,6 +94,11 @@ std::string replacements(const planned &p)
 
 } // namespace
 
+std::string more_than_listed(size_t n)
+{
+    return n > LISTED ? "and " + std::to_string(n - LISTED) + " more (--json lists every one)" : "";
+}
+
 std::string quote(const std::string &text)
 {
     std::string out = "\"";
@@ -135,16 +137,22 @@ void append_utf8(std::string &out, uint32_t c)
     }
 }
 
+std::string drawn_reference(const planned &p, const char *what)
+{
+    if (!p.reference_drawn)
+        return "";
+    return format("reference: %u, drawn at random (--reference %u gives the same %s)\n", p.reference, p.reference,
+                  what);
+}
+
 std::string plan_report(const planned &p)
 {
     const char *units = p.plan.dcs == SEPTCVT_DCS_UCS2 ? " UTF-16 units" : " septets";
     std::string out = "encoding: " + encoding(p.plan) + "\n";
     out += "parts: " + std::to_string(p.plan.parts) + ", " + std::to_string(p.plan.room_left) + units + " left" +
            (p.plan.parts > 1 ? " in the last\n" : "\n");
-    if (p.reference_drawn)
-        out += format("reference: %u, drawn at random (--reference %u gives the same user data)\n", p.reference,
-                      p.reference);
-    else if (p.concatenated)
+    out += drawn_reference(p, "user data");
+    if (p.concatenated && !p.reference_drawn)
         out += format("reference: %u\n", p.reference);
     out += why_not_7bit(p) + replacements(p);
     for (size_t k = 0; k < p.parts.size(); ++k) {

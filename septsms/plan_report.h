@@ -3,10 +3,22 @@
 #ifndef SEPTSMS_PLAN_REPORT_H
 #define SEPTSMS_PLAN_REPORT_H
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "planning.h"
+
+/* Lists longer than this are cut in a report; --json has them all. */
+constexpr size_t LISTED = 20;
+
+/* What a list of n cut at LISTED leaves out: "and 3 more (--json lists
+ * every one)"; "" where nothing is. */
+std::string more_than_listed(size_t n);
+
+/* The line that gives a reference drawn at random, and that --reference
+ * with it gives the same `what` again; "" where none was drawn. */
+std::string drawn_reference(const planned &p, const char *what);
 
 /* Lines for people, each ended by a line end. */
 std::string plan_report(const planned &p);

@@ -126,7 +126,7 @@ int plan_one(const plan_request &r, const std::string &text, planned &out, bool 
     out.concatenated = out.plan.parts > 1;
     if (out.concatenated && r.reference_given) {
         out.reference = static_cast<unsigned>(r.reference);
-    } else if (out.concatenated) {
+    } else if (out.concatenated && !whole) {
         /* A fixed default would let a receiver join the parts of two
          * messages; so each text draws its own. */
         uint8_t drawn[2];

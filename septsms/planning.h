@@ -42,7 +42,7 @@ int check_planner(const plan_request &request);
  * out.why for a text the planner refuses; EXIT_IO with out.why where no
  * random reference could be drawn. With whole, a text too long for SMS
  * parts is planned too (out.parts is then empty), for a field that takes
- * it in one piece. */
+ * it in one piece, and no reference is drawn. */
 int plan_one(const plan_request &request, const std::string &text, planned &out, bool whole = false);
 
 /* The library's senders, for a text plan_one planned with the same

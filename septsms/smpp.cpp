@@ -3,6 +3,7 @@
 #include "hex.h"
 #include "io.h"
 #include "json_lines.h"
+#include "plan_report.h"
 #include "planning.h"
 #include "smpp_settings.h"
 #include "wire_text.h"
@@ -72,9 +73,7 @@ outcome smpp_one(const plan_request &request, const smpp_request &s, const std::
         o.out = as_json ? json_line(j) : o.out;
         return o;
     }
-    if (p.reference_drawn)
-        o.out = "reference: " + std::to_string(p.reference) + ", drawn at random (--reference " +
-                std::to_string(p.reference) + " gives the same fields)\n";
+    o.out = drawn_reference(p, "fields");
     json parts = json::array();
     for (size_t k = 0; k < p.parts.size(); ++k) {
         septcvt_smpp_message m;
@@ -125,6 +124,9 @@ int smpp(int argc, char **argv)
      * parts leave its room. */
     if (s.sar)
         request.options.reference_bits = 16;
+    /* A payload is one piece, with no reference to give. */
+    if (s.payload)
+        request.reference_given = false;
     return for_each_planned_text(request, args, [&](const std::string &text) { return smpp_one(request, s, text, args.json); });
 }
 

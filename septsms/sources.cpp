@@ -50,6 +50,20 @@ int read_source(const source &s, std::string &out, std::string &why)
     return EXIT_IO;
 }
 
+void each_line(const std::string &all, const std::function<void(size_t number, std::string &line)> &each)
+{
+    size_t number = 0;
+    for (size_t at = 0; at < all.size();) {
+        size_t end = all.find('\n', at);
+        end = end == std::string::npos ? all.size() : end;
+        std::string line = all.substr(at, end - at);
+        at = end + 1;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        each(++number, line);
+    }
+}
+
 std::string about(const source &s, const std::string &what)
 {
     return s.label.empty() ? what : s.label + ": " + what;

@@ -6,6 +6,7 @@
 #include "io.h"
 #include "json_lines.h"
 #include "plan_options.h"
+#include "plan_report.h"
 #include "planning.h"
 #include "wire_text.h"
 
@@ -70,8 +71,9 @@ bool validity(const char *arg, septcvt_validity &v)
     const std::string s = arg;
     for (const auto &u : UNITS) {
         unsigned long n;
+        /* Divided, not multiplied: 9999 weeks wrap a 32-bit long. */
         if (s.size() >= 2 && s.back() == u.unit && number(s.substr(0, s.size() - 1).c_str(), 9999, n) &&
-            n * u.seconds <= SEPTCVT_LONGEST_VALIDITY) {
+            n <= SEPTCVT_LONGEST_VALIDITY / u.seconds) {
             v.format = SEPTCVT_VALIDITY_RELATIVE;
             v.seconds = static_cast<uint32_t>(n * u.seconds);
             return true;
@@ -87,7 +89,10 @@ bool address(const char *option_name, const char *arg, septcvt_address &a, bool 
     septcvt_tpdu_fault fault;
     uint8_t field[16];
     size_t n;
-    if (strlen(arg) < sizeof a.text) {
+    /* A number needs a digit, or the encoders write an address of none; an
+     * empty --smsc is the modem's own centre, as with no --smsc. */
+    const bool has_digits = arg[0] != '\0' && strcmp(arg, "+") != 0;
+    if ((has_digits || (sc && arg[0] == '\0')) && strlen(arg) < sizeof a.text) {
         strcpy(a.text, arg);
         if ((sc ? septcvt_sc_address_encode : septcvt_address_encode)(&a, field, sizeof field, &n, &fault) == SEPTCVT_OK)
             return true;
@@ -151,9 +156,7 @@ outcome submit_one(const plan_request &request, const submit_request &s, const s
     if (o.status != EXIT_DONE)
         return o;
     json parts = json::array();
-    if (p.reference_drawn)
-        o.out = "reference: " + std::to_string(p.reference) + ", drawn at random (--reference " +
-                std::to_string(p.reference) + " gives the same TPDUs)\n";
+    o.out = drawn_reference(p, "TPDUs");
     for (size_t k = 0; k < p.parts.size(); ++k) {
         uint8_t tpdu[SEPTCVT_TPDU_OCTETS];
         size_t n, cmgs;

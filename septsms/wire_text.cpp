@@ -62,9 +62,15 @@ std::string fault_text(int status, const septcvt_tpdu_fault &f)
                ", a TPDU of a type not read";
     if (status != SEPTCVT_BAD_TPDU || field.empty())
         return field.empty() ? septcvt_strerror(status) : field + at + ": " + septcvt_strerror(status);
-    if (f.field == SEPTCVT_FIELD_SHORT_MESSAGE)
-        return field + " of " + std::to_string(f.value) + " octets is more than " +
-               std::to_string(SEPTCVT_SHORT_MESSAGE_OCTETS);
+    if (f.field == SEPTCVT_FIELD_SHORT_MESSAGE || f.field == SEPTCVT_FIELD_MESSAGE_PAYLOAD) {
+        const unsigned holds = f.field == SEPTCVT_FIELD_SHORT_MESSAGE ? SEPTCVT_SHORT_MESSAGE_OCTETS
+                                                                      : SEPTCVT_PAYLOAD_OCTETS;
+        /* Within what the field holds, it is too short for the header
+         * esm_class announces. */
+        return f.value > holds ? field + " of " + std::to_string(f.value) + " octets is more than " +
+                                     std::to_string(holds)
+                               : field + " runs past the end" + at;
+    }
     if (f.field == SEPTCVT_FIELD_DATA_CODING)
         return std::string("data_coding 0x") + hex + " names no alphabet read";
     if (f.field >= SEPTCVT_FIELD_SAR_MSG_REF_NUM && f.field <= SEPTCVT_FIELD_SAR_SEQNUM)

@@ -490,6 +490,32 @@ TEST(Septsms, JoinSortsAndTellsWhatIsMissing)
     EXPECT_EQ(wrong.err, "septsms: join: line 2: the line before says 30 octets, and the PDU has 21\n"
                          "septsms: join: line 4: the line before says 20 octets behind the service centre's 8, and the PDU has 29\n"
                          "septsms: join: line 6: the line before gives no <length> of 0-999 octets\n");
+    /* Seven parts of one number, each of its own text, are 21 pairs in
+     * conflict: people are shown 20, --json lists all. */
+    std::string seven = a[0] + "\n";
+    for (const char c : std::string("abcdefg"))
+        seven += delivered(json::parse(run("septsms submit --json --to 1 --reference 5 <in", std::string(200, c)).out)["parts"][1]["tpdu"]) + "\n";
+    const Ran clash = run("septsms join <in", seven);
+    const std::string cut = "; and 1 more (--json lists every one)\n";
+    EXPECT_EQ(clash.status, 1);
+    EXPECT_EQ(std::count(clash.out.begin(), clash.out.end(), ';'), 20) << clash.out;
+    EXPECT_EQ(clash.out.substr(clash.out.size() - std::min(cut.size(), clash.out.size())), cut);
+    EXPECT_EQ(clash.err.substr(clash.err.size() - std::min(cut.size(), clash.err.size())), cut);
+    EXPECT_EQ(json::parse(run("septsms join --json <in", seven).out)["pairs"].size(), 21u);
+    /* More parts of one message than the joiner takes: said, and status 1. */
+    std::string flood;
+    for (int k = 0; k < 4097; ++k)
+        flood += a[0] + "\n";
+    const Ran too_many = run("septsms join <in", flood);
+    EXPECT_EQ(too_many.status, 1);
+    EXPECT_EQ(too_many.err, "septsms: join: from +31641600986: a message of more than 4096 parts, repeats and all: none of the sender's parts joined\n");
+    /* A character without a mapping is left out and said, by join as by
+     * decode, and fails nothing. */
+    const std::string unmapped = "040181F1000021308041159500029B00";
+    const Ran j = run("echo " + unmapped + " | septsms join --no-smsc"), d = run("septsms decode --no-smsc " + unmapped);
+    EXPECT_EQ(j.status + d.status, 0) << j.err << d.err;
+    EXPECT_EQ(j.out, "from 1: alone, no series\n  parts: line 1\n  unmapped: 1 characters without a mapping, left out\n  text: \"\"\n");
+    EXPECT_NE(d.out.find("\nunmapped: 1 characters without a mapping, left out\n"), std::string::npos) << d.out;
 }
 
 /* decode, field by field, on TPDUs whose octets are written out: a DELIVER
@@ -512,6 +538,11 @@ TEST(Septsms, DecodeNamesEveryField)
     const json o = json::parse(s.out);
     EXPECT_EQ((std::array<json, 8>{o["type"], o["message_reference"], o["status"], o["status_sent"], o["status_group"], o["pi"], o["discharge"]["minute"], o["text"]}),
               (std::array<json, 8>{"SMS-STATUS-REPORT", 42, 0x63, 3, 3, 0x87, 52, "Hi"}));
+    /* TP-PI 02: TP-DCS alone, no TP-PID, no user data and so no text. */
+    const std::string pi_dcs = "00062A0D91945121436587F92130804115950A2130804125950A030208";
+    const json p = json::parse(run("septsms decode --json " + pi_dcs).out);
+    EXPECT_EQ((std::array<json, 4>{p["dcs"], p.contains("pid"), p.contains("udl"), p.contains("text")}), (std::array<json, 4>{8, false, false, false}));
+    EXPECT_EQ(run("septsms decode " + pi_dcs + " | grep -c '^TP-PID\\|^TP-UD\\|^text\\|^8-bit'").out, "0\n");
     const std::string submit = run("septsms submit --to +4915123456789 --class 0 --validity 1d --report --mr 42 --smsc +447785016005 --text hi").out;
     /* 31: TP-SRR, TP-VPF 10 (relative), TP-MTI 01; TP-DCS 10, class 0; TP-VP A7, a day. */
     EXPECT_EQ(submit, "AT+CMGS=17 0791447758100650312A0D91945121436587F90010A702E834\n");
@@ -522,6 +553,8 @@ TEST(Septsms, DecodeNamesEveryField)
                                    "sed 's/.*\"tpdu\":\"\\([0-9A-F]*\\)\".*/\\1/' | septsms decode --json --to-network").out);
     EXPECT_EQ(a["validity"], json::parse(R"({"format":"absolute","absolute":{"year":26,"month":12,"day":31,"hour":18,"minute":30,"second":15,"zone":-20}})"));
     EXPECT_EQ(run("septsms decode '" + deliver + "' | grep SCTS").out, "TP-SCTS: 12-03-08 14:51:59 -05:00\n");
+    /* An empty --smsc is the modem's own, as with none. */
+    EXPECT_EQ(run("septsms submit --to 1 --smsc '' --text hi").out, run("septsms submit --to 1 --text hi").out);
     EXPECT_EQ(run("septsms decode --no-smsc '" + deliver.substr(16) + "' | head -2").out, "type: SMS-DELIVER\nTP-OA: +4915123456789\n");
     /* A part's user data, 7-bit without a header and 8-bit with one; a
      * deliver_sm in UCS-2 and a receipt. */
@@ -544,7 +577,7 @@ TEST(Septsms, SmppFieldsReadBack)
     const std::string text = std::string(170, 'a') + "\xE2\x82\xAC";
     const struct { const char *options; septcvt_smpp_settings settings; size_t parts; int data_coding; } cases[] = {
         {"", {}, 2, 0}, {"--sar", {}, 2, 0}, {"--smsc-alphabet gsm-packed", {SEPTCVT_SMSC_GSM_PACKED, 0}, 2, 0},
-        {"--payload", {}, 1, 0}, {"--smsc-alphabet latin1 --payload", {SEPTCVT_SMSC_LATIN1, 0}, 1, 0},
+        {"--payload", {}, 1, 0}, {"--smsc-alphabet latin1 --payload", {SEPTCVT_SMSC_LATIN1, 0}, 1, 3},
     };
     for (const auto &c : cases) {
         const std::string in = strstr(c.options, "latin1") ? std::string(170, 'a') + "\xC3\xA9" : text;
@@ -557,6 +590,7 @@ TEST(Septsms, SmppFieldsReadBack)
         std::string back;
         for (size_t k = 0; k < c.parts; ++k) {
             const json &part = parts[k];
+            EXPECT_EQ(part["data_coding"], c.data_coding) << c.options;
             const std::vector<uint8_t> m = octets(part.contains("short_message") ? part["short_message"] : part["message_payload"]);
             const septcvt_smpp_sar sar{part.contains("sar_msg_ref_num"), part.value("sar_msg_ref_num", 0u),
                                        part.value("sar_total_segments", 0u), part.value("sar_segment_seqnum", 0u)};
@@ -573,6 +607,8 @@ TEST(Septsms, SmppFieldsReadBack)
         }
         EXPECT_EQ(back, in) << c.options;
     }
+    /* A payload has no reference: one given is no matter, even of 16 bits. */
+    EXPECT_EQ(run("septsms smpp --payload --reference 300 <in", text).status, 0);
     /* A payload takes a text longer than 255 parts. */
     const json payload = json::parse(run("septsms smpp --json --payload <in", std::string(153 * 256, 'a')).out);
     EXPECT_EQ(payload["message_payload"].get<std::string>().size(), 2u * 153 * 256);
@@ -595,6 +631,11 @@ TEST(Septsms, WireRefusals)
         {"septsms submit --to 1 --validity 2026-12-01T00:00 --text a", 2, submit + "--validity '2026-12-01T00:00'" + validity},
         {"septsms submit --to 1 --class 4 --text a", 2, submit + "--class '4': a message class is 0, 1, 2 or 3\n"},
         {"septsms submit --to 1 --mr 256 --text a", 2, submit + "--mr '256': a message reference is a number from 0 to 255\n"},
+        {"septsms submit --to '' --text a", 2, submit + "--to ''" + number},
+        {"septsms submit --to + --text a", 2, submit + "--to '+'" + number},
+        {"septsms submit --to 1 --smsc + --text a", 2, submit + "--smsc '+'" + number},
+        /* 7102 weeks wrap 32 bits to 3.7 days. */
+        {"septsms submit --to 1 --validity 7102w --text a", 2, submit + "--validity '7102w'" + validity},
         {"printf 'ab\\377' | septsms submit --to 1", 1, submit + "malformed UTF-8 at byte 2\n"},
         {"septsms smpp --sar --payload --text a", 2, smpp + "--sar and --payload are two ways of sending a long text\n"},
         {"septsms smpp --smsc-alphabet ascii --text a", 2, smpp + "--smsc-alphabet 'ascii': gsm, gsm-packed or latin1\n"},
@@ -608,11 +649,13 @@ TEST(Septsms, WireRefusals)
         {"septsms decode --smpp 00", 2, decode + "--smpp needs --data-coding\n"},
         {"septsms decode --user-data --dcs 0 --udl 1 --udhi 2 00", 2, decode + "--udhi '2': a number from 0 to 1 (or 0x and hexadecimal)\n"},
         {"septsms decode --smpp --data-coding 0x100 00", 2, decode + "--data-coding '0x100': a number from 0 to 255 (or 0x and hexadecimal)\n"},
+        {"septsms decode --smpp --data-coding \"$(printf '\\021')\" 00", 2, decode + "--data-coding '?': a number from 0 to 255 (or 0x and hexadecimal)\n"},
         {"septsms decode --text 00 00", 2, decode + "give PDUs as operands or with --text, not both\n"},
         {"septsms decode missing <&-", 1, decode + "character 1 is no hexadecimal digit\n"},
         {"septsms decode <&-", 3, decode + "cannot read standard input: Bad file descriptor\n"},
         {"septsms join missing", 3, "septsms: join: cannot read missing: No such file or directory\n"},
         {"septsms join --bogus", 2, "septsms: join: unknown option '--bogus'\n"},
+        {"printf '+CMGL: 1,1,,20\\n' | septsms join", 1, "septsms: join: line 1: no PDU follows\n"},
         /* Refused PDUs, each named where there are several. */
         {"septsms decode 0001", 1, decode + "first octet 01 at octet 1: TP-MTI 1, a TPDU of a type not read (a SUBMIT the modem stored? --to-network reads it)\n"},
         {"septsms decode --to-network 00010000810000A0C8", 1, decode + "TP-UDL 160 runs past the end at octet 7\n"},
@@ -622,6 +665,10 @@ TEST(Septsms, WireRefusals)
         {"septsms decode 00 0 0g", 1, decode + "PDU 1: TP-MTI runs past the end at octet 1\n" + decode + "PDU 2: an odd number of hexadecimal digits\n" + decode + "PDU 3: character 2 is no hexadecimal digit\n"},
         {"septsms decode --user-data --dcs 0 --udl 9 C834", 1, decode + "the user data: user data that does not hold together\n"},
         {"septsms decode --smpp --data-coding 6 48", 1, decode + "data_coding 0x06 names no alphabet read\n"},
+        {"septsms decode --smpp --data-coding 0 --esm-class 0x40 ''", 1, decode + "short_message runs past the end at octet 0\n"},
+        {"septsms decode --smpp --data-coding 4 " + std::string(510, '0'), 1, decode + "short_message of 255 octets is more than 254\n"},
+        {"head -c 131072 /dev/zero | tr '\\0' 0 | septsms decode --smpp --payload --data-coding 4", 1,
+         decode + "message_payload of 65536 octets is more than 65535\n"},
     };
     for (const auto &c : cases) {
         const Ran r = run(c.script);
