@@ -18,6 +18,10 @@
  * them. */
 #include "septcvt.h"
 
+#include <cstring>
+#include <string>
+#include <vector>
+
 #include <utf8proc.h>
 
 #include "message.h"
@@ -482,4 +486,38 @@ int reference_plan(int form, const void *text, size_t text_len, const septcvt_pl
         parts[k].length = counted;
     }
     return SEPTCVT_OK;
+}
+
+std::string plans_differ(int form, const void *text, size_t text_len, const septcvt_plan_options &o, size_t max_parts)
+{
+    septcvt_plan plan[2];
+    std::vector<septcvt_part> parts[2];
+    uint64_t at[2];
+    int status[2];
+    for (int side = 0; side < 2; ++side) {
+        memset(&plan[side], 0x5A, sizeof plan[side]);
+        parts[side].assign(max_parts + 1, septcvt_part{7, 7, 7});
+        at[side] = 7;
+        status[side] = (side == 0 ? septcvt_plan_text : reference_plan)(form, text, text_len, &o, &plan[side], parts[side].data(),
+                                                                    max_parts, &at[side]);
+    }
+    const septcvt_plan &a = plan[0], &b = plan[1];
+    if (status[0] != status[1] || at[0] != at[1])
+        return "the status or the error offset";
+    if (a.dcs != b.dcs || a.locking != b.locking || a.single != b.single || a.parts != b.parts || a.room_left != b.room_left ||
+        a.replaced != b.replaced || a.ran_out != b.ran_out || a.form != b.form || a.reference_bits != b.reference_bits)
+        return "the plan";
+    for (size_t k = 0; k <= max_parts; ++k)
+        if (parts[0][k].begin != parts[1][k].begin || parts[0][k].end != parts[1][k].end || parts[0][k].length != parts[1][k].length)
+            return "part " + std::to_string(k);
+    for (size_t k = 0; status[0] == SEPTCVT_OK && k < a.parts; ++k) {
+        septcvt_user_data ud[2];
+        for (int side = 0; side < 2; ++side)
+            if (septcvt_part_user_data(text, text_len, &o, &plan[side], parts[side].data(), k, 9, &ud[side]) != SEPTCVT_OK)
+                return "no user data of part " + std::to_string(k);
+        if (ud[0].dcs != ud[1].dcs || ud[0].udhi != ud[1].udhi || ud[0].udl != ud[1].udl || ud[0].length != ud[1].length ||
+            memcmp(ud[0].ud, ud[1].ud, ud[0].length) != 0)
+            return "the user data of part " + std::to_string(k);
+    }
+    return "";
 }

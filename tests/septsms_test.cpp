@@ -59,10 +59,13 @@ std::vector<uint8_t> octets(const std::string &hex)
     return out;
 }
 
-/* Every refusal: its status and its one line on standard error, with
- * nothing on standard output. */
+/* Every usage error and refused input of every command: its status and
+ * its one line on standard error, with nothing on standard output. */
 TEST(Septsms, RefusalsSayWhatAndWhere)
 {
+    const std::string submit = "septsms: submit: ", decode = "septsms: decode: ", smpp = "septsms: smpp: ";
+    const std::string validity = ": a period (30m, 12h, 2d, 3w; at most 63w) or a time with its zone (2026-12-31T18:00+01:00)\n";
+    const std::string number = ": a number of up to 20 digits (behind a '+' where it is international), or up to 11 characters of the default alphabet\n";
     const std::string codes = " (the codes: tr es pt bn gu hi kn ml or pa ta te ur)\n", plan = "septsms: plan: ";
     const std::string reference = "a reference is a number from 0 to 65535\n", frame = "an element is its IEI, a length octet and as many octets of data\n";
     const std::string many(153 * 255 + 1, 'a'), long_hex = std::string(39, '0') + "\xC3\xA9\xC3\xA9";
@@ -110,6 +113,54 @@ TEST(Septsms, RefusalsSayWhatAndWhere)
         {"septsms plan --text a --json >&-", 3, plan + "cannot write the output: Bad file descriptor\n"},
         {"septsms plan --help >/dev/full", 3, plan + "cannot write the output: No space left on device\n"},
         {"septsms --version >&-", 3, "septsms: cannot write the output: Bad file descriptor\n"},
+        /* The wire's commands. */
+        {"septsms submit --text a", 2, submit + "--to NUMBER is needed: where the message goes\n"},
+        {"septsms submit --to 123456789012345678901 --text a", 2, submit + "--to '123456789012345678901'" + number},
+        {"septsms submit --to 1 --smsc Shop --text a", 2, submit + "--smsc 'Shop'" + number},
+        {"septsms submit --to 1 --validity 64w --text a", 2, submit + "--validity '64w'" + validity},
+        {"septsms submit --to 1 --validity 2026-13-01T00:00Z --text a", 2, submit + "--validity '2026-13-01T00:00Z'" + validity},
+        {"septsms submit --to 1 --validity 2026-12-01T00:00+01:10 --text a", 2, submit + "--validity '2026-12-01T00:00+01:10'" + validity},
+        {"septsms submit --to 1 --validity 2026-12-01T00:00 --text a", 2, submit + "--validity '2026-12-01T00:00'" + validity},
+        {"septsms submit --to 1 --class 4 --text a", 2, submit + "--class '4': a message class is 0, 1, 2 or 3\n"},
+        {"septsms submit --to 1 --mr 256 --text a", 2, submit + "--mr '256': a message reference is a number from 0 to 255\n"},
+        {"septsms submit --to '' --text a", 2, submit + "--to ''" + number},
+        {"septsms submit --to + --text a", 2, submit + "--to '+'" + number},
+        {"septsms submit --to 1 --smsc + --text a", 2, submit + "--smsc '+'" + number},
+        /* 7102 weeks wrap 32 bits to 3.7 days. */
+        {"septsms submit --to 1 --validity 7102w --text a", 2, submit + "--validity '7102w'" + validity},
+        {"printf 'ab\\377' | septsms submit --to 1", 1, submit + "malformed UTF-8 at byte 2\n"},
+        {"septsms smpp --sar --payload --text a", 2, smpp + "--sar and --payload are two ways of sending a long text\n"},
+        {"septsms smpp --smsc-alphabet ascii --text a", 2, smpp + "--smsc-alphabet 'ascii': gsm, gsm-packed or latin1\n"},
+        {"septsms smpp --smsc-alphabet latin1 --text '\xE2\x82\xAC'", 1, smpp + "part 1: a character has no Latin-1 form (--smsc-alphabet latin1)\n"},
+        {"septsms smpp --smsc-alphabet latin1 --languages tr --text 'Say\xC4\xB1n m\xC3\xBC\xC5\x9Fterimiz, sipari\xC5\x9Finiz yola \xC3\xA7\xC4\xB1kt\xC4\xB1. Kargonuz yar\xC4\xB1n \xC3\xB6\xC4\x9Fleden \xC3\xB6nce teslim edilecek.'", 1, smpp + "part 1: latin1 takes the default alphabet only, not a national table\n"},
+        {"septsms decode --user-data --smpp 00", 2, decode + "--user-data and --smpp are two ways of reading\n"},
+        {"septsms decode --smpp --no-smsc 00", 2, decode + "--no-smsc and --to-network are for TPDUs\n"},
+        {"septsms decode --udl 3 00", 2, decode + "--dcs, --udhi and --udl go with --user-data\n"},
+        {"septsms decode --esm-class 3 00", 2, decode + "--data-coding, --esm-class, --payload and --smsc-alphabet go with --smpp\n"},
+        {"septsms decode --user-data --dcs 0 00", 2, decode + "--user-data needs --dcs and --udl\n"},
+        {"septsms decode --smpp 00", 2, decode + "--smpp needs --data-coding\n"},
+        {"septsms decode --user-data --dcs 0 --udl 1 --udhi 2 00", 2, decode + "--udhi '2': a number from 0 to 1 (or 0x and hexadecimal)\n"},
+        {"septsms decode --smpp --data-coding 0x100 00", 2, decode + "--data-coding '0x100': a number from 0 to 255 (or 0x and hexadecimal)\n"},
+        {"septsms decode --smpp --data-coding \"$(printf '\\021')\" 00", 2, decode + "--data-coding '?': a number from 0 to 255 (or 0x and hexadecimal)\n"},
+        {"septsms decode --text 00 00", 2, decode + "give PDUs as operands or with --text, not both\n"},
+        {"septsms decode missing <&-", 1, decode + "character 1 is no hexadecimal digit\n"},
+        {"septsms decode <&-", 3, decode + "cannot read standard input: Bad file descriptor\n"},
+        {"septsms join missing", 3, "septsms: join: cannot read missing: No such file or directory\n"},
+        {"septsms join --bogus", 2, "septsms: join: unknown option '--bogus'\n"},
+        {"printf '+CMGL: 1,1,,20\\n' | septsms join", 1, "septsms: join: line 1: no PDU follows\n"},
+        /* Refused PDUs, each named where there are several. */
+        {"septsms decode 0001", 1, decode + "first octet 01 at octet 1: TP-MTI 1, a TPDU of a type not read (a SUBMIT the modem stored? --to-network reads it)\n"},
+        {"septsms decode --to-network 00010000810000A0C8", 1, decode + "TP-UDL 160 runs past the end at octet 7\n"},
+        {"septsms decode --to-network 00010000810000A1", 1, decode + "TP-UDL 161 is out of range at octet 7\n"},
+        {"septsms decode 0C9111111111111111111111110400810000", 1, decode + "SCA 12 is out of range at octet 0\n"},
+        {"septsms decode 000400810000213A804115950A00", 1, decode + "TP-SCTS octet 3A does not hold together at octet 7\n"},
+        {"septsms decode 00 0 0g", 1, decode + "PDU 1: TP-MTI runs past the end at octet 1\n" + decode + "PDU 2: an odd number of hexadecimal digits\n" + decode + "PDU 3: character 2 is no hexadecimal digit\n"},
+        {"septsms decode --user-data --dcs 0 --udl 9 C834", 1, decode + "the user data: user data that does not hold together\n"},
+        {"septsms decode --smpp --data-coding 6 48", 1, decode + "data_coding 0x06 names no alphabet read\n"},
+        {"septsms decode --smpp --data-coding 0 --esm-class 0x40 ''", 1, decode + "short_message runs past the end at octet 0\n"},
+        {"septsms decode --smpp --data-coding 4 " + std::string(510, '0'), 1, decode + "short_message of 255 octets is more than 254\n"},
+        {"head -c 131072 /dev/zero | tr '\\0' 0 | septsms decode --smpp --payload --data-coding 4", 1,
+         decode + "message_payload of 65536 octets is more than 65535\n"},
     };
     for (const auto &c : cases) {
         const Ran r = run(c.script, "hi");
@@ -612,70 +663,6 @@ TEST(Septsms, SmppFieldsReadBack)
     /* A payload takes a text longer than 255 parts. */
     const json payload = json::parse(run("septsms smpp --json --payload <in", std::string(153 * 256, 'a')).out);
     EXPECT_EQ(payload["message_payload"].get<std::string>().size(), 2u * 153 * 256);
-}
-
-/* Every usage error and refused input of the wire's commands, with its
- * line and status, and nothing on standard output. */
-TEST(Septsms, WireRefusals)
-{
-    const std::string submit = "septsms: submit: ", decode = "septsms: decode: ", smpp = "septsms: smpp: ";
-    const std::string validity = ": a period (30m, 12h, 2d, 3w; at most 63w) or a time with its zone (2026-12-31T18:00+01:00)\n";
-    const std::string number = ": a number of up to 20 digits (behind a '+' where it is international), or up to 11 characters of the default alphabet\n";
-    const struct { std::string script; int status; std::string err; } cases[] = {
-        {"septsms submit --text a", 2, submit + "--to NUMBER is needed: where the message goes\n"},
-        {"septsms submit --to 123456789012345678901 --text a", 2, submit + "--to '123456789012345678901'" + number},
-        {"septsms submit --to 1 --smsc Shop --text a", 2, submit + "--smsc 'Shop'" + number},
-        {"septsms submit --to 1 --validity 64w --text a", 2, submit + "--validity '64w'" + validity},
-        {"septsms submit --to 1 --validity 2026-13-01T00:00Z --text a", 2, submit + "--validity '2026-13-01T00:00Z'" + validity},
-        {"septsms submit --to 1 --validity 2026-12-01T00:00+01:10 --text a", 2, submit + "--validity '2026-12-01T00:00+01:10'" + validity},
-        {"septsms submit --to 1 --validity 2026-12-01T00:00 --text a", 2, submit + "--validity '2026-12-01T00:00'" + validity},
-        {"septsms submit --to 1 --class 4 --text a", 2, submit + "--class '4': a message class is 0, 1, 2 or 3\n"},
-        {"septsms submit --to 1 --mr 256 --text a", 2, submit + "--mr '256': a message reference is a number from 0 to 255\n"},
-        {"septsms submit --to '' --text a", 2, submit + "--to ''" + number},
-        {"septsms submit --to + --text a", 2, submit + "--to '+'" + number},
-        {"septsms submit --to 1 --smsc + --text a", 2, submit + "--smsc '+'" + number},
-        /* 7102 weeks wrap 32 bits to 3.7 days. */
-        {"septsms submit --to 1 --validity 7102w --text a", 2, submit + "--validity '7102w'" + validity},
-        {"printf 'ab\\377' | septsms submit --to 1", 1, submit + "malformed UTF-8 at byte 2\n"},
-        {"septsms smpp --sar --payload --text a", 2, smpp + "--sar and --payload are two ways of sending a long text\n"},
-        {"septsms smpp --smsc-alphabet ascii --text a", 2, smpp + "--smsc-alphabet 'ascii': gsm, gsm-packed or latin1\n"},
-        {"septsms smpp --smsc-alphabet latin1 --text '\xE2\x82\xAC'", 1, smpp + "part 1: a character has no Latin-1 form (--smsc-alphabet latin1)\n"},
-        {"septsms smpp --smsc-alphabet latin1 --languages tr --text 'Say\xC4\xB1n m\xC3\xBC\xC5\x9Fterimiz, sipari\xC5\x9Finiz yola \xC3\xA7\xC4\xB1kt\xC4\xB1. Kargonuz yar\xC4\xB1n \xC3\xB6\xC4\x9Fleden \xC3\xB6nce teslim edilecek.'", 1, smpp + "part 1: latin1 takes the default alphabet only, not a national table\n"},
-        {"septsms decode --user-data --smpp 00", 2, decode + "--user-data and --smpp are two ways of reading\n"},
-        {"septsms decode --smpp --no-smsc 00", 2, decode + "--no-smsc and --to-network are for TPDUs\n"},
-        {"septsms decode --udl 3 00", 2, decode + "--dcs, --udhi and --udl go with --user-data\n"},
-        {"septsms decode --esm-class 3 00", 2, decode + "--data-coding, --esm-class, --payload and --smsc-alphabet go with --smpp\n"},
-        {"septsms decode --user-data --dcs 0 00", 2, decode + "--user-data needs --dcs and --udl\n"},
-        {"septsms decode --smpp 00", 2, decode + "--smpp needs --data-coding\n"},
-        {"septsms decode --user-data --dcs 0 --udl 1 --udhi 2 00", 2, decode + "--udhi '2': a number from 0 to 1 (or 0x and hexadecimal)\n"},
-        {"septsms decode --smpp --data-coding 0x100 00", 2, decode + "--data-coding '0x100': a number from 0 to 255 (or 0x and hexadecimal)\n"},
-        {"septsms decode --smpp --data-coding \"$(printf '\\021')\" 00", 2, decode + "--data-coding '?': a number from 0 to 255 (or 0x and hexadecimal)\n"},
-        {"septsms decode --text 00 00", 2, decode + "give PDUs as operands or with --text, not both\n"},
-        {"septsms decode missing <&-", 1, decode + "character 1 is no hexadecimal digit\n"},
-        {"septsms decode <&-", 3, decode + "cannot read standard input: Bad file descriptor\n"},
-        {"septsms join missing", 3, "septsms: join: cannot read missing: No such file or directory\n"},
-        {"septsms join --bogus", 2, "septsms: join: unknown option '--bogus'\n"},
-        {"printf '+CMGL: 1,1,,20\\n' | septsms join", 1, "septsms: join: line 1: no PDU follows\n"},
-        /* Refused PDUs, each named where there are several. */
-        {"septsms decode 0001", 1, decode + "first octet 01 at octet 1: TP-MTI 1, a TPDU of a type not read (a SUBMIT the modem stored? --to-network reads it)\n"},
-        {"septsms decode --to-network 00010000810000A0C8", 1, decode + "TP-UDL 160 runs past the end at octet 7\n"},
-        {"septsms decode --to-network 00010000810000A1", 1, decode + "TP-UDL 161 is out of range at octet 7\n"},
-        {"septsms decode 0C9111111111111111111111110400810000", 1, decode + "SCA 12 is out of range at octet 0\n"},
-        {"septsms decode 000400810000213A804115950A00", 1, decode + "TP-SCTS octet 3A does not hold together at octet 7\n"},
-        {"septsms decode 00 0 0g", 1, decode + "PDU 1: TP-MTI runs past the end at octet 1\n" + decode + "PDU 2: an odd number of hexadecimal digits\n" + decode + "PDU 3: character 2 is no hexadecimal digit\n"},
-        {"septsms decode --user-data --dcs 0 --udl 9 C834", 1, decode + "the user data: user data that does not hold together\n"},
-        {"septsms decode --smpp --data-coding 6 48", 1, decode + "data_coding 0x06 names no alphabet read\n"},
-        {"septsms decode --smpp --data-coding 0 --esm-class 0x40 ''", 1, decode + "short_message runs past the end at octet 0\n"},
-        {"septsms decode --smpp --data-coding 4 " + std::string(510, '0'), 1, decode + "short_message of 255 octets is more than 254\n"},
-        {"head -c 131072 /dev/zero | tr '\\0' 0 | septsms decode --smpp --payload --data-coding 4", 1,
-         decode + "message_payload of 65536 octets is more than 65535\n"},
-    };
-    for (const auto &c : cases) {
-        const Ran r = run(c.script);
-        EXPECT_EQ(r.status, c.status) << c.script;
-        EXPECT_EQ(r.err, c.err) << c.script;
-        EXPECT_EQ(r.out, "") << c.script;
-    }
 }
 
 /* Hostile PDUs: every piece of a DELIVER cut short, on a line each, for
