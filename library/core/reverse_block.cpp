@@ -264,13 +264,18 @@ static size_t reverse_with(block_state &st, const uint8_t *in, size_t len, size_
      * each window it leaves, and the tail. */
     const size_t window = k != nullptr ? (st.ucs2 ? 2 * k->window : k->window) : len;
     const bool swapped = st.byte_order == BO_SWAPPED;
+    unsigned missed = 0; /* the kernel's calls in a row that took nothing */
     while (i < len && !st.stop && st.pending_len == 0) {
         const size_t from = i;
         if (fast)
             i = kernel_of(k, forms, st.ucs2, in, len, i, swapped, o, unmapped);
-        /* A kernel that took nothing (the AVX2 one for UCS-2 takes only
-         * ASCII) is asked again only after 64 windows. */
-        const size_t stretch = i == from ? 64 * window : window;
+        /* The scalar core takes the window that stopped the kernel. A
+         * kernel that keeps taking nothing (the AVX2 one for UCS-2 takes
+         * only ASCII) is asked again after twice as many windows each
+         * time, up to 64; one that stopped at a single hard character in
+         * mixed text is asked again at the next window. */
+        missed = i == from ? missed + 1 : 0;
+        const size_t stretch = window << (missed < 2 ? 0 : missed < 8 ? missed - 1 : 6);
         const size_t until = fast && stretch < len - i ? i + stretch : len;
         i = st.ucs2 ? convert_ucs2(st, in, len, i, until, o, unmapped, forms)
                     : convert_utf8(st, in, len, i, until, o, unmapped, forms);
