@@ -30,15 +30,3 @@ def codes(char, locking, single):
 def septets(text, locking, single):
     return b"".join(codes(c, locking, single) for c in text)
 
-
-def pack(header, gsm):
-    """User data: the header behind its length octet, then the septets
-    behind the fill bits that align them, a carriage return in seven spare
-    bits at the end."""
-    header = bytes([len(header)]) + header if header else b""
-    fill = -len(header) * 8 % 7
-    bits = fill + 7 * len(gsm)
-    value = sum(c << (fill + 7 * i) for i, c in enumerate(gsm))
-    if bits % 8 == 1:
-        value |= 0x0D << bits
-    return header + value.to_bytes((bits + 7) // 8, "little")

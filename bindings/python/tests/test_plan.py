@@ -1,14 +1,13 @@
 """The planner and the reader: plans whose parts hold together as str
-slices, user data built afresh from the data file, round trips through
-the reader, indices past emoji and combining marks, and each refusal as
-its exception."""
+slices, every field of a part, round trips through the reader, indices
+past emoji and combining marks, and each refusal as its exception."""
 import ast
 import os
 
 import pytest
 
 import septcvt
-from gsm_tables import LOCKING, SINGLE, pack, septets
+from gsm_tables import septets
 
 HINDI = ("\u0928\u092e\u0938\u094d\u0924\u0947! \u0906\u092a\u0915\u093e "
          "\u092a\u093e\u0930\u094d\u0938\u0932 5821\u0964 ")
@@ -33,41 +32,31 @@ def test_parts_hold_together_and_read_back(text, options, encoding, locking, sin
     assert plan.locking_language == {v: k for k, v in septcvt.LANGUAGES.items()}.get(locking)
     assert [p.start for p in plan.parts] == [0] + [p.end for p in plan.parts[:-1]] and plan.parts[-1].end == len(text)
     assert plan.reference == (options.get("reference", plan.reference) if count > 1 else None)
-    reference = plan.reference
-    elements = options.get("elements", b"")
+    assert plan.reference_bits == (16 if options.get("ref16") else 8)
+    header = count > 1 or bool(locking or single or options.get("elements"))
     for k, part in enumerate(plan.parts):
         if not plan.replaced:
             assert part.text == text[part.start:part.end]
-        header = b""
-        if count > 1:
-            header += (b"\x08\x04" + reference.to_bytes(2, "big") if plan.reference_bits == 16
-                       else bytes([0, 3, reference])) + bytes([count, k + 1])
-        header += elements + (bytes([0x24, 1, single]) if single else b"")
-        header += bytes([0x25, 1, locking]) if locking else b""
-        if encoding == "UCS-2":
-            user_data = (bytes([len(header)]) + header if header else b"") + part.text.encode("utf-16-be")
-            assert (part.dcs, part.length, part.udl) == (8, len(part.text.encode("utf-16-be")) // 2, len(user_data))
-            room = (140 - len(header) - bool(header)) // 2
-        else:
-            gsm = septets(part.text, locking, single)
-            user_data = pack(header, gsm)
-            header_septets = (len(header) + 1) * 8 // 7 + ((len(header) + 1) * 8 % 7 > 0) if header else 0
-            assert (part.dcs, part.length, part.udl) == (0, len(gsm), header_septets + len(gsm))
-            room = 160 - header_septets
-        assert (part.udhi, part.user_data) == (bool(header), user_data)
+        ucs2 = encoding == "UCS-2"
+        length = len(part.text.encode("utf-16-be")) // 2 if ucs2 else len(septets(part.text, locking, single))
+        assert (part.dcs, part.udhi, part.length) == (8 if ucs2 else 0, header, length)
         got = septcvt.read_part(part.dcs, part.udhi, part.udl, part.user_data)
-        assert got == septcvt.Received(part.text, count > 1, reference or 0, count if count > 1 else 0,
+        assert got == septcvt.Received(part.text, count > 1, plan.reference or 0, count if count > 1 else 0,
                                        k + 1 if count > 1 else 0, locking, single, plan.locking_language,
                                        plan.single_language, 0)
-    assert plan.room_left == room - plan.parts[-1].length
+
+
+def test_a_part_field_by_field():
+    plan = septcvt.plan("Hello world")
+    assert plan.parts == (septcvt.Part("Hello world", 0, 11, 11, 0, False, 11,
+                                       bytes.fromhex("C8329BFD06DDDF723619")),)
+    assert (plan.room_left, plan.ran_out, plan.replaced, plan.reference) == (149, None, (), None)
 
 
 def test_what_ruled_7_bit_out_and_what_was_replaced():
     text = "\u00e9\u0301\U0001F600\u0436 \u015f\u2019"
     plan = septcvt.plan(text, languages="tr")
-    held = set(LOCKING[0].values()) | set(SINGLE[0].values()) | set(LOCKING[1].values()) | set(SINGLE[1].values())
-    assert plan.ruled_out == tuple((i, ord(c)) for i, c in enumerate(text) if c not in held or c > "\uffff")
-    assert plan.ran_out == 1
+    assert (plan.ruled_out, plan.ran_out) == (((1, 0x301), (2, 0x1F600), (3, 0x436), (6, 0x2019)), 1)
     plan = septcvt.plan(text, languages="tr", replace_lookalikes=True)
     assert plan.ruled_out == ((1, 0x301), (2, 0x1F600), (3, 0x436)) and plan.replaced == ()
     text = "a" * 99 + "\u2019 \u2026\u200b"
@@ -100,8 +89,7 @@ def test_refusals_are_their_exceptions():
 
 
 def test_received_with_an_unmapped_character():
-    user_data = pack(b"\x00\x03\x2a\x02\x01", b"A\x1bA")
-    got = septcvt.read_part(0, True, 10, bytearray(user_data))
+    got = septcvt.read_part(0, True, 10, bytearray.fromhex("0500032a0201829b20"))
     assert got == ("A", True, 42, 2, 1, 0, 0, None, None, 1)
 
 
