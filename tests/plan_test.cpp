@@ -422,13 +422,14 @@ Choice ref_plan(const std::vector<uint32_t> &text, bool replace, uint16_t lockin
 
 /* A random text for round `round` and the options to plan it with. Pieces
  * that test every rule: escapes, national letters, marks and emoji
- * sequences that make clusters, surrogates, look-alikes, CR LF; look-alikes
+ * sequences that make clusters, a prepended mark (which joins the next
+ * character, plain or not), surrogates, look-alikes, CR LF; look-alikes
  * early, so that many texts are 7-bit once replaced. */
 std::string random_text(std::mt19937 &rng, int round, septcvt_plan_options &o)
 {
     static const std::vector<std::string> pieces = {"a", "b", " ", "\r\n", "{", "\u20ac", "\u0394", "\u2019", "\u2026", "\u00a0", "\u200b",
         "\ufeff", "\uff21", "\u201c", "\u015f", "\u011f", "\u0131", "\u00e7", "\u00e3", "\u00ea", "e\u0301", "\u0915",
-        "\u0915\u093f", "\u0905", "\U0001F600", "\U0001F469\u200d\U0001F4BB", "\U0001F1E9\U0001F1EA", "\u2764\ufe0f", "\u0627"};
+        "\u0915\u093f", "\u0905", "\U0001F600", "\U0001F469\u200d\U0001F4BB", "\U0001F1E9\U0001F1EA", "\u2764\ufe0f", "\u0627", "\u0600"};
     static const uint16_t masks[] = {0, 0x0002, 0x000A, 0x0040, 0x3FFE};
     static const uint8_t port[] = {0x05, 0x04, 0x0B, 0x84, 0x23, 0xF0};
     std::string text;
@@ -558,6 +559,9 @@ TEST(Plan, EveryPlanAsThePlannerBeforeMadeIt)
          "|||||||||||||||x||||||||x;||||||||t|||||||x|||||x", 0x00DE, 0x311A},
         {"\u0928\u092e\u0938\u094d\u0924\u0947! \u0906\u092a\u0915\u093e \u092a\u093e\u0930\u094d\u0938\u0932 57\u0947\u0917NNNNNNNNNNNNNNN@NNNNNNNNNNNNNNNNNNNNNNNNNNN\u093e\u0964 \u0915\u0943\u092a"
          "\u092f\u093e \u0921\u093f\u0932 \u092e\u0928\u093e \u0915\u094b\u0921 4471 \u0924\u0948\u092f\u093e\u0930 \u0930\u0916\u0947\u0902\u0964 \u0927\u0928\u094d\u092f\u0935\u093e\u0926\u0964", 0x3FFE, 0x3FFE},
+        /* A prepended mark moved to the second part, and there a cluster
+         * that is moved on from after the plain character it joined. */
+        {times("a", 67) + "\u0600bc" + times("\u0301", 65) + "d", 0, 0},
     };
     for (const auto &t : texts)
         for (size_t n = 0; n <= t.text.size(); ++n)

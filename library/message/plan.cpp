@@ -484,39 +484,35 @@ void fill_pass(text_pieces read, seven_bit &original, seven_bit &replaced, bool 
     }
 }
 
-/* Fills the parts of one candidate from the start of the text, through
- * the locking table of language id `locking` (-1: UCS-2) on the original or
- * the replaced stream, at `room` a part, into f; and records them: a part
- * begins where a cluster moved on, or where one was cut. The first
- * max_parts parts go to parts; f.parts counts all. */
-void record(text_pieces read, int locking, bool replaced, size_t room, size_t text_len, septcvt_part *parts,
-            size_t max_parts, filling &f)
-{
-    read.look_up = locking >= 0;
-    read.replace = read.replace && replaced;
-    clusters breaks;
-    f = filling{};
-    size_t k = 0, counted = 0, in_cluster = 0, cluster_begin = read.reader.pos;
-    if (max_parts > 0)
-        parts[0].begin = read.reader.pos;
-    auto begin_part = [&](size_t at, size_t length) {
+/* Where the parts of one candidate begin, as its characters fill them at
+ * `room` a part, into f: a part begins where a cluster moved on, or where
+ * one was cut. The first max_parts parts go to parts; f.parts counts all. */
+struct recorder {
+    septcvt_part *parts;
+    size_t max_parts, room;
+    filling &f;
+    size_t cluster_begin; /* where the text begins, at first */
+    size_t k = 0, counted = 0, in_cluster = 0;
+
+    void start()
+    {
+        f = filling{};
+        if (max_parts > 0)
+            parts[0].begin = cluster_begin;
+    }
+    void begin_part(size_t at, size_t length)
+    {
         if (k < max_parts) {
             parts[k].end = at;
             parts[k].length = length;
         }
         if (++k < max_parts)
             parts[k].begin = at;
-    };
-    text_char c;
-    piece as_is{}, out{};
-    while (read.next(c, as_is, out) > 0) {
-        const piece &p = replaced ? out : as_is;
-        if (locking >= 0 && p.count == 0)
-            continue;
-        const size_t units = locking >= 0 ? septets_of(p, locking) : c.code_point > 0xFFFF ? 2 : 1;
-        const bool starts = locking >= 0 ? starts_with(breaks, p) : breaks.starts_at(c.code_point);
+    }
+    void take(size_t begin, bool starts, size_t units)
+    {
         if (starts) {
-            cluster_begin = c.begin;
+            cluster_begin = begin;
             in_cluster = 0;
         }
         const int landed = place(f, starts, units, room);
@@ -525,17 +521,108 @@ void record(text_pieces read, int locking, bool replaced, size_t room, size_t te
             counted = in_cluster;
         }
         if (landed & CUT) {
-            begin_part(c.begin, counted);
+            begin_part(begin, counted);
             counted = 0;
             in_cluster = 0;
         }
         counted += units;
         in_cluster += units;
     }
-    if (k < max_parts) {
-        parts[k].end = text_len;
-        parts[k].length = counted;
+    void end(size_t text_len, size_t last_length)
+    {
+        if (k < max_parts) {
+            parts[k].end = text_len;
+            parts[k].length = last_length;
+        }
     }
+};
+
+/* The parts of a 7-bit candidate, from the start of the text, through the
+ * locking table of language id `locking` on the original or the replaced
+ * stream. */
+void record(text_pieces read, int locking, bool replaced, recorder &r)
+{
+    read.look_up = true;
+    read.replace = read.replace && replaced;
+    clusters breaks;
+    r.start();
+    text_char c;
+    piece as_is{}, out{};
+    while (read.next(c, as_is, out) > 0) {
+        const piece &p = replaced ? out : as_is;
+        if (p.count > 0)
+            r.take(c.begin, starts_with(breaks, p), septets_of(p, locking));
+    }
+    r.end(read.reader.end, r.counted);
+}
+
+/* The parts of UCS-2, whose clusters are looked up only where a part ends.
+ * A character takes the same units wherever clusters begin, so a part
+ * fills, without a lookup, up to the character that no longer fits; only
+ * there must the cluster that holds it be known. The clusters are then
+ * followed from the last point where one surely begins and the state of
+ * the boundary rules is known: a plain character after one that is no
+ * prepended mark (a boundary stands between them, and after it the rules
+ * stand as after any such character), or else where the part began. */
+void record_units(text_reader reader, recorder &r)
+{
+    clusters breaks;
+    r.start();
+    text_reader known = reader; /* where breaks and r stand */
+    size_t filled = 0;          /* units of the part up to reader */
+    text_reader restart{};      /* the last sure cluster start since known, where restart.in is set */
+    size_t restart_filled = 0;
+    int32_t previous = -1;
+    text_char c;
+    while (reader_next(reader, c) > 0) {
+        const size_t units = c.code_point > 0xFFFF ? 2 : 1;
+        if (filled + units <= r.room) {
+            if (cluster_plain(c.code_point) &&
+                (previous < 0 || cluster_plain(static_cast<uint32_t>(previous)) ||
+                 utf8proc_get_property(previous)->boundclass != UTF8PROC_BOUNDCLASS_PREPEND)) {
+                restart = reader;
+                restart.pos = c.begin;
+                restart_filled = filled;
+            }
+            filled += units;
+            previous = static_cast<int32_t>(c.code_point);
+            continue;
+        }
+        /* The character that does not fit: the clusters up to it. */
+        const size_t at = c.begin;
+        if (restart.in != nullptr) {
+            reader = restart;
+            breaks = clusters{};
+            r.f.base = r.counted = restart_filled;
+            r.f.run = r.in_cluster = 0;
+        } else {
+            reader = known;
+        }
+        for (bool reached = false; !reached;) {
+            reader_next(reader, c);
+            reached = c.begin == at;
+            r.take(c.begin, breaks.starts_at(c.code_point), c.code_point > 0xFFFF ? 2 : 1);
+        }
+        known = reader;
+        filled = r.counted;
+        restart.in = nullptr;
+        previous = static_cast<int32_t>(c.code_point);
+    }
+    r.f.base = filled;
+    r.f.run = 0;
+    r.end(reader.end, filled);
+}
+
+/* Fills the parts of one candidate from the start of the text (locking
+ * -1: UCS-2) at `room` a part, into f, and records them. */
+void record_parts(text_pieces read, int locking, bool replaced, size_t room, septcvt_part *parts, size_t max_parts,
+                  filling &f)
+{
+    recorder r{parts, max_parts, room, f, read.reader.pos};
+    if (locking < 0)
+        record_units(read.reader, r);
+    else
+        record(read, locking, replaced, r);
 }
 
 } // namespace
@@ -688,8 +775,8 @@ int septcvt_plan_text(int form, const void *text, size_t text_len, const septcvt
                     if (s->filled[i][c])
                         early_slot = i, early_cls = c;
             filling &f = s != nullptr ? s->fill[early_slot][early_cls] : ucs2.fill;
-            record(text_pieces{start, read.replace}, s != nullptr ? s->ids[early_slot] : -1, early_replaced,
-                   s != nullptr ? s->room[early_slot][early_cls].multi : ucs2.room.multi, text_len, early, EARLY_PARTS, f);
+            record_parts(text_pieces{start, read.replace}, s != nullptr ? s->ids[early_slot] : -1, early_replaced,
+                         s != nullptr ? s->room[early_slot][early_cls].multi : ucs2.room.multi, early, EARLY_PARTS, f);
         } else if (original_marked + replaced_marked + ucs2.filled > 0) {
             early_slot = INT_MIN;
             fill_pass(text_pieces{start, read.replace}, original, replaced, original_marked > 0, replaced_marked > 0, ucs2);
@@ -737,7 +824,7 @@ int septcvt_plan_text(int form, const void *text, size_t text_len, const septcvt
     /* The chosen candidate's parts, filled again and recorded. */
     const seven_bit *stream = best.slot < 0 ? nullptr : best.replaced ? &replaced : &original;
     filling f;
-    record(text_pieces{start, read.replace}, stream != nullptr ? best.locking : -1, best.replaced,
-           stream != nullptr ? stream->room[best.slot][best.cls].multi : ucs2.room.multi, text_len, parts, best.parts, f);
+    record_parts(text_pieces{start, read.replace}, stream != nullptr ? best.locking : -1, best.replaced,
+                 stream != nullptr ? stream->room[best.slot][best.cls].multi : ucs2.room.multi, parts, best.parts, f);
     return SEPTCVT_OK;
 }
