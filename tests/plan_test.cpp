@@ -251,6 +251,26 @@ TEST(Plan, PlainCodePointsAreOfTheClassOther)
     EXPECT_EQ(plain, 0x7F - 0x20 + 0x300 - 0xA0 - 3);
 }
 
+/* The units of every sequence of up to three bytes from 0x80, after a
+ * character: as many, and refused where, as read a character at a time. */
+TEST(Plan, UnitsCountedAsRead)
+{
+    for (uint32_t bytes = 0x800000; bytes < 0x1000000; ++bytes) {
+        for (size_t len : {4, 3, 2}) { /* with bytes past the end that would hold together */
+            const uint8_t text[4] = {'a', static_cast<uint8_t>(bytes >> 16), static_cast<uint8_t>(bytes >> 8), static_cast<uint8_t>(bytes)};
+            text_reader fast = {text, len, 0, false, false}, slow = fast;
+            size_t units = 0, want = 0;
+            text_char c;
+            int got, wanted;
+            while ((wanted = reader_next_decoded(slow, c)) > 0)
+                want += c.code_point > 0xFFFF ? 2 : 1;
+            got = reader_count_units(fast, units);
+            if (got != wanted || fast.pos != slow.pos || units != want)
+                FAIL() << std::hex << bytes << " in " << len << ": " << got << " at " << fast.pos << ", " << units << " units";
+        }
+    }
+}
+
 /* The user data of a part: its header, its octets and TP-UDL; and what it
  * refuses, a part that does not begin and end where characters do among
  * it, leaving *out as it was. A part given here replaces the planned one. */

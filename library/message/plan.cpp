@@ -701,11 +701,16 @@ int septcvt_plan_text(int form, const void *text, size_t text_len, const septcvt
                 place(ucs2.fill, starts, units, ucs2.room.multi);
         }
         if (original.live == 0 && (replaced.live == 0 || !read.replace)) {
-            while ((got = reader_next(read.reader, c)) > 0) {
-                ucs2.total += c.code_point > 0xFFFF ? 2 : 1;
-                if (at_once && ucs2.filled)
+            /* Only UCS-2 is left: its units, and its parts where they are
+             * filled as they are counted. */
+            if (at_once && ucs2.filled) {
+                while ((got = reader_next(read.reader, c)) > 0) {
+                    ucs2.total += c.code_point > 0xFFFF ? 2 : 1;
                     place(ucs2.fill, original_breaks.starts_at(c.code_point), c.code_point > 0xFFFF ? 2 : 1,
                           ucs2.room.multi);
+                }
+            } else {
+                got = reader_count_units(read.reader, ucs2.total);
             }
             break;
         }
