@@ -537,61 +537,77 @@ struct recorder {
     }
 };
 
-/* The parts of a 7-bit candidate, from the start of the text, through the
- * locking table of language id `locking` on the original or the replaced
- * stream. */
-void record(text_pieces read, int locking, bool replaced, recorder &r)
-{
-    read.look_up = true;
-    read.replace = read.replace && replaced;
-    clusters breaks;
-    r.start();
-    text_char c;
-    piece as_is{}, out{};
-    while (read.next(c, as_is, out) > 0) {
-        const piece &p = replaced ? out : as_is;
-        if (p.count > 0)
-            r.take(c.begin, starts_with(breaks, p), septets_of(p, locking));
+/* The pieces of a 7-bit candidate: through the locking table of language
+ * id `locking`, on the original or the replaced stream. */
+struct septet_pieces {
+    text_pieces read;
+    int locking;
+    bool replaced;
+    int next(text_char &c, piece &p, size_t &units)
+    {
+        piece as_is, out;
+        const int got = read.next(c, as_is, out);
+        if (got > 0) {
+            p = replaced ? out : as_is;
+            units = septets_of(p, locking);
+        }
+        return got;
     }
-    r.end(read.reader.end, r.counted);
-}
+};
+/* The characters of UCS-2, each its own piece. */
+struct unit_pieces {
+    text_pieces read; /* only its reader */
+    int next(text_char &c, piece &p, size_t &units)
+    {
+        const int got = reader_next(read.reader, c);
+        p.code_points[0] = c.code_point;
+        p.count = 1;
+        units = c.code_point > 0xFFFF ? 2 : 1;
+        return got;
+    }
+};
 
-/* The parts of UCS-2, whose clusters are looked up only where a part ends.
- * A character takes the same units wherever clusters begin, so a part
- * fills, without a lookup, up to the character that no longer fits; only
- * there must the cluster that holds it be known. The clusters are then
- * followed from the last point where one surely begins and the state of
- * the boundary rules is known: a plain character after one that is no
- * prepended mark (a boundary stands between them, and after it the rules
- * stand as after any such character), or else where the part began. */
-void record_units(text_reader reader, recorder &r)
+/* Fills the parts of one candidate from the start of its pieces, looking
+ * clusters up only where a part ends. A piece takes the same units
+ * wherever clusters begin, so a part fills, without a lookup, up to the
+ * piece that no longer fits; only there must the cluster that holds it be
+ * known. The clusters are then followed from the last point where one
+ * surely begins and the state of the boundary rules is known: a piece that
+ * begins with a plain character after one that is no prepended mark (a
+ * boundary stands between them, and after it the rules stand as after any
+ * such character), or else where the part began. */
+template <typename Pieces>
+void record(Pieces pieces, recorder &r)
 {
     clusters breaks;
     r.start();
+    text_reader &reader = pieces.read.reader;
     text_reader known = reader; /* where breaks and r stand */
     size_t filled = 0;          /* units of the part up to reader */
-    text_reader restart{};      /* the last sure cluster start since known, where restart.in is set */
+    size_t restart = SIZE_MAX;  /* the last sure cluster start since known */
     size_t restart_filled = 0;
-    int32_t previous = -1;
+    int32_t previous = -1; /* the last code point of the last piece */
     text_char c;
-    while (reader_next(reader, c) > 0) {
-        const size_t units = c.code_point > 0xFFFF ? 2 : 1;
+    piece p;
+    size_t units;
+    while (pieces.next(c, p, units) > 0) {
+        if (p.count == 0)
+            continue;
         if (filled + units <= r.room) {
-            if (cluster_plain(c.code_point) &&
+            if (cluster_plain(p.code_points[0]) &&
                 (previous < 0 || cluster_plain(static_cast<uint32_t>(previous)) ||
                  utf8proc_get_property(previous)->boundclass != UTF8PROC_BOUNDCLASS_PREPEND)) {
-                restart = reader;
-                restart.pos = c.begin;
+                restart = c.begin;
                 restart_filled = filled;
             }
             filled += units;
-            previous = static_cast<int32_t>(c.code_point);
+            previous = static_cast<int32_t>(p.code_points[p.count - 1]);
             continue;
         }
-        /* The character that does not fit: the clusters up to it. */
+        /* The piece that does not fit: the clusters up to it. */
         const size_t at = c.begin;
-        if (restart.in != nullptr) {
-            reader = restart;
+        if (restart != SIZE_MAX) {
+            reader.pos = restart;
             breaks = clusters{};
             r.f.base = r.counted = restart_filled;
             r.f.run = r.in_cluster = 0;
@@ -599,14 +615,15 @@ void record_units(text_reader reader, recorder &r)
             reader = known;
         }
         for (bool reached = false; !reached;) {
-            reader_next(reader, c);
+            pieces.next(c, p, units);
             reached = c.begin == at;
-            r.take(c.begin, breaks.starts_at(c.code_point), c.code_point > 0xFFFF ? 2 : 1);
+            if (p.count > 0)
+                r.take(c.begin, starts_with(breaks, p), units);
         }
         known = reader;
         filled = r.counted;
-        restart.in = nullptr;
-        previous = static_cast<int32_t>(c.code_point);
+        restart = SIZE_MAX;
+        previous = static_cast<int32_t>(p.code_points[p.count - 1]);
     }
     r.f.base = filled;
     r.f.run = 0;
@@ -619,10 +636,13 @@ void record_parts(text_pieces read, int locking, bool replaced, size_t room, sep
                   filling &f)
 {
     recorder r{parts, max_parts, room, f, read.reader.pos};
-    if (locking < 0)
-        record_units(read.reader, r);
-    else
-        record(read, locking, replaced, r);
+    if (locking < 0) {
+        record(unit_pieces{read}, r);
+    } else {
+        read.look_up = true;
+        read.replace = read.replace && replaced;
+        record(septet_pieces{read, locking, replaced}, r);
+    }
 }
 
 } // namespace
