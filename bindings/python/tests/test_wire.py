@@ -157,8 +157,8 @@ def test_planned_texts_go_out_each_way_and_join(text, keywords):
     # As they arrive: each SUBMIT written again as a DELIVER, or as deliver_sm with the SAR values, packed.
     delivered = [septcvt.decode_tpdu(septcvt.encode_tpdu(t._replace(type="DELIVER")).octets) for t in read]
     sar = septcvt.smpp_parts(text, sar=True, smsc_alphabet="gsm-packed", reference=7, **keywords)
-    for seed, (parts, alphabet) in enumerate([(delivered, "gsm"), ([DeliverSm(*p[:3], p.sar) for p in sar], "gsm-packed")]):
-        joined = septcvt.join(shuffled(parts, seed), smsc_alphabet=alphabet)
+    for n, (got, alphabet) in enumerate([(delivered, "gsm"), ([DeliverSm(*p[:3], p.sar) for p in sar], "gsm-packed")]):
+        joined = septcvt.join(shuffled(got, n), smsc_alphabet=alphabet)
         assert [(m.kind, m.text, m.repeats) for m in joined][:1] == [("joined" if many else "alone", sent, many)]
     shown = [septcvt.read_deliver_sm(*p, smsc_alphabet="gsm-packed") for p in sar]
     assert "".join(d.text for d in shown) == sent
