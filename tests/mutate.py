@@ -2,13 +2,14 @@
 # Runs the mutants of tests/mutants.txt: each fault applied alone to a clean
 # clone of HEAD, the tree rebuilt and ctest run; a mutant is killed when the
 # tests fail or time out (in the Node package, bindings/node, its own tests
-# judge). Prints a line a mutant and the totals, and exits 1
-# when a mutant survives that is not marked equivalent or benign (nor
-# "AVX2 only" on a processor without AVX2, nor "AVX2 without AVX-512 only"
-# on one with AVX-512), or when one no longer builds.
+# judge), once the tests pass without one. Prints a line a mutant and the
+# totals, and exits 1 when a mutant survives that is not marked equivalent
+# or benign (nor "AVX2 only" on a processor without AVX2, nor "AVX2 without
+# AVX-512 only" on one with AVX-512), or when one no longer builds.
 #
 #     python3 tests/mutate.py [ID ...]
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -56,6 +57,11 @@ def main():
     cpu = open("/proc/cpuinfo").read()
     avx2, avx512, failed, mutants = "avx2" in cpu, "avx512_vbmi2" in cpu, 0, records(os.path.join(repo, "tests", "mutants.txt"))
     mutants = [m for m in mutants if m["id"] in sys.argv[1:] or len(sys.argv) == 1]
+    # Without a mutant the tests pass, or no failure could count as a kill.
+    if run("cmake", "--build", "b", "-j2").returncode != 0 or run("ctest", "--test-dir", "b", "--timeout", "60").returncode != 0:
+        sys.exit(f"the tests fail on HEAD without a mutant (in {work})")
+    if any(m["file"].startswith("bindings/node/") for m in mutants) and node_package(work) != (True, False):
+        sys.exit(f"the Node package's tests fail on HEAD without a mutant (in {work})")
     for m in mutants:
         path, old = os.path.join(work, m["file"]), "\n".join(m["old"])
         text = open(path, encoding="utf-8").read()
@@ -75,6 +81,7 @@ def main():
         print(f"{m['id']:<28} {'killed' if killed else 'survived' if built else 'did not build'}"
               f"{'' if scored else ' (not scored)'}", flush=True)
     print(f"{len(mutants)} mutants: {failed} scored survivors or records that did not build")
+    shutil.rmtree(work)
     return 1 if failed else 0
 
 
