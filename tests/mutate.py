@@ -66,7 +66,7 @@ def main():
         path, old = os.path.join(work, m["file"]), "\n".join(m["old"])
         text = open(path, encoding="utf-8").read()
         if text.count(old) != 1:
-            sys.exit(f"{m['id']}: its old text stands {text.count(old)} times in {m['file']}")
+            sys.exit(f"{m['id']}: its old text stands {text.count(old)} times in {m['file']} (in {work})")
         open(path, "w", encoding="utf-8").write(text.replace(old, "\n".join(m["new"])))
         if m["file"].startswith("bindings/node/"):
             built, killed = node_package(work)

@@ -615,7 +615,8 @@ void record(Pieces pieces, recorder &r)
             reader = known;
         }
         for (bool reached = false; !reached;) {
-            pieces.next(c, p, units);
+            if (pieces.next(c, p, units) <= 0)
+                return; /* never: the count read the whole text */
             reached = c.begin == at;
             if (p.count > 0)
                 r.take(c.begin, starts_with(breaks, p), units);
@@ -625,6 +626,8 @@ void record(Pieces pieces, recorder &r)
         restart = SIZE_MAX;
         previous = static_cast<int32_t>(p.code_points[p.count - 1]);
     }
+    /* Where the last cluster of the last part began is of no matter from
+     * here on: only how much of the part is filled. */
     r.f.base = filled;
     r.f.run = 0;
     r.end(reader.end, filled);
