@@ -141,14 +141,16 @@ int join_sender(const sender &s, const std::vector<pdu_line> &pdus, bool as_json
                                                        std::to_string(msg.total) + " parts"
                                                  : std::string("no series");
         std::string listed;
+        /* Where the part at indices[at] was read. */
+        const auto line_of = [&](size_t at) { return pdus[s.lines[indices[at]]].where; };
         for (size_t i = 0; i < msg.parts_count; ++i)
-            listed += (i > 0 ? ", " : "") + pdus[s.lines[indices[msg.parts_at + i]]].where;
+            listed += (i > 0 ? ", " : "") + line_of(msg.parts_at + i);
         std::string gaps;
         for (size_t i = 0; i < msg.missing_count; ++i)
             gaps += (i > 0 ? ", " : "") + std::to_string(indices[msg.missing_at + i]);
         /* Every two parts of one number that differ are a pair: n of them
          * make n(n-1)/2, so people are shown the first few. */
-        const auto pair = [&](size_t i, size_t k) { return pdus[s.lines[indices[msg.pairs_at + 2 * i + k]]].where; };
+        const auto pair = [&](size_t i, size_t k) { return line_of(msg.pairs_at + 2 * i + k); };
         std::string clashes;
         for (size_t i = 0; i < msg.pairs_count && i < LISTED; ++i)
             clashes += (i > 0 ? "; " : "") + pair(i, 0) + " and " + pair(i, 1);
@@ -173,7 +175,7 @@ int join_sender(const sender &s, const std::vector<pdu_line> &pdus, bool as_json
             j["message_type"] = msg.message_type;
             json lines = json::array(), missing = json::array(), pairs = json::array();
             for (size_t i = 0; i < msg.parts_count; ++i)
-                lines.push_back(pdus[s.lines[indices[msg.parts_at + i]]].where);
+                lines.push_back(line_of(msg.parts_at + i));
             for (size_t i = 0; i < msg.missing_count; ++i)
                 missing.push_back(indices[msg.missing_at + i]);
             for (size_t i = 0; i < msg.pairs_count; ++i)

@@ -96,7 +96,7 @@ std::string replacements(const planned &p)
 
 std::string more_than_listed(size_t n)
 {
-    return n > LISTED ? "and " + std::to_string(n - LISTED) + " more (--json lists every one)" : "";
+    return "and " + std::to_string(n - LISTED) + " more (--json lists every one)";
 }
 
 std::string quote(const std::string &text)

@@ -12,8 +12,8 @@
 /* Lists longer than this are cut in a report; --json has them all. */
 constexpr size_t LISTED = 20;
 
-/* What a list of n cut at LISTED leaves out: "and 3 more (--json lists
- * every one)"; "" where nothing is. */
+/* What a list of n, more than LISTED, leaves out once cut: "and 3 more
+ * (--json lists every one)". */
 std::string more_than_listed(size_t n);
 
 /* The line that gives a reference drawn at random, and that --reference

@@ -72,9 +72,7 @@ inline int reader_next(text_reader &r, text_char &c)
 }
 
 /* The UTF-16 units of the rest of the text, added to units: 0 at its end,
- * or -1 with r.pos where reader_next refuses the bytes. A well-formed
- * UTF-8 character is counted without decoding it; the reader judges every
- * other and every UCS-2 one. */
+ * or -1 with r.pos where reader_next refuses the bytes. */
 int reader_count_units(text_reader &r, size_t &units);
 
 /* Whether a code point is of the grapheme cluster class Other and no

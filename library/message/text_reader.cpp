@@ -56,38 +56,16 @@ int reader_next_decoded(text_reader &r, text_char &c)
 
 int reader_count_units(text_reader &r, size_t &units)
 {
-    const uint8_t *in = r.in;
-    const size_t end = r.end;
-    size_t i = r.pos;
-    while (!r.ucs2 && i < end) {
-        const uint8_t lead = in[i];
-        if (lead < 0x80) {
-            ++units, ++i;
-            continue;
-        }
-        if (lead >= 0xC2 && lead <= 0xDF && end - i >= 2 && (in[i + 1] & 0xC0) == 0x80) {
-            ++units, i += 2;
-            continue;
-        }
-        /* Three bytes, but the overlong ones, surrogates, U+FFFE and U+FFFF. */
-        if (lead >= 0xE0 && lead <= 0xEF && end - i >= 3 && (in[i + 1] & 0xC0) == 0x80 && (in[i + 2] & 0xC0) == 0x80 &&
-            (lead != 0xE0 || in[i + 1] >= 0xA0) && (lead != 0xED || in[i + 1] < 0xA0) &&
-            (lead != 0xEF || in[i + 1] != 0xBF || in[i + 2] < 0xBE)) {
-            ++units, i += 3;
-            continue;
-        }
-        r.pos = i; /* four bytes, or what the reader refuses */
-        text_char c;
-        const int got = reader_next_decoded(r, c);
-        if (got <= 0)
-            return got;
-        units += c.code_point > 0xFFFF ? 2 : 1;
-        i = r.pos;
-    }
-    r.pos = i;
+    /* ASCII counted a byte at a time, the rest as reader_next reads it. */
     text_char c;
-    int got;
-    while ((got = reader_next(r, c)) > 0)
-        units += c.code_point > 0xFFFF ? 2 : 1;
+    int got = 1;
+    while (got > 0) {
+        if (!r.ucs2 && r.pos < r.end && r.in[r.pos] < 0x80) {
+            ++units, ++r.pos;
+            continue;
+        }
+        if ((got = reader_next(r, c)) > 0)
+            units += c.code_point > 0xFFFF ? 2 : 1;
+    }
     return got;
 }
